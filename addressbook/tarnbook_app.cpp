@@ -1,0 +1,97 @@
+#include "tarnbook_app.h"
+
+#include "bridge_binding.h"
+#include "notes_discovery.h"
+#include "resource_ids.h"
+#include "resource_text.h"
+#include "trace.h"
+
+CTarnbookApp::CTarnbookApp() = default;
+
+bool CTarnbookApp::InitInstance() {
+    const HINSTANCE resources = LoadLibraryA("tarnlang.dll");
+    if (!resources) {
+        Trace("Load Resource dll failed", kTraceRed);
+        return false;
+    }
+    SetResourceModule(resources);
+
+    m_bSilent = CommandLine().empty() ? 1 : 0;
+
+    GetUserInfo(HKEY_LOCAL_MACHINE);
+    GetUserInfo(HKEY_CURRENT_USER);
+    if (!m_bSilent && !EditUserInfo())
+        return false;
+
+    if (!InitLotus())
+        return false;
+    DownloadAddressBook();
+    CloseLotus();
+    return false;
+}
+
+int CTarnbookApp::InitLotus() {
+    Trace("CTarnbookApp::InitLotus()", kTraceBlue);
+    const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
+
+    if (!FindNotesDll()) {
+        const std::string question = LoadResourceText(IDS_NOTES_NOT_FOUND);
+        if (m_bSilent) {
+            Trace(question.c_str(), kTraceRed);
+            return 0;
+        }
+        if (MessageBoxA(nullptr, question.c_str(), caption.c_str(), MB_OKCANCEL | MB_SYSTEMMODAL) !=
+            IDOK)
+            return 0;
+        if (!BrowseForNotesDll())
+            return 0;
+    }
+
+    if (!LoadBridgeLibrary()) {
+        Report(FormatResourceText(IDS_LIBRARY_NOT_LOADED, kBridgeLibraryName), caption);
+        return 0;
+    }
+
+    const char* missing = nullptr;
+    auto bind = [&missing](auto& slot, const char* name) {
+        if (!missing && !BindBridgeExport(slot, name))
+            missing = name;
+    };
+    bind(g_bridge.InitNotesSession, "InitNotesSession");
+    bind(g_bridge.CloseNotesSession, "CloseNotesSession");
+    bind(g_bridge.AddNewAddressBookRecord, "AddNewAddressBookRecord");
+    bind(g_bridge.OpenAddressBook, "OpenAddressBook");
+    bind(g_bridge.CloseAddressBook, "CloseAddressBook");
+    bind(g_bridge.DeleteAll, "DeleteAll");
+    if (missing) {
+        Report(FormatResourceText(IDS_ENTRY_POINT_MISSING, missing), caption);
+        return 0;
+    }
+
+    if (g_bridge.InitNotesSession() != 0) {
+        Report("InitNotesSession failed!", caption);
+        return 0;
+    }
+    return 1;
+}
+
+void CTarnbookApp::CloseLotus() {
+    g_bridge.CloseAddressBook();
+    g_bridge.CloseNotesSession();
+}
+
+int CTarnbookApp::ExitInstance() {
+    if (g_hNotesDll) {
+        FreeLibrary(g_hNotesDll);
+        g_hNotesDll = nullptr;
+    }
+    FreeBridgeLibrary();
+    return ApplicationBase::ExitInstance();
+}
+
+void CTarnbookApp::Report(const std::string& text, const std::string& caption) {
+    if (m_bSilent)
+        Trace(text.c_str(), kTraceRed);
+    else
+        MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_SYSTEMMODAL);
+}

@@ -1,0 +1,46 @@
+// The address book download program: reads the directory settings, lets the user confirm
+// them, opens a Notes session through the bridge and downloads the directory.
+#ifndef TARN_TARNBOOK_APP_H
+#define TARN_TARNBOOK_APP_H
+
+#include "app_base.h"
+#include "path_text.h"
+
+#include <windows.h>
+#include <winldap.h>
+
+#include <string>
+
+class CTarnbookApp : public ApplicationBase {
+  public:
+    CTarnbookApp();
+
+    int InitLotus();
+    void CloseLotus();
+
+    void GetUserInfo(HKEY root);
+    bool EditUserInfo();
+    void SaveUserInfo();
+
+    int DownloadAddressBook();
+    int DoLDAPConnect();
+    int DoDownloadAdddressBook();
+    int IsMailAddress(const char* mail);
+
+  protected:
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+  private:
+    // A failure or notice: a system-modal message box, or a red trace line in silent mode.
+    void Report(const std::string& text, const std::string& caption);
+
+    int m_bSilent = 0;
+    int m_nPortNumber = 0;
+    LDAP* m_hLdap = nullptr;
+    std::string m_strSearchBase;
+    std::string m_strHostName;
+    char m_szNotesIniPath[kPathBufferSize] = "notes.ini";
+};
+
+#endif

@@ -1,0 +1,55 @@
+// The directory connection settings: read from both registry roots, confirmed in the
+// settings dialog, saved per user.
+#include "tarnbook_app.h"
+
+#include "port_number.h"
+#include "product_keys.h"
+#include "registry_text.h"
+#include "trace.h"
+#include "user_info_dlg.h"
+#include "win_handles.h"
+
+#include <cstdio>
+
+void CTarnbookApp::GetUserInfo(HKEY root) {
+    RegKey key;
+    if (RegOpenKeyExA(root, TARN_NOTES_KEY, 0, KEY_QUERY_VALUE, key.receive()) != ERROR_SUCCESS) {
+        Trace("GetUserInfo::RegCreateKey failed", kTraceRed);
+        return;
+    }
+    char value[kPathBufferSize];
+    if (ReadRegistryText(key.get(), "HostName", value, sizeof value))
+        m_strHostName = value;
+    ReadRegistryText(key.get(), "NotesIniPath", m_szNotesIniPath, sizeof m_szNotesIniPath);
+    if (ReadRegistryText(key.get(), "PortNumber", value, sizeof value))
+        m_nPortNumber = ParsePortNumber(value);
+    if (ReadRegistryText(key.get(), "SearchBase", value, sizeof value))
+        m_strSearchBase = value;
+}
+
+bool CTarnbookApp::EditUserInfo() {
+    CUserInfoDlg dialog;
+    dialog.m_strHostName = m_strHostName;
+    dialog.m_strSearchBase = m_strSearchBase;
+    if (dialog.DoModal() != IDOK)
+        return false;
+    m_strHostName = dialog.m_strHostName;
+    m_strSearchBase = dialog.m_strSearchBase;
+    SaveUserInfo();
+    return true;
+}
+
+void CTarnbookApp::SaveUserInfo() {
+    char port[16];
+    std::snprintf(port, sizeof port, "%d", m_nPortNumber);
+    RegKey key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.receive(),
+                        nullptr) != ERROR_SUCCESS) {
+        Trace("SaveUserInfo::RegCreateKey failed", kTraceRed);
+        return;
+    }
+    WriteRegistryText(key.get(), "HostName", m_strHostName.c_str());
+    WriteRegistryText(key.get(), "SearchBase", m_strSearchBase.c_str());
+    WriteRegistryText(key.get(), "PortNumber", port);
+}

@@ -1,0 +1,20 @@
+// The settings dialog: the user confirms or edits host name and search base.
+#ifndef TARN_USER_INFO_DLG_H
+#define TARN_USER_INFO_DLG_H
+
+#include "dialog_base.h"
+
+#include <string>
+
+class CUserInfoDlg : public DialogBase {
+  public:
+    CUserInfoDlg();
+
+    std::string m_strSearchBase;
+    std::string m_strHostName;
+
+  protected:
+    void DoDataExchange(DataExchange& dx) override;
+};
+
+#endif

@@ -1,0 +1,36 @@
+#include "app_base.h"
+
+#include "command_line.h"
+
+#include <commctrl.h>
+
+namespace {
+ApplicationBase* g_application = nullptr;
+}
+
+ApplicationBase::ApplicationBase() {
+    g_application = this;
+}
+
+ApplicationBase::~ApplicationBase() {
+    if (g_application == this)
+        g_application = nullptr;
+}
+
+ApplicationBase* ApplicationBase::Current() {
+    return g_application;
+}
+
+int ApplicationBase::Run(HINSTANCE instance, const char* commandLine) {
+    instance_ = instance;
+    commandLine_ = CommandLineTail(commandLine);
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    InitInstance();
+    return ExitInstance();
+}
+
+int RunCurrentApplication(HINSTANCE instance) {
+    ApplicationBase* app = ApplicationBase::Current();
+    return app ? app->Run(instance, GetCommandLineA()) : 1;
+}

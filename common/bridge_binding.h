@@ -1,0 +1,56 @@
+// The process-wide binding of the bridge library tarnhook.dll: its handle and one slot
+// per export, each filled at most once.
+#ifndef TARN_BRIDGE_BINDING_H
+#define TARN_BRIDGE_BINDING_H
+
+#include <windows.h>
+
+extern "C" {
+typedef int (*PFN_InitNotesSession)(void);
+typedef int (*PFN_CloseNotesSession)(void);
+typedef int (*PFN_OpenAddressBook)(const char* mailServer, int flag);
+typedef int (*PFN_DeleteAll)(int flag);
+typedef int (*PFN_AddNewAddressBookRecord)(const char* lastName, const char* firstName,
+                                           const char* phone, const char* mail, int flag);
+typedef int (*PFN_CloseAddressBook)(void);
+typedef int (*PFN_InstallVoxtarionComponents)(int flag);
+typedef int (*PFN_UnInstallVoxtarionComponents)(void);
+typedef int (*PFN_ServerInstallVoxtarionComponents)(const char* databasePath, int flag);
+}
+
+struct BridgeBinding {
+    HMODULE library = nullptr;
+    PFN_InitNotesSession InitNotesSession = nullptr;
+    PFN_CloseNotesSession CloseNotesSession = nullptr;
+    PFN_AddNewAddressBookRecord AddNewAddressBookRecord = nullptr;
+    PFN_OpenAddressBook OpenAddressBook = nullptr;
+    PFN_CloseAddressBook CloseAddressBook = nullptr;
+    PFN_DeleteAll DeleteAll = nullptr;
+    PFN_InstallVoxtarionComponents InstallVoxtarionComponents = nullptr;
+    PFN_UnInstallVoxtarionComponents UnInstallVoxtarionComponents = nullptr;
+    PFN_ServerInstallVoxtarionComponents ServerInstallVoxtarionComponents = nullptr;
+};
+
+extern BridgeBinding g_bridge;
+
+// The bridge library's file name, loaded through the platform's library search.
+constexpr const char kBridgeLibraryName[] = "tarnhook.dll";
+
+// Loads the bridge library unless it is loaded already. True when it is loaded.
+bool LoadBridgeLibrary();
+
+FARPROC LookUpBridgeExport(const char* name);
+
+// Fills slot with the export of that name unless it is filled already. True when filled.
+template <typename Fn> bool BindBridgeExport(Fn& slot, const char* name) {
+    if (!slot) {
+        // Through void(*)(), the one function pointer type that converts to every other.
+        slot = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(LookUpBridgeExport(name)));
+    }
+    return slot != nullptr;
+}
+
+// Frees the bridge library at exit.
+void FreeBridgeLibrary();
+
+#endif

@@ -1,0 +1,139 @@
+#include "notes_discovery.h"
+
+#include "path_text.h"
+#include "product_keys.h"
+#include "registry_text.h"
+#include "resource_ids.h"
+#include "resource_text.h"
+#include "trace.h"
+#include "win_handles.h"
+
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+HMODULE g_hNotesDll = nullptr;
+
+namespace {
+
+const char kNotesDllName[] = "nnotes.dll";
+
+bool ReadNotesDllPath(HKEY root, char* path) {
+    RegKey key;
+    if (RegOpenKeyExA(root, TARN_NOTES_KEY, 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
+        return false;
+    return ReadRegistryText(key.get(), "NotesDllPath", path, kPathBufferSize);
+}
+
+bool OpenLotusKey(RegKey& key) {
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Lotus\\Notes\\4.0\\", 0, KEY_READ,
+                         key.receive()) == ERROR_SUCCESS ||
+           RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Lotus\\Notes\\5.0\\", 0, KEY_READ,
+                         key.receive()) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+int LoadSavedNotesDll() {
+    char path[kPathBufferSize] = "";
+    if (!ReadNotesDllPath(HKEY_LOCAL_MACHINE, path) && !ReadNotesDllPath(HKEY_CURRENT_USER, path))
+        return 0;
+    char dir[kPathBufferSize] = "";
+    DirectoryOfPath(path, dir, sizeof dir);
+    Trace(("SetCurrentDirectory::" + std::string(dir)).c_str(), kTraceBlue);
+    SetCurrentDirectoryA(dir);
+    g_hNotesDll = LoadLibraryA(path);
+    return g_hNotesDll ? 1 : 0;
+}
+
+int FindNotesDll() {
+    if (LoadSavedNotesDll())
+        return 1;
+    RegKey key;
+    if (!OpenLotusKey(key))
+        return 0;
+    char path[kPathBufferSize] = "";
+    if (!ReadRegistryText(key.get(), "Path", path, sizeof path))
+        return 0;
+    SetCurrentDirectoryA(path);
+    // A Path too long to take "\nnotes.dll" counts as a library that failed to load.
+    if (!AppendToBuffer(path, sizeof path, "\\nnotes.dll")) {
+        g_hNotesDll = nullptr;
+        return 0;
+    }
+    g_hNotesDll = LoadLibraryA(path);
+    return g_hNotesDll ? 1 : 0;
+}
+
+int BrowseForNotesDll() {
+    const std::string title = LoadResourceText(IDS_BROWSE_NOTES_TITLE);
+    char windowsDir[kPathBufferSize] = "";
+    GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+    char fullPath[kPathBufferSize] = "nnotes.dll";
+    char fileName[kPathBufferSize] = "";
+    static const char filter[] = "Notes dll(*.dll)\0*.dll\0";
+
+    OPENFILENAMEA ofn;
+    std::memset(&ofn, 0, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = nullptr;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = fullPath;
+    ofn.nMaxFile = sizeof fullPath;
+    ofn.lpstrFileTitle = fileName;
+    ofn.nMaxFileTitle = sizeof fileName;
+    ofn.lpstrInitialDir = windowsDir;
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = "dll";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_CREATEPROMPT | OFN_EXPLORER;
+
+    for (;;) {
+        if (!GetOpenFileNameA(&ofn))
+            return 0;
+        if (std::strcmp(fileName, kNotesDllName) == 0)
+            break;
+    }
+    g_hNotesDll = LoadLibraryA(fullPath);
+    if (g_hNotesDll) {
+        SaveNotesDllPath(fullPath);
+        return 1;
+    }
+    const std::string text = FormatResourceText(IDS_LIBRARY_NOT_LOADED, kNotesDllName);
+    const std::string caption = LoadResourceText(IDS_SETUP_CAPTION);
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_SYSTEMMODAL);
+    return 0;
+}
+
+void SaveNotesDllPath(const char* path) {
+    RegKey key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, key.receive(), nullptr) != ERROR_SUCCESS &&
+        RegCreateKeyExA(HKEY_CURRENT_USER, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
+        return;
+    WriteRegistryText(key.get(), "NotesDllPath", path);
+}
+
+void GetNotesIniPath(char* dest, int scope) {
+    CopyToBuffer(dest, kPathBufferSize, "notes.ini");
+    RegKey key;
+    if (RegOpenKeyExA(scope == 1 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, 0,
+                      KEY_READ, key.receive()) != ERROR_SUCCESS) {
+        TraceError("GetNotesIniPath(): RegOpenKeyEx failed");
+        return;
+    }
+    if (!ReadRegistryText(key.get(), "NotesIniPath", dest, kPathBufferSize)) {
+        TraceError("GetNotesIniPath(): RegQueryValueEx FAILED");
+        return;
+    }
+    if (scope != 0)
+        return;
+    RegKey userKey;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, userKey.receive(),
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    WriteRegistryText(userKey.get(), "NotesIniPath", dest);
+}

@@ -1,0 +1,39 @@
+#include "path_text.h"
+
+#include <cstring>
+
+bool DirectoryOfPath(const char* path, char* dir, std::size_t dirSize) {
+    if (dirSize == 0)
+        return false;
+    dir[0] = '\0';
+    const char* last = std::strrchr(path, '\\');
+    std::size_t length = 0;
+    if (last == nullptr)
+        length = 0;
+    else if (last == path)
+        length = std::strlen(path);
+    else
+        length = static_cast<std::size_t>(last - path);
+    if (length >= dirSize)
+        return false;
+    std::memcpy(dir, path, length);
+    dir[length] = '\0';
+    return true;
+}
+
+bool AppendToBuffer(char* buffer, std::size_t bufferSize, const char* suffix) {
+    const std::size_t used = strnlen(buffer, bufferSize);
+    const std::size_t extra = std::strlen(suffix);
+    if (used >= bufferSize || extra >= bufferSize - used)
+        return false;
+    std::memcpy(buffer + used, suffix, extra + 1);
+    return true;
+}
+
+bool CopyToBuffer(char* buffer, std::size_t bufferSize, const char* text) {
+    const std::size_t length = std::strlen(text);
+    if (length >= bufferSize)
+        return false;
+    std::memcpy(buffer, text, length + 1);
+    return true;
+}

@@ -1,0 +1,147 @@
+#include "trace.h"
+
+#include "product_keys.h"
+#include "registry_text.h"
+#include "win_handles.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct TraceSettings {
+    DWORD mask = 0xFFFFFFFF;
+    DWORD toFile = 0;
+    char path[MAX_PATH] = "";
+};
+
+void ReadDword(HKEY key, const char* name, DWORD& value) {
+    DWORD read = 0;
+    DWORD size = sizeof read;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size) ==
+            ERROR_SUCCESS &&
+        size == sizeof read)
+        value = read;
+}
+
+TraceSettings ReadTraceSettings() {
+    TraceSettings settings;
+    RegKey key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
+        return settings;
+    ReadDword(key.get(), "TRACE COMPONENTS", settings.mask);
+    ReadDword(key.get(), "TRACE TO FILE", settings.toFile);
+    if (settings.toFile != 0)
+        ReadRegistryText(key.get(), "TRACE FILE", settings.path, sizeof settings.path);
+    return settings;
+}
+
+HWND FindViewerWindow() {
+    KernelHandle mapping(OpenFileMappingA(FILE_MAP_READ, FALSE, "VXTRACE_WINDOW_HANDLE"));
+    if (!mapping.valid())
+        return nullptr;
+    MappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view.get())
+        return nullptr;
+    std::uint32_t handle = 0;
+    std::memcpy(&handle, view.get(), sizeof handle);
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
+}
+
+void SendToViewer(const char* text, DWORD colour) {
+    const HWND viewer = FindViewerWindow();
+    if (!viewer)
+        return;
+    const std::size_t size = std::strlen(text) + 1;
+    void* copy = HeapAlloc(GetProcessHeap(), 0, size);
+    if (!copy)
+        return;
+    std::memcpy(copy, text, size);
+    COPYDATASTRUCT data;
+    data.dwData = colour;
+    data.cbData = static_cast<DWORD>(size);
+    data.lpData = copy;
+    SendMessageA(viewer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    HeapFree(GetProcessHeap(), 0, copy);
+}
+
+// Opens the trace file, waiting up to 5 s for another writer to let it go.
+HANDLE OpenTraceFile(const char* path) {
+    const DWORD deadline = GetTickCount() + 5000;
+    for (;;) {
+        HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return file;
+        if (static_cast<LONG>(GetTickCount() - deadline) > 0)
+            return INVALID_HANDLE_VALUE;
+        Sleep(1);
+    }
+}
+
+void WriteBytes(HANDLE file, const void* bytes, DWORD size) {
+    DWORD written = 0;
+    WriteFile(file, bytes, size, &written, nullptr);
+}
+
+void AppendToTraceFile(const char* path, const char* text) {
+    KernelHandle file(OpenTraceFile(path));
+    if (!file.valid())
+        return;
+    SetFilePointer(file.get(), 0, nullptr, FILE_END);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const std::string prefix =
+        FormatTracePrefix(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    WriteBytes(file.get(), prefix.data(), static_cast<DWORD>(prefix.size()));
+    WriteBytes(file.get(), text, static_cast<DWORD>(std::strlen(text)));
+    WriteBytes(file.get(), "\r\n", 2);
+    if (GetFileSize(file.get(), nullptr) > kTraceFileLimit)
+        TrimTraceFile(file.get(), kTraceFileCut);
+}
+
+} // namespace
+
+void Trace(const char* text, DWORD colour) {
+    const TraceSettings settings = ReadTraceSettings();
+    if (!TracePassesFilter(colour, settings.mask))
+        return;
+    SendToViewer(text, colour);
+    if (settings.path[0] != '\0')
+        AppendToTraceFile(settings.path, text);
+}
+
+void TrimTraceFile(HANDLE file, DWORD cut) {
+    if (file == INVALID_HANDLE_VALUE || file == nullptr)
+        return;
+    char block[10240];
+    DWORD readOffset = cut;
+    DWORD writeOffset = 0;
+    for (;;) {
+        SetFilePointer(file, static_cast<LONG>(readOffset), nullptr, FILE_BEGIN);
+        DWORD read = 0;
+        if (!ReadFile(file, block, sizeof block, &read, nullptr) || read == 0)
+            break;
+        readOffset += read;
+        SetFilePointer(file, static_cast<LONG>(writeOffset), nullptr, FILE_BEGIN);
+        DWORD written = 0;
+        WriteFile(file, block, read, &written, nullptr);
+        writeOffset += written;
+    }
+    SetFilePointer(file, static_cast<LONG>(writeOffset), nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+}
+
+void TraceError(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof text)
+        return;
+    Trace(text, kTraceRed);
+}

@@ -1,0 +1,26 @@
+// The reference bridge's address book: the file names.csv in the Notes data folder.
+#ifndef TARNHOOK_ADDRESS_BOOK_H
+#define TARNHOOK_ADDRESS_BOOK_H
+
+#include <string>
+#include <vector>
+
+namespace tarnhook {
+
+// TARNHOOK_ADDRESSBOOK when set; else names.csv in the folder named by the Directory entry
+// of section Notes of notes.ini in the current directory, or in the current directory itself
+// when there is no such entry.
+std::string AddressBookPath();
+
+// Creates the address book with its header line when it is missing or empty.
+bool OpenAddressBookFile();
+
+// Leaves the header line alone in the address book.
+bool EmptyAddressBook();
+
+// Appends one record (last name, first name, phone number, mail address).
+bool AppendAddressBookRecord(const std::vector<std::string>& fields);
+
+} // namespace tarnhook
+
+#endif

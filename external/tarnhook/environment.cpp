@@ -1,0 +1,26 @@
+#include "environment.h"
+
+#include <windows.h>
+
+namespace tarnhook {
+
+const char kLogVariable[] = "TARNHOOK_LOG";
+const char kScriptVariable[] = "TARNHOOK_SCRIPT";
+const char kAddressBookVariable[] = "TARNHOOK_ADDRESSBOOK";
+
+std::string EnvironmentValue(const char* name) {
+    std::string value(256, '\0');
+    for (;;) {
+        const DWORD length =
+            GetEnvironmentVariableA(name, &value[0], static_cast<DWORD>(value.size()));
+        if (length == 0)
+            return std::string();
+        if (length < value.size()) {
+            value.resize(length);
+            return value;
+        }
+        value.resize(length); // too small: length is the size needed, terminator included
+    }
+}
+
+} // namespace tarnhook

@@ -14,7 +14,10 @@ TEST(TraceFilter, EachClassNeedsItsOwnBit) {
     struct Row {
         std::uint32_t colour;
         std::uint32_t bit;
-    } rows[] = {{kTraceBlack, 1}, {kTraceDarkBlue, 2}, {kTraceMediumBlue, 2}, {kTraceBlue, 2},
+    } rows[] = {{kTraceBlack, 1},
+                {kTraceDarkBlue, 2},
+                {kTraceMediumBlue, 2},
+                {kTraceBlue, 2},
                 {kTraceBrown, 4}};
     for (const Row& row : rows) {
         EXPECT_TRUE(TracePassesFilter(row.colour, row.bit)) << std::hex << row.colour;

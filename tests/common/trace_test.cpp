@@ -1,0 +1,216 @@
+#include "trace.h"
+
+#include "product_keys.h"
+#include "test_files.h"
+#include "test_registry.h"
+#include "trace_file.h"
+#include "trace_viewer.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+constexpr DWORD kTrimSource = 1048570;
+
+class TraceClient : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        DeleteRegistryTree(HKEY_CURRENT_USER, TARN_PRODUCT_KEY);
+        dir_ = FreshTestDir("trace");
+        file_ = dir_ + "\\trace.log";
+    }
+    void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, TARN_PRODUCT_KEY); }
+    void Mask(DWORD mask) {
+        SetRegistryDword(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE COMPONENTS", mask);
+    }
+    std::string dir_;
+    std::string file_;
+};
+
+// Bytes whose value tells their offset, so a cut can be checked by its first byte.
+std::string PatternBytes(DWORD size) {
+    std::string bytes(size, '\0');
+    for (DWORD i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>('A' + i % 23);
+    return bytes;
+}
+
+TEST_F(TraceClient, WithoutSettingsTheKeyIsCreatedEmptyAndEveryColourReachesTheViewer) {
+    driver::TraceViewer viewer;
+    ASSERT_TRUE(viewer);
+    const DWORD colours[] = {0x000000, 0x800000, 0xC00000, 0xFF0000, 0x004080, 0x0000FF, 0x00FF00};
+    for (DWORD colour : colours)
+        Trace(("colour " + std::to_string(colour)).c_str(), colour);
+
+    ASSERT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, TARN_PRODUCT_KEY));
+    HKEY key = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, KEY_READ, &key);
+    DWORD values = 99;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    EXPECT_EQ(values, 0u) << "the first trace call leaves an empty key";
+
+    const std::vector<driver::TraceLine> lines = viewer.Lines();
+    ASSERT_EQ(lines.size(), std::size(colours));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string text = "colour " + std::to_string(colours[i]);
+        EXPECT_EQ(lines[i].colour, colours[i]);
+        EXPECT_EQ(lines[i].text, text);
+        EXPECT_EQ(lines[i].byteCount, text.size() + 1) << "the terminator travels with the text";
+    }
+}
+
+TEST_F(TraceClient, MaskZeroKeepsFailuresAndUnlistedColoursAndDropsProgress) {
+    driver::TraceViewer viewer;
+    TraceToFile(file_);
+    Mask(0);
+    Trace("failure", 0x0000FF);
+    Trace("progress", 0xFF0000);
+    Trace("unlisted", 0x123456);
+    EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"failure", "unlisted"}));
+    EXPECT_EQ(TracedTexts(file_), (std::vector<std::string>{"failure", "unlisted"}));
+}
+
+TEST_F(TraceClient, MaskTwoPassesTheBluesAndDropsBlackAndBrown) {
+    driver::TraceViewer viewer;
+    Mask(2);
+    Trace("black", 0x000000);
+    Trace("dark blue", 0x800000);
+    Trace("medium blue", 0xC00000);
+    Trace("blue", 0xFF0000);
+    Trace("brown", 0x004080);
+    EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"dark blue", "medium blue", "blue"}));
+}
+
+TEST_F(TraceClient, AFilteredLineDoesNotWaitForALockedFile) {
+    TraceToFile(file_);
+    Mask(1);
+    WriteWholeFile(file_, "old");
+    HANDLE lock = CreateFileA(file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const DWORD start = GetTickCount();
+    Trace("blue", 0xFF0000);
+    const DWORD elapsed = GetTickCount() - start;
+    CloseHandle(lock);
+    EXPECT_LT(elapsed, 2500u) << "a filtered line must not try to open the file";
+    EXPECT_EQ(ReadWholeFile(file_), "old");
+}
+
+TEST_F(TraceClient, AFileLineIsStampTextAndLineEnd) {
+    TraceToFile(file_);
+    Trace("DownloadAddressBook", 0xFF0000);
+    Trace("", 0x0000FF);
+    const std::string content = ReadWholeFile(file_);
+    EXPECT_TRUE(std::regex_match(content, std::regex("[0-2][0-9]:[0-5][0-9]:[0-5][0-9]:[0-9]{3} - "
+                                                     "DownloadAddressBook\r\n"
+                                                     "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]:[0-9]{3} - "
+                                                     "\r\n")))
+        << content;
+}
+
+TEST_F(TraceClient, AnEmptyTextGivesTheViewerTheTerminatorAlone) {
+    driver::TraceViewer viewer;
+    Trace("", 0x0000FF);
+    const std::vector<driver::TraceLine> lines = viewer.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].byteCount, 1u);
+    EXPECT_EQ(lines[0].text, "");
+}
+
+TEST_F(TraceClient, ARelativeTraceFileLandsInTheCurrentDirectory) {
+    const std::string startDir = CurrentDirectory();
+    SetCurrentDirectoryA(dir_.c_str());
+    TraceToFile("relative.log");
+    Trace("here", 0x0000FF);
+    SetCurrentDirectoryA(startDir.c_str());
+    EXPECT_EQ(TracedTexts(dir_ + "\\relative.log"), std::vector<std::string>{"here"});
+}
+
+TEST_F(TraceClient, TheTraceFileWaitsOnlyWhenFileOutputIsOnAndTheFileIsNamed) {
+    SetRegistryDword(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE TO FILE", 0);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE FILE", file_);
+    Trace("not written", 0x0000FF);
+    EXPECT_FALSE(FileExists(file_));
+    SetRegistryDword(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE TO FILE", 1);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE FILE", "");
+    Trace("not written either", 0x0000FF);
+    EXPECT_FALSE(FileExists(file_));
+}
+
+TEST_F(TraceClient, AWriteThatCrossesTheLimitCutsATenthFromTheFront) {
+    TraceToFile(file_);
+    const std::string old = PatternBytes(kTrimSource);
+    WriteWholeFile(file_, old);
+    Trace("abc", 0x0000FF); // 15 + 3 + 2 = 20 bytes: 1,048,590 in all
+    const std::string content = ReadWholeFile(file_);
+    ASSERT_EQ(content.size(), 943733u);
+    EXPECT_EQ(content.substr(0, 100), old.substr(104857, 100));
+    EXPECT_EQ(content.substr(content.size() - 5), "abc\r\n");
+}
+
+TEST_F(TraceClient, AFileOfExactlyTheLimitAfterAWriteIsLeftAlone) {
+    TraceToFile(file_);
+    WriteWholeFile(file_, PatternBytes(1048556));
+    Trace("abc", 0x0000FF);
+    EXPECT_EQ(ReadWholeFile(file_).size(), 1048576u);
+}
+
+TEST_F(TraceClient, TrimTraceFileMovesTheRestForwardAndIgnoresAnInvalidHandle) {
+    TrimTraceFile(INVALID_HANDLE_VALUE, 10);
+    WriteWholeFile(file_, PatternBytes(30000));
+    HANDLE file = CreateFileA(file_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    TrimTraceFile(file, 12345);
+    CloseHandle(file);
+    EXPECT_EQ(ReadWholeFile(file_), PatternBytes(30000).substr(12345));
+}
+
+TEST_F(TraceClient, AFileHeldWithoutReadSharingDropsTheLineAfterFiveSeconds) {
+    TraceToFile(file_);
+    WriteWholeFile(file_, "held\r\n");
+    HANDLE lock = CreateFileA(file_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const DWORD start = GetTickCount();
+    Trace("dropped", 0x0000FF);
+    const DWORD elapsed = GetTickCount() - start;
+    CloseHandle(lock);
+    EXPECT_GE(elapsed, 4900u);
+    EXPECT_LT(elapsed, 30000u);
+    EXPECT_EQ(ReadWholeFile(file_), "held\r\n");
+
+    Trace("written", 0x0000FF);
+    EXPECT_EQ(TracedTexts(file_).back(), "written");
+}
+
+TEST_F(TraceClient, AViewerThatHasGoneCostsNoDelayAndTheFileLineIsStillWritten) {
+    HWND gone = CreateWindowA("STATIC", "gone", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(gone, nullptr);
+    const auto handle = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(gone));
+    DestroyWindow(gone);
+    driver::ViewerMapping stale(handle);
+    ASSERT_TRUE(stale);
+    TraceToFile(file_);
+    const DWORD start = GetTickCount();
+    Trace("still written", 0x0000FF);
+    EXPECT_LT(GetTickCount() - start, 2500u);
+    EXPECT_EQ(TracedTexts(file_), std::vector<std::string>{"still written"});
+}
+
+TEST_F(TraceClient, TraceErrorTracesUpTo511CharactersInRed) {
+    driver::TraceViewer viewer;
+    const std::string fits(511, 'e');
+    TraceError(fits.c_str());
+    TraceError("%s", std::string(512, 'f').c_str());
+    TraceError("value %d", 7);
+    const std::vector<driver::TraceLine> lines = viewer.Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, fits);
+    EXPECT_EQ(lines[0].colour, 0x0000FFu);
+    EXPECT_EQ(lines[1].text, "value 7");
+}
+
+} // namespace

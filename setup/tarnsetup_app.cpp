@@ -1,0 +1,109 @@
+#include "tarnsetup_app.h"
+
+#include "bridge_binding.h"
+#include "notes_discovery.h"
+#include "notes_ini_list.h"
+#include "profile_text.h"
+#include "resource_ids.h"
+#include "resource_text.h"
+#include "server_option_dlg.h"
+#include "setup_command.h"
+#include "setup_messages.h"
+#include "setup_paths.h"
+#include "text_format.h"
+
+namespace {
+const char kResourceLibraryName[] = "tarnlang.dll";
+} // namespace
+
+CTarnsetupApp::CTarnsetupApp() = default;
+
+bool CTarnsetupApp::InitInstance() {
+    const HINSTANCE resources = LoadLibraryA(kResourceLibraryName);
+    if (!resources) {
+        // The one message that cannot come from the resource library.
+        ShowSetupError(FormatWithArgument("Load library failed:%s", kResourceLibraryName),
+                       std::string("Voxtarion"));
+        return false;
+    }
+    SetResourceModule(resources);
+
+    const std::string caption = LoadResourceText(IDS_SETUP_CAPTION);
+    if (!WaitForBlockingWindow(caption))
+        return false;
+
+    char iniPath[kPathBufferSize] = "";
+    GetNotesIniPath(iniPath, 0);
+    const std::string commandLine = CommandLine();
+    if (!LoadNotesLibrary(iniPath, caption))
+        return false;
+
+    if (!LoadBridgeLibrary()) {
+        ShowSetupError(FormatResourceText(IDS_LIBRARY_NOT_LOADED, kBridgeLibraryName), caption);
+        return false;
+    }
+
+    const SetupCommand command = ParseSetupCommand(commandLine);
+    switch (command.operation) {
+    case SetupOperation::ServerInstall: {
+        CServerOptionDlg dialog;
+        if (dialog.DoModal() != IDOK)
+            break;
+        const int flag = ServerInstallFlag(dialog.m_nOption);
+        if (flag >= 0)
+            DoServerInstall(flag);
+        break;
+    }
+    case SetupOperation::Uninstall:
+        DoUninstall(iniPath);
+        break;
+    case SetupOperation::Install:
+        DoInstall(iniPath, command.installFlag);
+        break;
+    }
+    return false;
+}
+
+int CTarnsetupApp::ExitInstance() {
+    FreeBridgeLibrary();
+    if (g_hNotesDll) {
+        FreeLibrary(g_hNotesDll);
+        g_hNotesDll = nullptr;
+    }
+    return ApplicationBase::ExitInstance();
+}
+
+bool CTarnsetupApp::WaitForBlockingWindow(const std::string& caption) {
+    // An empty title would match every untitled window, so it blocks nothing.
+    const std::string title = LoadResourceText(IDS_BLOCKING_WINDOW_TITLE);
+    if (title.empty())
+        return true;
+    while (FindWindowA(nullptr, title.c_str())) {
+        if (!AskSetupQuestion(IDS_CLOSE_WINDOW_QUESTION, caption))
+            return false;
+    }
+    return true;
+}
+
+int CTarnsetupApp::LoadNotesLibrary(const char* iniPath, const std::string& caption) {
+    // Directory names the Notes data folder, whose parent is the program folder:
+    // C:\Lotus\Notes\Data gives C:\Lotus\Notes\nnotes.dll. A value too long for the path
+    // buffer, or for "\nnotes.dll" behind it, counts as a library that failed to load.
+    const std::string directory = ReadProfileText(kNotesSection, kDirectoryKey, iniPath);
+    m_szNotesPath[0] = '\0';
+    bool usable = CopyToBuffer(m_szNotesPath, sizeof m_szNotesPath, directory.c_str());
+    if (usable) {
+        CutNotesDirectory(m_szNotesPath);
+        SetCurrentDirectoryA(m_szNotesPath);
+        usable = AppendToBuffer(m_szNotesPath, sizeof m_szNotesPath, "\\nnotes.dll");
+    }
+    g_hNotesDll = usable ? LoadLibraryA(m_szNotesPath) : nullptr;
+    if (g_hNotesDll)
+        return 1;
+
+    if (FindNotesDll())
+        return 1;
+    if (!AskSetupQuestion(IDS_NOTES_NOT_FOUND, caption))
+        return 0;
+    return BrowseForNotesDll();
+}

@@ -1,0 +1,38 @@
+// The Notes integration setup program: installs the product's components into Lotus Notes,
+// removes them, or installs them into Notes databases, as its command line says.
+#ifndef TARN_TARNSETUP_APP_H
+#define TARN_TARNSETUP_APP_H
+
+#include "app_base.h"
+#include "path_text.h"
+
+#include <windows.h>
+
+#include <string>
+
+class CTarnsetupApp : public ApplicationBase {
+  public:
+    CTarnsetupApp();
+
+    // Registers or removes the two extension libraries in notes.ini as mode says.
+    void UpdateNotesIni(const char* iniPath, int mode);
+
+    void DoInstall(const char* iniPath, int installFlag);
+    void DoUninstall(const char* iniPath);
+    void DoServerInstall(int flag);
+
+  protected:
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+  private:
+    // Asks the user to close the window titled text 31 while one is open. False on Cancel.
+    bool WaitForBlockingWindow(const std::string& caption);
+    // Loads nnotes.dll from the notes.ini Directory value, else finds it or asks for it.
+    int LoadNotesLibrary(const char* iniPath, const std::string& caption);
+
+    // The Notes directory from notes.ini, then the full path of nnotes.dll.
+    char m_szNotesPath[kPathBufferSize] = "";
+};
+
+#endif

@@ -27,6 +27,13 @@ class CTarnbookApp : public ApplicationBase {
     int DoDownloadAdddressBook();
     int IsMailAddress(const char* mail);
 
+    // The settings in use, as read and confirmed.
+    bool IsSilent() const { return m_bSilent != 0; }
+    int PortNumber() const { return m_nPortNumber; }
+    const std::string& HostName() const { return m_strHostName; }
+    const std::string& SearchBase() const { return m_strSearchBase; }
+    const char* NotesIniPath() const { return m_szNotesIniPath; }
+
   protected:
     bool InitInstance() override;
     int ExitInstance() override;

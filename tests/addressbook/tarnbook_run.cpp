@@ -1,0 +1,95 @@
+#include "tarnbook_run.h"
+
+#include "product_keys.h"
+#include "resource_ids.h"
+#include "window_finder.h"
+#include "resource_text.h"
+#include "test_files.h"
+#include "test_registry.h"
+
+#include <gtest/gtest.h>
+
+TarnbookRun::TarnbookRun(const std::string& name, const std::string& bridge, bool withResources)
+    : program_(MakeProgramFolder(name, "TARNBOOK.exe", bridge, withResources)),
+      notes_(MakeNotesInstall(name)) {
+    ResetProductRegistry();
+    EXPECT_TRUE(viewer_) << "the trace viewer did not start";
+}
+
+TarnbookRun::~TarnbookRun() {
+    process_.Kill();
+    ResetProductRegistry();
+}
+
+void TarnbookRun::RecordNotesMachineWide() {
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesDllPath", notes_.dllPath);
+}
+
+void TarnbookRun::StoreUnreachableServer() {
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "HostName", "127.0.0.1");
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "PortNumber", "1");
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "SearchBase", "o=Nowhere");
+}
+
+bool TarnbookRun::Start(const std::string& arguments) {
+    driver::LaunchOptions options;
+    options.Arguments(arguments)
+        .WorkingDirectory(program_.dir)
+        .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog)
+        .SetEnvironment("TARNHOOK_ADDRESSBOOK", notes_.dataDir + "\\names.csv");
+    if (!script_.empty())
+        options.SetEnvironment("TARNHOOK_SCRIPT", script_);
+    else
+        options.RemoveEnvironment("TARNHOOK_SCRIPT");
+    return process_.Start(program_.exe, options);
+}
+
+void TarnbookRun::ExpectNothingAskedUntilExit() {
+    const DWORD deadline = GetTickCount() + driver::kExitTimeoutMs;
+    while (process_.IsRunning() && GetTickCount() < deadline) {
+        for (HWND window : driver::VisibleWindowsOf(process_.Id())) {
+            const bool progressWindow =
+                GetDlgItem(window, IDC_STATUS_TEXT) || GetDlgItem(window, IDC_PROGRESS_BAR);
+            if (!progressWindow) {
+                ADD_FAILURE() << "expected no question in silent mode, saw "
+                              << driver::DescribeWindow(window);
+                return;
+            }
+        }
+        Sleep(10);
+    }
+    EXPECT_TRUE(process_.WaitForExit()) << "the program did not end";
+}
+
+std::vector<driver::TraceLine> TarnbookRun::RedLines() const {
+    std::vector<driver::TraceLine> red;
+    for (const driver::TraceLine& line : viewer_.Lines())
+        if (line.colour == 0x0000FF)
+            red.push_back(line);
+    return red;
+}
+
+bool TarnbookRun::Traced(const std::string& text, DWORD colour) const {
+    for (const driver::TraceLine& line : viewer_.Lines())
+        if (line.text == text && line.colour == colour)
+            return true;
+    return false;
+}
+
+namespace {
+HMODULE Resources() {
+    static HMODULE library = LoadLibraryA((BinDir() + "\\tarnlang.dll").c_str());
+    SetResourceModule(library);
+    return library;
+}
+} // namespace
+
+std::string ResourceText(unsigned id) {
+    EXPECT_NE(Resources(), nullptr);
+    return LoadResourceText(id);
+}
+
+std::string ResourceText(unsigned id, const std::string& arg) {
+    EXPECT_NE(Resources(), nullptr);
+    return FormatResourceText(id, arg);
+}

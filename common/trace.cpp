@@ -48,7 +48,8 @@ HWND FindViewerWindow() {
         return nullptr;
     std::uint32_t handle = 0;
     std::memcpy(&handle, view.get(), sizeof handle);
-    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle));
+    // Window handles are 32-bit values, widened with their sign as the platform does.
+    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
 }
 
 void SendToViewer(const char* text, DWORD colour) {

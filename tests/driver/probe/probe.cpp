@@ -1,0 +1,140 @@
+// tarn_probe: a small program that shows the kinds of windows the product's programs show,
+// so that the test driver can be proven on it.
+//
+//   tarn_probe.exe status <answer file>
+//       Shows the status window (template 312 of tarnlang.dll, item 785 set to text 58224),
+//       then a system-modal OK/Cancel message box without owner (caption text 125, text 58275).
+//   tarn_probe.exe open <answer file>
+//   tarn_probe.exe open-multi <answer file>
+//       Shows the open-file dialog titled "Probe Open" on the answer file's folder; open-multi
+//       lets several files be chosen.
+//
+// The answer file receives the button pressed ("OK" or "Cancel"), then for the file dialog
+// the selection with its parts separated by '|', then the working folder ("cwd=...") and the
+// variable TARN_PROBE_NOTE ("note=..." or "note unset"), one item a line. The exit code is
+// the button's id (IDOK 1, IDCANCEL 2), or 100 when the probe could not run.
+#include "resource_ids.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kCannotRun = 100;
+
+// The command line after the program's own name.
+std::string ArgumentsOf(const char* commandLine) {
+    const char* p = commandLine;
+    if (*p == '"') {
+        ++p;
+        while (*p && *p != '"')
+            ++p;
+        if (*p == '"')
+            ++p;
+    } else {
+        while (*p && *p != ' ' && *p != '\t')
+            ++p;
+    }
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return p;
+}
+
+std::string LoadText(HMODULE library, UINT id) {
+    char text[1024] = "";
+    LoadStringA(library, id, text, sizeof text);
+    return text;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+void WriteAnswer(const std::string& path, const std::string& answer) {
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    char note[256] = "";
+    const DWORD noteLength = GetEnvironmentVariableA("TARN_PROBE_NOTE", note, sizeof note);
+    const std::string content = answer + "\r\ncwd=" + folder + "\r\n" +
+                                (noteLength ? "note=" + std::string(note) : "note unset") + "\r\n";
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+INT_PTR CALLBACK StatusProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+int ShowStatusAndQuestion(const std::string& answerFile) {
+    const HMODULE language = LoadLibraryA("tarnlang.dll");
+    if (!language)
+        return kCannotRun;
+    const HWND status =
+        CreateDialogParamA(language, MAKEINTRESOURCEA(IDD_STATUS), nullptr, StatusProc, 0);
+    SetDlgItemTextA(status, IDC_STATUS_TEXT, LoadText(language, IDS_STATUS_SEARCHING).c_str());
+    UpdateWindow(status);
+
+    const int button =
+        MessageBoxA(nullptr, LoadText(language, IDS_NOTES_NOT_FOUND).c_str(),
+                    LoadText(language, IDS_SETUP_CAPTION).c_str(), MB_OKCANCEL | MB_SYSTEMMODAL);
+    WriteAnswer(answerFile, button == IDOK ? "OK" : "Cancel");
+    DestroyWindow(status);
+    FreeLibrary(language);
+    return button;
+}
+
+int ShowOpenDialog(const std::string& answerFile, bool several) {
+    std::vector<char> selection(8192, '\0');
+    const std::string folder = FolderOf(answerFile);
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.lpstrFilter = "Notes databases (*.nsf)\0*.nsf\0All files (*.*)\0*.*\0";
+    dialog.lpstrFile = selection.data();
+    dialog.nMaxFile = static_cast<DWORD>(selection.size());
+    dialog.lpstrInitialDir = folder.c_str();
+    dialog.lpstrTitle = "Probe Open";
+    dialog.lpstrDefExt = "nsf";
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR |
+                   (several ? OFN_ALLOWMULTISELECT : 0);
+    if (!GetOpenFileNameA(&dialog)) {
+        WriteAnswer(answerFile, "Cancel");
+        return IDCANCEL;
+    }
+    // The selection: one path, or the folder and then each name, each NUL-terminated.
+    std::string chosen;
+    for (const char* part = selection.data(); *part; part += std::strlen(part) + 1)
+        chosen += (chosen.empty() ? "" : "|") + std::string(part);
+    WriteAnswer(answerFile, "OK\r\n" + chosen);
+    return IDOK;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const std::string arguments = ArgumentsOf(GetCommandLineA());
+    const size_t blank = arguments.find(' ');
+    if (blank == std::string::npos)
+        return kCannotRun;
+    const std::string mode = arguments.substr(0, blank);
+    std::string answerFile = arguments.substr(blank + 1);
+    if (answerFile.size() >= 2 && answerFile.front() == '"' && answerFile.back() == '"')
+        answerFile = answerFile.substr(1, answerFile.size() - 2);
+
+    if (mode == "status")
+        return ShowStatusAndQuestion(answerFile);
+    if (mode == "open")
+        return ShowOpenDialog(answerFile, false);
+    if (mode == "open-multi")
+        return ShowOpenDialog(answerFile, true);
+    return kCannotRun;
+}

@@ -1,0 +1,115 @@
+#include "tarnsetup_run.h"
+
+#include "product_keys.h"
+#include "resource_ids.h"
+#include "resource_text.h"
+#include "test_files.h"
+#include "test_registry.h"
+#include "window_finder.h"
+
+#include <gtest/gtest.h>
+
+TarnsetupRun::TarnsetupRun(const std::string& name, const std::string& bridge, bool withResources)
+    : program_(MakeProgramFolder(name, "TARNSETUP.exe", bridge, withResources)),
+      notes_(MakeNotesInstall(name)) {
+    ResetProductRegistry();
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesIniPath", notes_.iniPath);
+}
+
+TarnsetupRun::~TarnsetupRun() {
+    process_.Kill();
+    ResetProductRegistry();
+}
+
+void TarnsetupRun::WriteNotesIni(const std::string& text) {
+    WriteWholeFile(notes_.iniPath, text);
+}
+
+std::string TarnsetupRun::NotesIniWith(const std::string& moreLines) const {
+    return "[Notes]\r\nDirectory=" + notes_.dataDir + "\r\n" + moreLines;
+}
+
+std::string TarnsetupRun::NotesIniText() const {
+    return ReadWholeFile(notes_.iniPath);
+}
+
+bool TarnsetupRun::Start(const std::string& arguments) {
+    driver::LaunchOptions options;
+    options.Arguments(arguments)
+        .WorkingDirectory(program_.dir)
+        .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog);
+    if (!script_.empty())
+        options.SetEnvironment("TARNHOOK_SCRIPT", script_);
+    else
+        options.RemoveEnvironment("TARNHOOK_SCRIPT");
+    return process_.Start(program_.exe, options);
+}
+
+void TarnsetupRun::ExpectNoQuestionUntilExit() {
+    const ULONGLONG deadline = GetTickCount64() + driver::kExitTimeoutMs;
+    while (process_.IsRunning() && GetTickCount64() < deadline) {
+        for (HWND window : driver::VisibleWindowsOf(process_.Id())) {
+            if (!GetDlgItem(window, IDC_STATUS_TEXT)) {
+                ADD_FAILURE() << "expected the program to end without asking, saw "
+                              << driver::DescribeWindow(window) << ": "
+                              << driver::ReadMessageBox(window).text;
+                return;
+            }
+        }
+        Sleep(driver::kPollIntervalMs);
+    }
+    EXPECT_TRUE(process_.WaitForExit(0)) << "the program did not end";
+}
+
+bool TarnsetupRun::BridgeWasCalled() const {
+    return FileExists(program_.bridgeLog);
+}
+
+namespace {
+HMODULE Resources() {
+    static HMODULE library = LoadLibraryA((BinDir() + "\\tarnlang.dll").c_str());
+    SetResourceModule(library);
+    return library;
+}
+} // namespace
+
+std::string SetupText(unsigned id) {
+    EXPECT_NE(Resources(), nullptr);
+    return LoadResourceText(id);
+}
+
+std::string SetupText(unsigned id, const std::string& arg) {
+    EXPECT_NE(Resources(), nullptr);
+    return FormatResourceText(id, arg);
+}
+
+void ExpectErrorBox(const driver::MessageBoxInfo& box, const std::string& caption,
+                    const std::string& text) {
+    ASSERT_TRUE(box) << "expected the message \"" << text << "\"";
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.ButtonIds(), std::vector<int>{IDOK});
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_FALSE(box.topmost) << "an error is not system-modal";
+}
+
+void ExpectQuestionBox(const driver::MessageBoxInfo& box, unsigned textId) {
+    ASSERT_TRUE(box) << "expected the question " << textId;
+    EXPECT_EQ(box.caption, SetupText(IDS_SETUP_CAPTION));
+    EXPECT_EQ(box.text, SetupText(textId));
+    EXPECT_EQ(box.ButtonIds(), (std::vector<int>{IDOK, IDCANCEL}));
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_TRUE(box.topmost) << "a question is system-modal";
+}
+
+std::string StatusTextDuring(const LoggedCall& call) {
+    const LoggedWindow* status = call.WindowWithItem(IDC_STATUS_TEXT);
+    return status ? status->Item(IDC_STATUS_TEXT)->text : std::string();
+}
+
+driver::WindowMatch OptionDialog() {
+    driver::WindowMatch match;
+    match.test = [](HWND window) { return GetDlgItem(window, IDC_OPTION_FIRST) != nullptr; };
+    match.kind = "the option dialog";
+    return match;
+}

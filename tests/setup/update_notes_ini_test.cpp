@@ -4,6 +4,9 @@
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "test_files.h"
+#include "window_actions.h"
+#include "window_finder.h"
+#include "message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +18,6 @@
 
 namespace {
 
-struct SeenMessageBox {
-    std::string caption;
-    std::string text;
-};
-
 // Answers every message box this process shows with OK, from a thread of its own, and keeps
 // what each showed; a test whose edit unexpectedly fails thus ends instead of hanging.
 class MessageBoxWatcher {
@@ -30,7 +28,7 @@ class MessageBoxWatcher {
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
     // Stops watching and returns every box seen.
-    std::vector<SeenMessageBox> Seen() {
+    std::vector<driver::MessageBoxInfo> Seen() {
         Stop();
         std::lock_guard<std::mutex> lock(mutex_);
         return seen_;
@@ -43,56 +41,28 @@ class MessageBoxWatcher {
             thread_.join();
     }
 
-    static BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
-        char className[32] = "";
-        GetClassNameA(child, className, sizeof className);
-        char text[1024] = "";
-        GetWindowTextA(child, text, sizeof text);
-        auto* longest = reinterpret_cast<std::string*>(param);
-        if (lstrcmpiA(className, "Static") == 0 && std::string(text).size() > longest->size())
-            *longest = text;
-        return TRUE;
-    }
-
-    static BOOL CALLBACK FindBox(HWND window, LPARAM param) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        char className[32] = "";
-        GetClassNameA(window, className, sizeof className);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-            std::string(className) == "#32770" && GetDlgItem(window, IDOK)) {
-            *reinterpret_cast<HWND*>(param) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
     void Watch() {
+        driver::WindowMatch messageBox;
+        messageBox.test = driver::IsMessageBox;
         HWND answered = nullptr;
         while (!stop_) {
-            HWND box = nullptr;
-            EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
+            const HWND box = driver::FindWindowOf(GetCurrentProcessId(), messageBox);
             if (box && box != answered) {
-                SeenMessageBox seen;
-                char caption[256] = "";
-                GetWindowTextA(box, caption, sizeof caption);
-                seen.caption = caption;
-                EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&seen.text));
+                const driver::MessageBoxInfo seen = driver::ReadMessageBox(box);
                 {
                     std::lock_guard<std::mutex> lock(mutex_);
                     seen_.push_back(seen);
                 }
-                PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+                driver::PressButton(box, IDOK);
                 answered = box;
             }
-            Sleep(20);
+            Sleep(driver::kPollIntervalMs);
         }
     }
 
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
-    std::vector<SeenMessageBox> seen_;
+    std::vector<driver::MessageBoxInfo> seen_;
     std::thread thread_;
 };
 
@@ -113,14 +83,14 @@ class UpdateNotesIniTest : public ::testing::Test {
     }
 
     // Runs UpdateNotesIni and returns the message boxes it showed.
-    std::vector<SeenMessageBox> Update(int mode, const std::string& path) {
+    std::vector<driver::MessageBoxInfo> Update(int mode, const std::string& path) {
         MessageBoxWatcher watcher;
         app_.UpdateNotesIni(path.c_str(), mode);
         return watcher.Seen();
     }
     // The file's text after an update that must succeed without a message.
     std::string UpdatedFile(int mode) {
-        const std::vector<SeenMessageBox> boxes = Update(mode, ini_);
+        const std::vector<driver::MessageBoxInfo> boxes = Update(mode, ini_);
         EXPECT_TRUE(boxes.empty()) << "mode " << mode << " showed: " << boxes.front().text;
         return ReadWholeFile(ini_);
     }
@@ -240,19 +210,28 @@ TEST_F(UpdateNotesIniTest, TwoCallsGiveTheSameFileAsOne) {
     }
 }
 
-TEST_F(UpdateNotesIniTest, AFileInAMissingFolderIsReportedByName) {
-    const std::string path = dir_ + "\\missing\\notes.ini";
-    const std::vector<SeenMessageBox> boxes = Update(0, path);
+// One error message, caption text 125 and an OK button, without owner, naming the file.
+void ExpectOneReportNaming(const std::vector<driver::MessageBoxInfo>& boxes,
+                           const std::string& path) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, LoadResourceText(IDS_SETUP_CAPTION));
     EXPECT_NE(boxes[0].text.find(path), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(boxes[0].ButtonIds(), std::vector<int>{IDOK});
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_FALSE(boxes[0].topmost) << "an error is not system-modal";
+}
+
+TEST_F(UpdateNotesIniTest, AFileInAMissingFolderIsReportedByName) {
+    const std::string path = dir_ + "\\missing\\notes.ini";
+    const std::vector<driver::MessageBoxInfo> boxes = Update(0, path);
+    ExpectOneReportNaming(boxes, path);
     EXPECT_FALSE(FileExists(path));
 }
 
 TEST_F(UpdateNotesIniTest, AFileHeldOpenByAnotherProgramIsReportedAndKeptAsItWas) {
     const std::string before = NotesIni("a", "b");
     WriteWholeFile(ini_, before);
-    std::vector<SeenMessageBox> boxes;
+    std::vector<driver::MessageBoxInfo> boxes;
     {
         const HANDLE held = CreateFileA(ini_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -260,9 +239,7 @@ TEST_F(UpdateNotesIniTest, AFileHeldOpenByAnotherProgramIsReportedAndKeptAsItWas
         boxes = Update(46, ini_);
         CloseHandle(held);
     }
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, LoadResourceText(IDS_SETUP_CAPTION));
-    EXPECT_NE(boxes[0].text.find(ini_), std::string::npos) << boxes[0].text;
+    ExpectOneReportNaming(boxes, ini_);
     EXPECT_EQ(ReadWholeFile(ini_), before);
 }
 

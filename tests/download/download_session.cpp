@@ -1,0 +1,343 @@
+#include "download_session.h"
+
+#include "message_box.h"
+#include "product_keys.h"
+#include "resource_ids.h"
+#include "test_files.h"
+#include "test_registry.h"
+#include "win_path.h"
+#include "window_actions.h"
+#include "window_finder.h"
+#include "window_reading.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <sstream>
+
+namespace {
+
+constexpr DWORD kRunTimeoutMs = 30000;
+
+std::map<std::string, std::string> ReadKeyValueFile(const std::string& path) {
+    std::map<std::string, std::string> values;
+    std::istringstream in(ReadWholeFile(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string::size_type equals = line.find('=');
+        if (equals != std::string::npos)
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return values;
+}
+
+// The state letter of a Linux process (R, S, T, ...), read from /proc through drive Z:.
+char ProcessState(DWORD pid) {
+    const std::string stat = ReadWholeFile("Z:\\proc\\" + std::to_string(pid) + "\\stat");
+    const std::string::size_type name = stat.rfind(')');
+    return name != std::string::npos && name + 2 < stat.size() ? stat[name + 2] : '?';
+}
+
+// Runs /bin/kill: Wine starts a Linux program named by its path on drive Z:.
+void SendSignal(DWORD pid, const char* signal) {
+    std::string command = "Z:\\bin\\kill -" + std::string(signal) + " " + std::to_string(pid);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+        ADD_FAILURE() << "cannot run " << command << ": error " << GetLastError();
+        return;
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+}
+
+struct HookState {
+    std::string text;
+    std::function<void()> action;
+    WNDPROC original = nullptr;
+};
+HookState g_hook;
+
+LRESULT CALLBACK NotesWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY)
+        PostQuitMessage(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+const TestbedServers& TestbedServers::Get() {
+    static const TestbedServers servers = [] {
+        TestbedServers read;
+        const std::string path = driver::TestbedDir() + "\\slapd\\testbed.txt";
+        read.values_ = ReadKeyValueFile(path);
+        if (read.values_.empty())
+            ADD_FAILURE() << "no directory servers described in " << path
+                          << ": the slapd fixture has not run";
+        return read;
+    }();
+    return servers;
+}
+
+std::string TestbedServers::Fact(const std::string& key) const {
+    const auto found = values_.find(key);
+    if (found == values_.end()) {
+        ADD_FAILURE() << "the test bed's directory servers do not tell " << key;
+        return std::string();
+    }
+    return found->second;
+}
+
+int TestbedServers::Number(const std::string& key) const {
+    return std::atoi(Fact(key).c_str());
+}
+
+int TestbedServers::Port(const std::string& instance) const {
+    return Number(instance + ".port");
+}
+
+DWORD TestbedServers::Pid(const std::string& instance) const {
+    return static_cast<DWORD>(std::strtoul(Fact(instance + ".pid").c_str(), nullptr, 10));
+}
+
+void PauseServer(DWORD pid) {
+    SendSignal(pid, "STOP");
+    if (!driver::PollUntil([pid] { return ProcessState(pid) == 'T'; }, 5000))
+        ADD_FAILURE() << "slapd " << pid << " did not stop (state " << ProcessState(pid) << ")";
+}
+
+void ResumeServer(DWORD pid) {
+    SendSignal(pid, "CONT");
+    if (!driver::PollUntil([pid] { return ProcessState(pid) != 'T'; }, 5000))
+        ADD_FAILURE() << "slapd " << pid << " did not go on";
+}
+
+std::string ResourceText(UINT id) {
+    static const HMODULE library =
+        LoadLibraryExA((BinDir() + "\\tarnlang.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char text[1024] = "";
+    if (!library || LoadStringA(library, id, text, sizeof text) <= 0)
+        ADD_FAILURE() << "the resource library has no text " << id;
+    return text;
+}
+
+TraceHook::TraceHook(HWND viewer, std::string text, std::function<void()> action)
+    : viewer_(viewer) {
+    g_hook.text = std::move(text);
+    g_hook.action = std::move(action);
+    original_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(viewer_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HookProc)));
+    g_hook.original = original_;
+}
+
+TraceHook::~TraceHook() {
+    SetWindowLongPtrA(viewer_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    g_hook = HookState();
+}
+
+LRESULT CALLBACK TraceHook::HookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA && lParam) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const char* bytes = static_cast<const char*>(data->lpData);
+        if (bytes && data->cbData > 0 &&
+            std::string(bytes, strnlen(bytes, data->cbData)) == g_hook.text && g_hook.action)
+            g_hook.action();
+    }
+    return CallWindowProcA(g_hook.original, window, message, wParam, lParam);
+}
+
+NotesMainWindow::NotesMainWindow(const RECT& place) {
+    std::promise<HWND> created;
+    std::future<HWND> window = created.get_future();
+    thread_ = std::thread([place, &created] {
+        WNDCLASSA notesClass = {};
+        notesClass.lpfnWndProc = NotesWindowProc;
+        notesClass.hInstance = GetModuleHandleA(nullptr);
+        notesClass.lpszClassName = "NOTES";
+        RegisterClassA(&notesClass);
+        const HWND hwnd =
+            CreateWindowExA(0, "NOTES", "Lotus Notes", WS_OVERLAPPEDWINDOW | WS_VISIBLE, place.left,
+                            place.top, place.right - place.left, place.bottom - place.top, nullptr,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
+        created.set_value(hwnd);
+        if (!hwnd)
+            return;
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    });
+    window_ = window.get();
+    if (!window_)
+        ADD_FAILURE() << "cannot create the NOTES window: error " << GetLastError();
+}
+
+NotesMainWindow::~NotesMainWindow() {
+    if (window_)
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+    if (thread_.joinable())
+        thread_.join();
+}
+
+DownloadRun::DownloadRun(const std::string& name) : name_(name) {
+    ResetProductRegistry();
+    program_ = MakeProgramFolder(name, "TARNBOOK.exe");
+    notes_ = MakeNotesInstall(name);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesDllPath", notes_.dllPath);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesIniPath", notes_.iniPath);
+}
+
+DownloadRun::~DownloadRun() {
+    if (process_.IsRunning()) {
+        ADD_FAILURE() << "TARNBOOK.exe was still running at the end of the test";
+        process_.Kill();
+    }
+    ResetProductRegistry();
+}
+
+void DownloadRun::UseDirectory(int port, const std::string& searchBase, const std::string& host) {
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName", host);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber", std::to_string(port));
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase", searchBase);
+}
+
+void DownloadRun::WriteNotesIni(const std::string& body) {
+    WriteWholeFile(notes_.iniPath, body);
+}
+
+void DownloadRun::SeedAddressBook(const std::vector<std::string>& records) {
+    std::string content = "LastName,FirstName,PhoneNumber,MailAddress\r\n";
+    for (const std::string& record : records)
+        content += record + "\r\n";
+    WriteWholeFile(AddressBookPath(), content);
+}
+
+bool DownloadRun::Start(bool interactive) {
+    driver::LaunchOptions options;
+    options.WorkingDirectory(program_.dir)
+        .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog)
+        .RemoveEnvironment("TARNHOOK_ADDRESSBOOK");
+    if (script_.empty())
+        options.RemoveEnvironment("TARNHOOK_SCRIPT");
+    else
+        options.SetEnvironment("TARNHOOK_SCRIPT", script_);
+    if (interactive)
+        options.Arguments("/settings");
+    if (!process_.Start(program_.exe, options))
+        return false;
+    if (!interactive)
+        return true;
+
+    driver::WindowMatch settings;
+    settings.test = [](HWND window) { return driver::Item(window, IDC_HOST_NAME) != nullptr; };
+    settings.kind = "the settings dialog";
+    const HWND dialog = driver::WaitForWindow(process_, settings);
+    if (!dialog)
+        return false;
+    driver::PressButton(dialog, IDOK);
+    return driver::WaitForWindowGone(dialog);
+}
+
+void DownloadRun::FinishWithoutMessageBox() {
+    const bool ended = driver::PollUntil(
+        [this] {
+            for (HWND window : driver::VisibleWindowsOf(process_.Id())) {
+                if (!driver::IsMessageBox(window))
+                    continue;
+                const driver::MessageBoxInfo box = driver::ReadMessageBox(window);
+                ADD_FAILURE() << "a silent run showed the message box \"" << box.caption
+                              << "\": " << box.text;
+                driver::PressButton(window, IDOK);
+            }
+            return !process_.IsRunning();
+        },
+        kRunTimeoutMs);
+    if (!ended) {
+        ADD_FAILURE() << "TARNBOOK.exe did not end within " << kRunTimeoutMs << " ms";
+        process_.Kill();
+    }
+}
+
+void DownloadRun::WaitForExit() {
+    if (!process_.WaitForExit(kRunTimeoutMs)) {
+        ADD_FAILURE() << "TARNBOOK.exe did not end; windows on screen: "
+                      << driver::DescribeWindows(driver::VisibleWindowsOf(process_.Id()));
+        process_.Kill();
+    }
+}
+
+std::string DownloadRun::AddressBook() const {
+    return ReadWholeFile(AddressBookPath());
+}
+
+std::vector<std::string> DownloadRun::AddressBookRecords() const {
+    std::vector<std::string> records;
+    std::istringstream in(AddressBook());
+    std::string line;
+    bool header = true;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!header && !line.empty())
+            records.push_back(line);
+        header = false;
+    }
+    return records;
+}
+
+std::vector<LoggedCall> DownloadRun::Calls() const {
+    return ReadBridgeLog(program_.bridgeLog);
+}
+
+std::vector<driver::TraceLine> DownloadRun::Traces() const {
+    std::vector<driver::TraceLine> lines = viewer_.Lines();
+    auto start = lines.begin();
+    while (start != lines.end() &&
+           !(start->text == "DownloadAddressBook" && start->colour == kBlue))
+        ++start;
+    lines.erase(lines.begin(), start);
+    return lines;
+}
+
+std::vector<std::string> DownloadRun::Traced(DWORD colour) const {
+    std::vector<std::string> texts;
+    for (const driver::TraceLine& line : Traces()) {
+        if (line.colour == colour)
+            texts.push_back(line.text);
+    }
+    return texts;
+}
+
+const LoggedCall* RecordWithMail(const std::vector<LoggedCall>& records, const std::string& mail) {
+    for (const LoggedCall& record : records) {
+        if (record.args.size() >= 4 && record.args[3] == mail)
+            return &record;
+    }
+    return nullptr;
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    for (const std::string& each : texts) {
+        if (each == text)
+            return true;
+    }
+    return false;
+}
+
+HWND WindowWithItem(DWORD processId, int id) {
+    for (HWND window : driver::VisibleWindowsOf(processId)) {
+        if (driver::Item(window, id))
+            return window;
+    }
+    return nullptr;
+}
+
+HWND WaitForItemText(const driver::Process& process, int id, const std::string& text) {
+    driver::WindowMatch match;
+    match.test = [id, text](HWND window) { return driver::ItemText(window, id) == text; };
+    match.kind = "a window whose item " + std::to_string(id) + " shows \"" + text + "\"";
+    return driver::WaitForWindow(process, match);
+}

@@ -1,0 +1,135 @@
+// What the end-to-end tests of the address book download share: the test bed's directory
+// servers, one run of TARNBOOK.exe against them with a stand-in Notes installation, the
+// bridge's call log and address book, and the trace lines the run sent to the viewer.
+#ifndef TARN_DOWNLOAD_SESSION_H
+#define TARN_DOWNLOAD_SESSION_H
+
+#include "bridge_log.h"
+#include "process.h"
+#include "test_install.h"
+#include "trace_viewer.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+constexpr DWORD kBlue = 0xFF0000;
+constexpr DWORD kRed = 255;
+
+// The private slapd instances that slapd-testbed.sh started, as TARN_TESTBED_DIR/slapd/
+// testbed.txt describes them: "directory" (anonymous read), "closed" (refuses anonymous
+// binds), "pausable" (may be stopped and continued), and facts about the generated data.
+class TestbedServers {
+  public:
+    static const TestbedServers& Get();
+    int Port(const std::string& instance) const;
+    DWORD Pid(const std::string& instance) const;
+    // A line of the data's facts, e.g. Fact("base.people"); fails the test when missing.
+    std::string Fact(const std::string& key) const;
+    int Number(const std::string& key) const;
+
+  private:
+    std::map<std::string, std::string> values_;
+};
+
+// Stops a slapd process (SIGSTOP) or lets it go on (SIGCONT), and waits until it has.
+// A stopped server still accepts connections, so a program's request waits for its answer.
+void PauseServer(DWORD pid);
+void ResumeServer(DWORD pid);
+
+// A text of the resource library, as the programs load it.
+std::string ResourceText(UINT id);
+
+// Runs an action on the trace viewer's thread when the program sends a given line, before the
+// program's send returns: the program waits at that line until the action is done.
+class TraceHook {
+  public:
+    TraceHook(HWND viewer, std::string text, std::function<void()> action);
+    ~TraceHook();
+    TraceHook(const TraceHook&) = delete;
+    TraceHook& operator=(const TraceHook&) = delete;
+
+  private:
+    static LRESULT CALLBACK HookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND viewer_;
+    WNDPROC original_;
+};
+
+// A top-level window of class "NOTES", as the Lotus Notes main window, on a thread of its own
+// that keeps pumping messages.
+class NotesMainWindow {
+  public:
+    explicit NotesMainWindow(const RECT& place);
+    ~NotesMainWindow();
+    NotesMainWindow(const NotesMainWindow&) = delete;
+    NotesMainWindow& operator=(const NotesMainWindow&) = delete;
+    HWND Window() const { return window_; }
+
+  private:
+    std::thread thread_;
+    HWND window_ = nullptr;
+};
+
+// One run of TARNBOOK.exe: its own program folder and Notes installation, the product's
+// registry values pointing at them and at a directory server, a trace viewer, and the
+// bridge's call log.
+class DownloadRun {
+  public:
+    explicit DownloadRun(const std::string& name);
+    ~DownloadRun();
+
+    // HostName, PortNumber and SearchBase of the product key, per user.
+    void UseDirectory(int port, const std::string& searchBase,
+                      const std::string& host = "127.0.0.1");
+    void UseBridgeScript(const std::string& script) { script_ = script; }
+    void WriteNotesIni(const std::string& body);
+    // The address book before the run: the header line and these record lines.
+    void SeedAddressBook(const std::vector<std::string>& records);
+
+    // Starts the program: silent with an empty command line, else interactive, where the
+    // settings dialog is confirmed with OK.
+    bool Start(bool interactive);
+    // Waits for a silent run to end; every message box it shows fails the test.
+    void FinishWithoutMessageBox();
+    void WaitForExit();
+
+    driver::Process& Program() { return process_; }
+    HWND Viewer() const { return viewer_.Window(); }
+    const NotesInstall& Notes() const { return notes_; }
+    std::string AddressBookPath() const { return notes_.dataDir + "\\names.csv"; }
+    std::string AddressBook() const;
+    // The record lines of the address book, without its header line.
+    std::vector<std::string> AddressBookRecords() const;
+
+    std::vector<LoggedCall> Calls() const;
+    std::vector<LoggedCall> Records() const {
+        return CallsNamed(Calls(), "AddNewAddressBookRecord");
+    }
+    // The lines the download traced: from its first line, "DownloadAddressBook", on. (The
+    // start-up before it has its own traces, such as a settings key missing under one root.)
+    std::vector<driver::TraceLine> Traces() const;
+    // The texts of those lines in one colour, in order.
+    std::vector<std::string> Traced(DWORD colour) const;
+
+  private:
+    std::string name_;
+    ProgramFolder program_;
+    NotesInstall notes_;
+    std::string script_;
+    driver::TraceViewer viewer_;
+    driver::Process process_;
+};
+
+// The record of the call whose mail argument is mail, or nothing.
+const LoggedCall* RecordWithMail(const std::vector<LoggedCall>& records, const std::string& mail);
+bool Contains(const std::vector<std::string>& texts, const std::string& text);
+// The visible window of the process that holds item id, or nullptr.
+HWND WindowWithItem(DWORD processId, int id);
+// Waits for a window of the process whose item id shows text.
+HWND WaitForItemText(const driver::Process& process, int id, const std::string& text);
+
+#endif

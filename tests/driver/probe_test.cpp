@@ -49,8 +49,17 @@ TEST_F(ProbeTest, StatusWindowShowsTheSearchingTextInItem785) {
     StartStatusProbe();
     const HWND status = WaitForWindow(probe_, DialogTitled("Voxtarion"));
     ASSERT_TRUE(status);
-    EXPECT_EQ(ItemText(status, IDC_STATUS_TEXT), LanguageText(IDS_STATUS_SEARCHING));
     EXPECT_FALSE(LanguageText(IDS_STATUS_SEARCHING).empty());
+    EXPECT_TRUE(WaitForItemText(status, IDC_STATUS_TEXT, LanguageText(IDS_STATUS_SEARCHING)));
+}
+
+TEST_F(ProbeTest, ItemTextThatNeverComesIsNamedWithWhatTheItemReads) {
+    StartStatusProbe();
+    ASSERT_TRUE(WaitForMessageBox(probe_));
+    const HWND status = FindWindowOf(probe_.Id(), DialogTitled("Voxtarion"));
+    ASSERT_TRUE(status);
+    EXPECT_NONFATAL_FAILURE(WaitForItemText(status, IDC_STATUS_TEXT, "Connecting", 100),
+                            "to read \"Connecting\", it read \"Searching the directory...\"");
 }
 
 TEST_F(ProbeTest, QuestionIsASystemModalOkCancelBoxWithoutOwner) {
@@ -149,6 +158,22 @@ TEST_F(ProbeTest, OnlyWindowCheckNamesTheOtherWindow) {
     const MessageBoxInfo box = WaitForMessageBox(probe_);
     ASSERT_TRUE(box);
     EXPECT_NONFATAL_FAILURE(ExpectOnlyWindow(probe_, box.window), "saw also: [\"Voxtarion\"");
+}
+
+TEST(BlockedProgram, WindowsAndTextsAreReadWhileItHandlesNoMessages) {
+    TempFolder folder;
+    Process probe;
+    ASSERT_TRUE(probe.Start(BinFile("tarn_probe.exe"),
+                            LaunchOptions().Arguments("blocked \"" + folder.File("a.txt") + "\"")));
+    ASSERT_TRUE(PollUntil([&] { return FileExists(folder.File("a.txt")); }, kWindowTimeoutMs));
+
+    const ULONGLONG start = GetTickCount64();
+    const HWND status = WaitForWindow(probe, DialogTitled("Voxtarion"));
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WaitForItemText(status, IDC_STATUS_TEXT, LanguageText(IDS_STATUS_SEARCHING)));
+    EXPECT_EQ(DescribeWindows(VisibleWindowsOf(probe.Id())), "[\"Voxtarion\" (#32770)]");
+    EXPECT_LT(GetTickCount64() - start, 2000u);
+    EXPECT_TRUE(probe.IsRunning());
 }
 
 TEST(Process, ProgramThatCannotBeStartedFailsTheTest) {

@@ -132,6 +132,15 @@ HWND WaitForWindow(const Process& process, const WindowMatch& match, DWORD timeo
     return found;
 }
 
+bool WaitForItemText(HWND dialog, int id, const std::string& expected, DWORD timeoutMs) {
+    std::string text;
+    if (PollUntil([&] { return (text = ItemText(dialog, id)) == expected; }, timeoutMs))
+        return true;
+    ADD_FAILURE() << "expected item " << id << " of " << DescribeWindow(dialog) << " to read \""
+                  << expected << "\", it read \"" << text << "\"";
+    return false;
+}
+
 bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
     return PollUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }

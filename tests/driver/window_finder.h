@@ -49,6 +49,11 @@ HWND FindWindowOf(DWORD processId, const WindowMatch& match);
 HWND WaitForWindow(const Process& process, const WindowMatch& match,
                    DWORD timeoutMs = kWindowTimeoutMs);
 
+// Waits until item `id` of the dialog reads `expected` (GetWindowText), for texts that a
+// program sets after its window has appeared. Fails the test with the last text read.
+bool WaitForItemText(HWND dialog, int id, const std::string& expected,
+                     DWORD timeoutMs = kWindowTimeoutMs);
+
 // Waits until the window is gone or hidden; false after timeoutMs.
 bool WaitForWindowGone(HWND window, DWORD timeoutMs = kWindowTimeoutMs);
 

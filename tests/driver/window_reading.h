@@ -1,7 +1,9 @@
-// Reading the windows of another process without blocking on it. Captions and static texts
-// are read with GetWindowText, which sends no message to another process; edit fields, check
-// states and progress bars answer only short SendMessageTimeout calls, because the programs
-// do not pump messages while they are blocked in a call.
+// Reading the windows of another process. Captions and static texts are read with
+// GetWindowText, which sends no message to another process, so they can be read at any time,
+// also while the program is blocked in a long call and handles no messages. Edit fields, check
+// states and progress bars answer only a message (SendMessageTimeout). Under Wine 8 such a
+// message to a program that handles none waits until it handles messages again, whatever the
+// timeout: read them while the program waits in a dialog or message box.
 #ifndef TARN_DRIVER_WINDOW_READING_H
 #define TARN_DRIVER_WINDOW_READING_H
 

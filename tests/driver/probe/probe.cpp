@@ -4,18 +4,27 @@
 //   tarn_probe.exe status <answer file>
 //       Shows the status window (template 312 of tarnlang.dll, item 785 set to text 58224),
 //       then a system-modal OK/Cancel message box without owner (caption text 125, text 58275).
+//   tarn_probe.exe blocked <answer file>
+//       Shows the status window and then blocks for 30 seconds without handling messages,
+//       as a program does while it waits in a long call.
+//   tarn_probe.exe settings <answer file>
+//       Shows the progress window (template 309: text 130, bar at 7 of 0..40), then the
+//       settings dialog (template 234, fields 1089 and 1090 filled in) and, after its OK, the
+//       option dialog (template 210, first radio button checked), both modal.
 //   tarn_probe.exe open <answer file>
 //   tarn_probe.exe open-multi <answer file>
 //       Shows the open-file dialog titled "Probe Open" on the answer file's folder; open-multi
 //       lets several files be chosen.
 //
 // The answer file receives the button pressed ("OK" or "Cancel"), then for the file dialog
-// the selection with its parts separated by '|', then the working folder ("cwd=...") and the
+// the selection with its parts separated by '|', for the dialogs the fields and the option
+// chosen ("host=", "base=", "option=first|second"), then the working folder ("cwd=...") and the
 // variable TARN_PROBE_NOTE ("note=..." or "note unset"), one item a line. The exit code is
 // the button's id (IDOK 1, IDCANCEL 2), or 100 when the probe could not run.
 #include "resource_ids.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <cstring>
@@ -93,6 +102,84 @@ int ShowStatusAndQuestion(const std::string& answerFile) {
     return button;
 }
 
+int ShowStatusAndBlock(const std::string& answerFile) {
+    const HMODULE language = LoadLibraryA("tarnlang.dll");
+    if (!language)
+        return kCannotRun;
+    const HWND status =
+        CreateDialogParamA(language, MAKEINTRESOURCEA(IDD_STATUS), nullptr, StatusProc, 0);
+    SetDlgItemTextA(status, IDC_STATUS_TEXT, LoadText(language, IDS_STATUS_SEARCHING).c_str());
+    UpdateWindow(status);
+    WriteAnswer(answerFile, "blocked");
+    Sleep(30000);
+    DestroyWindow(status);
+    FreeLibrary(language);
+    return IDOK;
+}
+
+std::string ItemString(HWND dialog, int id) {
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+// Settings dialog and option dialog: OK keeps what they show in `answer`, Cancel ends them.
+INT_PTR CALLBACK SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetDlgItemTextA(dialog, IDC_HOST_NAME, "ldap.example.com");
+        SetDlgItemTextA(dialog, IDC_SEARCH_BASE, "o=Example");
+        CheckRadioButton(dialog, IDC_OPTION_FIRST, IDC_OPTION_SECOND, IDC_OPTION_FIRST);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            auto* answer = reinterpret_cast<std::string*>(GetWindowLongPtrA(dialog, DWLP_USER));
+            if (GetDlgItem(dialog, IDC_HOST_NAME)) {
+                *answer += "\r\nhost=" + ItemString(dialog, IDC_HOST_NAME) +
+                           "\r\nbase=" + ItemString(dialog, IDC_SEARCH_BASE);
+            } else {
+                *answer += IsDlgButtonChecked(dialog, IDC_OPTION_SECOND) == BST_CHECKED
+                               ? "\r\noption=second"
+                               : "\r\noption=first";
+            }
+        }
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+int ShowProgressAndDialogs(const std::string& answerFile) {
+    const HMODULE language = LoadLibraryA("tarnlang.dll");
+    if (!language)
+        return kCannotRun;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    const HWND progress =
+        CreateDialogParamA(language, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, StatusProc, 0);
+    SetDlgItemTextA(progress, IDC_PROGRESS_TEXT, LoadText(language, IDS_PROGRESS_TEXT).c_str());
+    SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 40);
+    SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETPOS, 7, 0);
+    ShowWindow(progress, SW_SHOW);
+
+    std::string fields;
+    INT_PTR button = DialogBoxParamA(language, MAKEINTRESOURCEA(IDD_USER_INFO), nullptr,
+                                     SettingsProc, reinterpret_cast<LPARAM>(&fields));
+    if (button == IDOK) {
+        button = DialogBoxParamA(language, MAKEINTRESOURCEA(IDD_SERVER_OPTION), nullptr,
+                                 SettingsProc, reinterpret_cast<LPARAM>(&fields));
+    }
+    WriteAnswer(answerFile, (button == IDOK ? "OK" : "Cancel") + fields);
+    DestroyWindow(progress);
+    FreeLibrary(language);
+    return static_cast<int>(button);
+}
+
 int ShowOpenDialog(const std::string& answerFile, bool several) {
     std::vector<char> selection(8192, '\0');
     const std::string folder = FolderOf(answerFile);
@@ -132,6 +219,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     if (mode == "status")
         return ShowStatusAndQuestion(answerFile);
+    if (mode == "blocked")
+        return ShowStatusAndBlock(answerFile);
+    if (mode == "settings")
+        return ShowProgressAndDialogs(answerFile);
     if (mode == "open")
         return ShowOpenDialog(answerFile, false);
     if (mode == "open-multi")

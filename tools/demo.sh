@@ -24,7 +24,11 @@ cleanup() {
     "$fixtures/xvfb.sh" stop "$dir" || true
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+# Ended by a signal (an interrupt, a closed terminal or pipe), it still cleans up.
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 141' PIPE
+trap 'exit 143' TERM
 
 if [ "$TARN_WINE32" = 1 ]; then
     preset=win32

@@ -109,11 +109,6 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                caption);
         return 0;
     }
-    // A search cut short (a server's size limit, for one) still writes what it returned,
-    // but an incomplete address book must not pass unnoticed.
-    if (code != LDAP_SUCCESS)
-        Trace(LdapErrorText(code).c_str(), kTraceRed);
-
     caption = LoadResourceText(IDS_PROGRESS_CAPTION);
     CProgressDlg progress(nullptr);
     progress.SetWindowText(caption);
@@ -133,6 +128,10 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         Trace(("SearchBase: " + m_strSearchBase + ", NumberOfEntries: 0").c_str(), kTraceBlue);
         return 0;
     }
+    // A search cut short (a server's size limit, for one) still writes what it returned,
+    // but an incomplete address book must not pass unnoticed.
+    if (code != LDAP_SUCCESS)
+        Trace(LdapErrorText(code).c_str(), kTraceRed);
     progress.SetRange(0, static_cast<int>(count));
     g_bridge.DeleteAll(0);
 

@@ -3,7 +3,6 @@
 #include "product_keys.h"
 #include "resource_ids.h"
 #include "window_finder.h"
-#include "resource_text.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -74,22 +73,4 @@ bool TarnbookRun::Traced(const std::string& text, DWORD colour) const {
         if (line.text == text && line.colour == colour)
             return true;
     return false;
-}
-
-namespace {
-HMODULE Resources() {
-    static HMODULE library = LoadLibraryA((BinDir() + "\\tarnlang.dll").c_str());
-    SetResourceModule(library);
-    return library;
-}
-} // namespace
-
-std::string ResourceText(unsigned id) {
-    EXPECT_NE(Resources(), nullptr);
-    return LoadResourceText(id);
-}
-
-std::string ResourceText(unsigned id, const std::string& arg) {
-    EXPECT_NE(Resources(), nullptr);
-    return FormatResourceText(id, arg);
 }

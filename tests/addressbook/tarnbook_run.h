@@ -5,6 +5,7 @@
 
 #include "bridge_log.h"
 #include "process.h"
+#include "resource_texts.h"
 #include "test_install.h"
 #include "trace_viewer.h"
 
@@ -47,9 +48,5 @@ class TarnbookRun {
     driver::Process process_;
     std::string script_;
 };
-
-// The resource library's texts, as the program shows them.
-std::string ResourceText(unsigned id);
-std::string ResourceText(unsigned id, const std::string& arg);
 
 #endif

@@ -114,15 +114,6 @@ void ResumeServer(DWORD pid) {
         ADD_FAILURE() << "slapd " << pid << " did not go on";
 }
 
-std::string ResourceText(UINT id) {
-    static const HMODULE library =
-        LoadLibraryExA((BinDir() + "\\tarnlang.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    char text[1024] = "";
-    if (!library || LoadStringA(library, id, text, sizeof text) <= 0)
-        ADD_FAILURE() << "the resource library has no text " << id;
-    return text;
-}
-
 TraceHook::TraceHook(HWND viewer, std::string text, std::function<void()> action)
     : viewer_(viewer) {
     g_hook.text = std::move(text);

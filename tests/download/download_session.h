@@ -6,6 +6,7 @@
 
 #include "bridge_log.h"
 #include "process.h"
+#include "resource_texts.h"
 #include "test_install.h"
 #include "trace_viewer.h"
 
@@ -40,9 +41,6 @@ class TestbedServers {
 // A stopped server still accepts connections, so a program's request waits for its answer.
 void PauseServer(DWORD pid);
 void ResumeServer(DWORD pid);
-
-// A text of the resource library, as the programs load it.
-std::string ResourceText(UINT id);
 
 // Runs an action on the trace viewer's thread when the program sends a given line, before the
 // program's send returns: the program waits at that line until the action is done.

@@ -31,7 +31,7 @@ TEST(TarnsetupInstall, WithoutMinusITheStatusShowsTheInstallText) {
     ASSERT_TRUE(run.Start());
     run.ExpectNoQuestionUntilExit();
     const LoggedCall call = OnlyCall(run, "InstallVoxtarionComponents");
-    EXPECT_EQ(StatusTextDuring(call), SetupText(IDS_STATUS_INSTALLING));
+    EXPECT_EQ(StatusTextDuring(call), ResourceText(IDS_STATUS_INSTALLING));
     const LoggedWindow* status = call.WindowWithItem(IDC_STATUS_TEXT);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->owner, "0") << "the status window has no owner";
@@ -42,7 +42,7 @@ TEST(TarnsetupInstall, WithMinusITheStatusKeepsItsFirstText) {
     ASSERT_TRUE(run.Start("-i"));
     run.ExpectNoQuestionUntilExit();
     EXPECT_EQ(StatusTextDuring(OnlyCall(run, "InstallVoxtarionComponents")),
-              SetupText(IDS_STATUS_FIRST));
+              ResourceText(IDS_STATUS_FIRST));
 }
 
 TEST(TarnsetupInstall, AResultOfMinusOneRemovesBothEntries) {
@@ -81,7 +81,7 @@ TEST(TarnsetupUninstall, RemovesBothEntriesWithTheFirstStatusTextShowing) {
     ASSERT_TRUE(run.Start("-u"));
     run.ExpectNoQuestionUntilExit();
     EXPECT_EQ(StatusTextDuring(OnlyCall(run, "UnInstallVoxtarionComponents")),
-              SetupText(IDS_STATUS_FIRST));
+              ResourceText(IDS_STATUS_FIRST));
     EXPECT_EQ(run.NotesIniText(), run.NotesIniWith(kRemoved));
 }
 
@@ -100,8 +100,8 @@ TEST(TarnsetupInstall, AMissingEntryPointIsReportedAndNotesIniStaysAsItWas) {
         const std::string before = run.NotesIniText();
         ASSERT_TRUE(run.Start(c.arguments));
         const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Process());
-        ExpectErrorBox(box, SetupText(IDS_SETUP_CAPTION),
-                       SetupText(IDS_ENTRY_POINT_MISSING, c.exportName));
+        ExpectErrorBox(box, ResourceText(IDS_SETUP_CAPTION),
+                       ResourceText(IDS_ENTRY_POINT_MISSING, c.exportName));
         // The status window stays on screen while the message is open.
         bool statusShown = false;
         for (HWND window : driver::VisibleWindowsOf(run.Process().Id()))

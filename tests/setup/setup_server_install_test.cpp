@@ -36,7 +36,7 @@ bool AnswerOptionDialog(TarnsetupRun& run, Option option) {
 // Waits for the database dialog and chooses the names, typed into its file name field.
 bool ChooseDatabases(TarnsetupRun& run, const std::vector<std::string>& names) {
     driver::FileDialog dialog =
-        driver::FileDialog::WaitFor(run.Process(), SetupText(IDS_SERVER_INSTALL_CAPTION));
+        driver::FileDialog::WaitFor(run.Process(), ResourceText(IDS_SERVER_INSTALL_CAPTION));
     if (!dialog)
         return false;
     if (names.size() == 1)
@@ -101,7 +101,7 @@ TEST(TarnsetupServerInstall, ThreeDatabasesGetOneSessionAndEachItsOwnStatusText)
         const std::string path = run.Notes().dataDir + "\\" + names[i];
         EXPECT_STRCASEEQ(call.args[0].c_str(), path.c_str());
         EXPECT_EQ(call.args[1], "0") << "the second option gives flag 0";
-        EXPECT_EQ(StatusTextDuring(call), SetupText(IDS_STATUS_SERVER_INSTALL, call.args[0]));
+        EXPECT_EQ(StatusTextDuring(call), ResourceText(IDS_STATUS_SERVER_INSTALL, call.args[0]));
     }
     EXPECT_EQ(run.NotesIniText(), iniBefore) << "the server install never writes notes.ini";
 }
@@ -118,7 +118,7 @@ TEST(TarnsetupServerInstall, ACancelledDatabaseDialogDoesNothing) {
     const std::string iniBefore = run.NotesIniText();
     ASSERT_TRUE(AnswerOptionDialog(run, Option::First));
     driver::FileDialog dialog =
-        driver::FileDialog::WaitFor(run.Process(), SetupText(IDS_SERVER_INSTALL_CAPTION));
+        driver::FileDialog::WaitFor(run.Process(), ResourceText(IDS_SERVER_INSTALL_CAPTION));
     ASSERT_TRUE(dialog);
     dialog.Cancel();
     EXPECT_TRUE(dialog.WaitUntilClosed());
@@ -135,8 +135,8 @@ TEST(TarnsetupServerInstall, AMissingSessionEntryPointIsNamedAndNoSessionOpens) 
         ASSERT_TRUE(AnswerOptionDialog(run, Option::First));
         ASSERT_TRUE(ChooseDatabases(run, {"mail.nsf"}));
         ExpectErrorBox(driver::AnswerMessageBox(run.Process(), IDOK),
-                       SetupText(IDS_SERVER_INSTALL_CAPTION),
-                       SetupText(IDS_ENTRY_POINT_MISSING, exportName));
+                       ResourceText(IDS_SERVER_INSTALL_CAPTION),
+                       ResourceText(IDS_ENTRY_POINT_MISSING, exportName));
         run.ExpectNoQuestionUntilExit();
         EXPECT_FALSE(run.BridgeWasCalled()) << "InitNotesSession must not be called";
     }

@@ -82,8 +82,8 @@ TEST(TarnsetupStartup, WithoutTheResourceLibraryOnlyTheBuiltInMessageShows) {
 class BlockingWindow {
   public:
     BlockingWindow()
-        : window_(CreateWindowA("STATIC", SetupText(IDS_BLOCKING_WINDOW_TITLE).c_str(), WS_POPUP, 0,
-                                0, 50, 20, nullptr, nullptr, nullptr, nullptr)) {}
+        : window_(CreateWindowA("STATIC", ResourceText(IDS_BLOCKING_WINDOW_TITLE).c_str(), WS_POPUP,
+                                0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr)) {}
     ~BlockingWindow() { Close(); }
     BlockingWindow(const BlockingWindow&) = delete;
     BlockingWindow& operator=(const BlockingWindow&) = delete;
@@ -220,7 +220,7 @@ TEST(TarnsetupStartup, OkAtTheNotesQuestionLetsTheUserLookAndACancelledLookEndsQ
     ASSERT_TRUE(run.Start());
     ExpectQuestionBox(driver::AnswerMessageBox(run.Process(), IDOK), IDS_NOTES_NOT_FOUND);
     driver::FileDialog dialog =
-        driver::FileDialog::WaitFor(run.Process(), SetupText(IDS_BROWSE_NOTES_TITLE));
+        driver::FileDialog::WaitFor(run.Process(), ResourceText(IDS_BROWSE_NOTES_TITLE));
     ASSERT_TRUE(dialog);
     dialog.Cancel();
     EXPECT_TRUE(dialog.WaitUntilClosed());
@@ -231,8 +231,8 @@ TEST(TarnsetupStartup, OkAtTheNotesQuestionLetsTheUserLookAndACancelledLookEndsQ
 TEST(TarnsetupStartup, AMissingBridgeLibraryIsReportedByName) {
     TarnsetupRun run("no-bridge", "");
     ASSERT_TRUE(run.Start());
-    ExpectErrorBox(driver::AnswerMessageBox(run.Process(), IDOK), SetupText(IDS_SETUP_CAPTION),
-                   SetupText(IDS_LIBRARY_NOT_LOADED, "tarnhook.dll"));
+    ExpectErrorBox(driver::AnswerMessageBox(run.Process(), IDOK), ResourceText(IDS_SETUP_CAPTION),
+                   ResourceText(IDS_LIBRARY_NOT_LOADED, "tarnhook.dll"));
     run.ExpectNoQuestionUntilExit();
 }
 

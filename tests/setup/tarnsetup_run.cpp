@@ -2,7 +2,6 @@
 
 #include "product_keys.h"
 #include "resource_ids.h"
-#include "resource_text.h"
 #include "test_files.h"
 #include "test_registry.h"
 #include "window_finder.h"
@@ -65,24 +64,6 @@ bool TarnsetupRun::BridgeWasCalled() const {
     return FileExists(program_.bridgeLog);
 }
 
-namespace {
-HMODULE Resources() {
-    static HMODULE library = LoadLibraryA((BinDir() + "\\tarnlang.dll").c_str());
-    SetResourceModule(library);
-    return library;
-}
-} // namespace
-
-std::string SetupText(unsigned id) {
-    EXPECT_NE(Resources(), nullptr);
-    return LoadResourceText(id);
-}
-
-std::string SetupText(unsigned id, const std::string& arg) {
-    EXPECT_NE(Resources(), nullptr);
-    return FormatResourceText(id, arg);
-}
-
 void ExpectErrorBox(const driver::MessageBoxInfo& box, const std::string& caption,
                     const std::string& text) {
     ASSERT_TRUE(box) << "expected the message \"" << text << "\"";
@@ -95,8 +76,8 @@ void ExpectErrorBox(const driver::MessageBoxInfo& box, const std::string& captio
 
 void ExpectQuestionBox(const driver::MessageBoxInfo& box, unsigned textId) {
     ASSERT_TRUE(box) << "expected the question " << textId;
-    EXPECT_EQ(box.caption, SetupText(IDS_SETUP_CAPTION));
-    EXPECT_EQ(box.text, SetupText(textId));
+    EXPECT_EQ(box.caption, ResourceText(IDS_SETUP_CAPTION));
+    EXPECT_EQ(box.text, ResourceText(textId));
     EXPECT_EQ(box.ButtonIds(), (std::vector<int>{IDOK, IDCANCEL}));
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_TRUE(box.topmost) << "a question is system-modal";

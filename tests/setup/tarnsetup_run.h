@@ -6,6 +6,7 @@
 #include "bridge_log.h"
 #include "message_box.h"
 #include "process.h"
+#include "resource_texts.h"
 #include "test_install.h"
 #include "window_finder.h"
 
@@ -51,10 +52,6 @@ class TarnsetupRun {
     driver::Process process_;
     std::string script_;
 };
-
-// The resource library's texts, as the program shows them.
-std::string SetupText(unsigned id);
-std::string SetupText(unsigned id, const std::string& arg);
 
 // A failure message: the caption and text, one OK button, no owner, not system-modal.
 void ExpectErrorBox(const driver::MessageBoxInfo& box, const std::string& caption,

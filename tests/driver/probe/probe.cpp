@@ -21,6 +21,7 @@
 // chosen ("host=", "base=", "option=first|second"), then the working folder ("cwd=...") and the
 // variable TARN_PROBE_NOTE ("note=..." or "note unset"), one item a line. The exit code is
 // the button's id (IDOK 1, IDCANCEL 2), or 100 when the probe could not run.
+#include "command_line.h"
 #include "resource_ids.h"
 
 #include <windows.h>
@@ -34,24 +35,6 @@
 namespace {
 
 constexpr int kCannotRun = 100;
-
-// The command line after the program's own name.
-std::string ArgumentsOf(const char* commandLine) {
-    const char* p = commandLine;
-    if (*p == '"') {
-        ++p;
-        while (*p && *p != '"')
-            ++p;
-        if (*p == '"')
-            ++p;
-    } else {
-        while (*p && *p != ' ' && *p != '\t')
-            ++p;
-    }
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    return p;
-}
 
 std::string LoadText(HMODULE library, UINT id) {
     char text[1024] = "";
@@ -208,7 +191,7 @@ int ShowOpenDialog(const std::string& answerFile, bool several) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    const std::string arguments = ArgumentsOf(GetCommandLineA());
+    const std::string arguments = CommandLineTail(GetCommandLineA());
     const size_t blank = arguments.find(' ');
     if (blank == std::string::npos)
         return kCannotRun;

@@ -5,6 +5,7 @@
 #include "test_install.h"
 #include "test_registry.h"
 #include "trace_file.h"
+#include "trace_viewer.h"
 
 #include <gtest/gtest.h>
 
@@ -47,10 +48,14 @@ TEST_F(NotesDiscovery, AMachineWideRecordedPathWinsAndBecomesTheCurrentDirectory
     SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesDllPath", machine.dllPath);
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesDllPath", user.dllPath);
 
+    driver::TraceViewer viewer;
     EXPECT_EQ(LoadSavedNotesDll(), 1);
     EXPECT_STRCASEEQ(LoadedPath().c_str(), machine.dllPath.c_str());
     EXPECT_STRCASEEQ(CurrentDirectory().c_str(), machine.programDir.c_str());
     EXPECT_TRUE(Traced("SetCurrentDirectory::" + machine.programDir));
+    const std::vector<driver::TraceLine> lines = viewer.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].colour, 0xFF0000u) << "the directory is traced in blue";
 }
 
 TEST_F(NotesDiscovery, ThePerUserPathServesWhenNoMachineWideOneIsRecorded) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 namespace {
 
@@ -97,6 +98,30 @@ TEST_F(TraceClient, AFilteredLineDoesNotWaitForALockedFile) {
     CloseHandle(lock);
     EXPECT_LT(elapsed, 2500u) << "a filtered line must not try to open the file";
     EXPECT_EQ(ReadWholeFile(file_), "old");
+}
+
+TEST_F(TraceClient, AFilteredLineDoesNotSendToAViewerThatIsBusy) {
+    // A viewer whose thread handles no messages for a while: a send would wait for it.
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::uint32_t busyWindow = 0;
+    std::thread viewer([&] {
+        HWND window = CreateWindowA("STATIC", "busy viewer", 0, 0, 0, 1, 1, nullptr, nullptr,
+                                    nullptr, nullptr);
+        busyWindow = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
+        SetEvent(ready);
+        Sleep(3000);
+        DestroyWindow(window);
+    });
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+    {
+        driver::ViewerMapping busy(busyWindow);
+        Mask(0);
+        const DWORD start = GetTickCount();
+        Trace("progress", 0xFF0000);
+        EXPECT_LT(GetTickCount() - start, 1500u) << "a filtered line must not reach the viewer";
+    }
+    viewer.join();
 }
 
 TEST_F(TraceClient, AFileLineIsStampTextAndLineEnd) {

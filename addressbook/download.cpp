@@ -125,7 +125,10 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         Trace(("ServerName: " + m_strHostName + ", PortNumber: " + std::to_string(m_nPortNumber))
                   .c_str(),
               kTraceBlue);
-        Trace(("SearchBase: " + m_strSearchBase + ", NumberOfEntries: 0").c_str(), kTraceBlue);
+        Trace(("SearchBase: " + m_strSearchBase +
+               ", NumberOfEntries: " + std::to_string(static_cast<int>(count)))
+                  .c_str(),
+              kTraceBlue);
         return 0;
     }
     // A search cut short (a server's size limit, for one) still writes what it returned,
@@ -150,17 +153,21 @@ int CTarnbookApp::DoDownloadAdddressBook() {
             if (values.first())
                 field.value = values.first();
         }
-        LdapValues mailValues(m_hLdap, entry, "mail");
-        if (mailValues.first()) {
-            mail = mailValues.first();
-            if (IsMailAddress(mail.c_str())) {
-                written = 1;
-                if (g_bridge.AddNewAddressBookRecord(lastName.c_str(), firstName.c_str(),
-                                                     phone.c_str(), mail.c_str(), 1) == 0) {
-                    Report(RecordRefusedText(mail), caption);
-                    break;
+        bool refused = false;
+        {
+            LdapValues mailValues(m_hLdap, entry, "mail");
+            if (mailValues.first()) {
+                mail = mailValues.first();
+                if (IsMailAddress(mail.c_str())) {
+                    written = 1;
+                    refused = g_bridge.AddNewAddressBookRecord(lastName.c_str(), firstName.c_str(),
+                                                               phone.c_str(), mail.c_str(), 1) == 0;
                 }
             }
+        }
+        if (refused) {
+            Report(RecordRefusedText(mail), caption);
+            break;
         }
         progress.StepIt();
     }

@@ -109,9 +109,9 @@ int BrowseForNotesDll() {
 void SaveNotesDllPath(const char* path) {
     RegKey key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, key.receive(), nullptr) != ERROR_SUCCESS &&
+                        KEY_SET_VALUE, nullptr, key.receive(), nullptr) != ERROR_SUCCESS &&
         RegCreateKeyExA(HKEY_CURRENT_USER, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
+                        KEY_SET_VALUE, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
         return;
     WriteRegistryText(key.get(), "NotesDllPath", path);
 }

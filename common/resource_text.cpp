@@ -23,7 +23,7 @@ std::string LoadResourceText(UINT id) {
         const int length = LoadStringA(GetResourceModule(), id, buffer.data(), size);
         if (length <= 0)
             return std::string();
-        if (length < size - 1)
+        if (length < size - 1 || size == 65536)
             return std::string(buffer.data(), length);
     }
     return std::string();

@@ -17,12 +17,13 @@ struct TraceSettings {
     char path[MAX_PATH] = "";
 };
 
+// Reads a number without a type check: the bytes read replace the low bytes of the
+// default; a value longer than 4 bytes leaves the default whole.
 void ReadDword(HKEY key, const char* name, DWORD& value) {
-    DWORD read = 0;
+    DWORD read = value;
     DWORD size = sizeof read;
     if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size) ==
-            ERROR_SUCCESS &&
-        size == sizeof read)
+        ERROR_SUCCESS)
         value = read;
 }
 

@@ -13,16 +13,24 @@ void CTarnsetupApp::UpdateNotesIni(const char* iniPath, int mode) {
     const ExtensionRegistration registration = RegistrationForMode(mode);
 
     // Both values are written on every call, changed or not, so that a missing key is
-    // created with an empty value. The write of the second is not tried once the first
-    // has failed: the file cannot be written.
+    // created with an empty value. A write that fails is reported once, naming the file and
+    // the values it kept.
     const std::string newHooks = EditListEntry(hooks, kHooksEntry, registration.hooks);
     const std::string newAddins = EditListEntry(addins, kAddinsEntry, registration.addins);
-    if (WritePrivateProfileStringA(kNotesSection, kHooksKey, newHooks.c_str(), iniPath) &&
-        WritePrivateProfileStringA(kNotesSection, kAddinsKey, newAddins.c_str(), iniPath))
+    const bool hooksWritten =
+        WritePrivateProfileStringA(kNotesSection, kHooksKey, newHooks.c_str(), iniPath) != 0;
+    const bool addinsWritten =
+        WritePrivateProfileStringA(kNotesSection, kAddinsKey, newAddins.c_str(), iniPath) != 0;
+    if (hooksWritten && addinsWritten)
         return;
 
-    ShowSetupError(FormatWithArgument("The Notes configuration file %s could not be written. "
-                                      "Its extension lists were not updated.",
-                                      iniPath),
-                   IDS_SETUP_CAPTION);
+    std::string unchanged;
+    if (!hooksWritten)
+        unchanged = kHooksKey;
+    if (!addinsWritten)
+        unchanged += std::string(unchanged.empty() ? "" : " and ") + kAddinsKey;
+    ShowSetupError(
+        FormatWithArgument("The Notes configuration file %s could not be written. ", iniPath) +
+            unchanged + (hooksWritten || addinsWritten ? " was" : " were") + " not updated.",
+        IDS_SETUP_CAPTION);
 }

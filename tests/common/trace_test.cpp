@@ -124,6 +124,23 @@ TEST_F(TraceClient, AFilteredLineDoesNotSendToAViewerThatIsBusy) {
     viewer.join();
 }
 
+TEST_F(TraceClient, NumbersAreReadWithoutATypeCheck) {
+    // "1" stored as a string switches file output on; a one-byte zero clears the mask's
+    // low byte, so blue lines are dropped; a value longer than 4 bytes keeps the default.
+    SetRegistryString(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE TO FILE", "1");
+    SetRegistryString(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE FILE", file_);
+    SetRegistryBytes(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE COMPONENTS", REG_BINARY,
+                     std::string(1, '\0'));
+    Trace("blue", 0xFF0000);
+    Trace("red", 0x0000FF);
+    EXPECT_EQ(TracedTexts(file_), std::vector<std::string>{"red"});
+
+    SetRegistryBytes(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE COMPONENTS", REG_BINARY,
+                     std::string(5, '\0'));
+    Trace("blue again", 0xFF0000);
+    EXPECT_EQ(TracedTexts(file_), (std::vector<std::string>{"red", "blue again"}));
+}
+
 TEST_F(TraceClient, AFileLineIsStampTextAndLineEnd) {
     TraceToFile(file_);
     Trace("DownloadAddressBook", 0xFF0000);

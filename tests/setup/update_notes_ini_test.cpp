@@ -216,6 +216,8 @@ void ExpectOneReportNaming(const std::vector<driver::MessageBoxInfo>& boxes,
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, LoadResourceText(IDS_SETUP_CAPTION));
     EXPECT_NE(boxes[0].text.find(path), std::string::npos) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("NSF_HOOKS and EXTMGR_ADDINS were not updated"), std::string::npos)
+        << "both values are tried and named: " << boxes[0].text;
     EXPECT_EQ(boxes[0].ButtonIds(), std::vector<int>{IDOK});
     EXPECT_EQ(boxes[0].owner, nullptr);
     EXPECT_FALSE(boxes[0].topmost) << "an error is not system-modal";

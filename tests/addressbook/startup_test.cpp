@@ -69,7 +69,7 @@ TEST(TarnbookRunMode, AnyTextShowsTheSettingsDialogFilledFromTheStoredSettings) 
 
     driver::PressButton(dialog, IDCANCEL);
     ASSERT_TRUE(run.WaitForExit());
-    EXPECT_FALSE(FileExists(run.Program().bridgeLog)) << "no bridge after Cancel";
+    EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog)) << "no bridge after Cancel";
     EXPECT_FALSE(run.Traced(kInitLotusTrace, 0xFF0000)) << "Notes is not looked for";
     EXPECT_FALSE(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName"));
     EXPECT_FALSE(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber"));
@@ -106,7 +106,7 @@ TEST(TarnbookLocatingNotes, SilentlyNotFoundIsTracedAndNothingIsAsked) {
     ASSERT_TRUE(run.Start());
     driver::ExpectNoWindowUntilExit(run.Process());
     EXPECT_TRUE(run.Traced(ResourceText(IDS_NOTES_NOT_FOUND), 0x0000FF));
-    EXPECT_FALSE(FileExists(run.Program().bridgeLog)) << "the bridge is not loaded";
+    EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog)) << "the bridge is not loaded";
 }
 
 TEST(TarnbookLocatingNotes, CancelAtTheQuestionEndsTheRun) {
@@ -119,7 +119,7 @@ TEST(TarnbookLocatingNotes, CancelAtTheQuestionEndsTheRun) {
     EXPECT_EQ(box.ButtonIds(), (std::vector<int>{IDOK, IDCANCEL}));
     EXPECT_TRUE(box.topmost);
     ASSERT_TRUE(run.WaitForExit());
-    EXPECT_FALSE(FileExists(run.Program().bridgeLog));
+    EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog));
 }
 
 TEST(TarnbookLocatingNotes, TheFileDialogTakesOnlyNnotesDllAndRecordsWhereItWasFound) {
@@ -170,7 +170,7 @@ TEST(TarnbookLocatingNotes, AChosenLibraryThatDoesNotLoadIsReportedOnce) {
     EXPECT_EQ(box.caption, ResourceText(IDS_SETUP_CAPTION));
     EXPECT_EQ(box.text, ResourceText(IDS_LIBRARY_NOT_LOADED, "nnotes.dll"));
     driver::ExpectNoWindowUntilExit(run.Process());
-    EXPECT_FALSE(FileExists(run.Program().bridgeLog));
+    EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog));
     EXPECT_FALSE(GetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesDllPath"));
 }
 
@@ -245,7 +245,7 @@ TEST(TarnbookResources, AMissingResourceLibraryOnlyLeavesATrace) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].text, "Load Resource dll failed");
     EXPECT_EQ(lines[0].colour, 0x0000FFu);
-    EXPECT_FALSE(FileExists(run.Program().bridgeLog));
+    EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog));
 }
 
 } // namespace

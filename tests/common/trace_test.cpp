@@ -97,7 +97,7 @@ TEST_F(TraceClient, AFilteredLineDoesNotWaitForALockedFile) {
     const DWORD elapsed = GetTickCount() - start;
     CloseHandle(lock);
     EXPECT_LT(elapsed, 2500u) << "a filtered line must not try to open the file";
-    EXPECT_EQ(ReadWholeFile(file_), "old");
+    EXPECT_EQ(driver::ReadTextFile(file_), "old");
 }
 
 TEST_F(TraceClient, AFilteredLineDoesNotSendToAViewerThatIsBusy) {
@@ -145,7 +145,7 @@ TEST_F(TraceClient, AFileLineIsStampTextAndLineEnd) {
     TraceToFile(file_);
     Trace("DownloadAddressBook", 0xFF0000);
     Trace("", 0x0000FF);
-    const std::string content = ReadWholeFile(file_);
+    const std::string content = driver::ReadTextFile(file_);
     EXPECT_TRUE(std::regex_match(content, std::regex("[0-2][0-9]:[0-5][0-9]:[0-5][0-9]:[0-9]{3} - "
                                                      "DownloadAddressBook\r\n"
                                                      "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]:[0-9]{3} - "
@@ -175,11 +175,11 @@ TEST_F(TraceClient, TheTraceFileWaitsOnlyWhenFileOutputIsOnAndTheFileIsNamed) {
     SetRegistryDword(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE TO FILE", 0);
     SetRegistryString(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE FILE", file_);
     Trace("not written", 0x0000FF);
-    EXPECT_FALSE(FileExists(file_));
+    EXPECT_FALSE(driver::FileExists(file_));
     SetRegistryDword(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE TO FILE", 1);
     SetRegistryString(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE FILE", "");
     Trace("not written either", 0x0000FF);
-    EXPECT_FALSE(FileExists(file_));
+    EXPECT_FALSE(driver::FileExists(file_));
 }
 
 TEST_F(TraceClient, AWriteThatCrossesTheLimitCutsATenthFromTheFront) {
@@ -187,7 +187,7 @@ TEST_F(TraceClient, AWriteThatCrossesTheLimitCutsATenthFromTheFront) {
     const std::string old = PatternBytes(kTrimSource);
     WriteWholeFile(file_, old);
     Trace("abc", 0x0000FF); // 15 + 3 + 2 = 20 bytes: 1,048,590 in all
-    const std::string content = ReadWholeFile(file_);
+    const std::string content = driver::ReadTextFile(file_);
     ASSERT_EQ(content.size(), 943733u);
     EXPECT_EQ(content.substr(0, 100), old.substr(104857, 100));
     EXPECT_EQ(content.substr(content.size() - 5), "abc\r\n");
@@ -197,7 +197,7 @@ TEST_F(TraceClient, AFileOfExactlyTheLimitAfterAWriteIsLeftAlone) {
     TraceToFile(file_);
     WriteWholeFile(file_, PatternBytes(1048556));
     Trace("abc", 0x0000FF);
-    EXPECT_EQ(ReadWholeFile(file_).size(), 1048576u);
+    EXPECT_EQ(driver::ReadTextFile(file_).size(), 1048576u);
 }
 
 TEST_F(TraceClient, TrimTraceFileMovesTheRestForwardAndIgnoresAnInvalidHandle) {
@@ -208,7 +208,7 @@ TEST_F(TraceClient, TrimTraceFileMovesTheRestForwardAndIgnoresAnInvalidHandle) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     TrimTraceFile(file, 12345);
     CloseHandle(file);
-    EXPECT_EQ(ReadWholeFile(file_), PatternBytes(30000).substr(12345));
+    EXPECT_EQ(driver::ReadTextFile(file_), PatternBytes(30000).substr(12345));
 }
 
 TEST_F(TraceClient, AFileHeldWithoutReadSharingDropsTheLineAfterFiveSeconds) {
@@ -222,7 +222,7 @@ TEST_F(TraceClient, AFileHeldWithoutReadSharingDropsTheLineAfterFiveSeconds) {
     CloseHandle(lock);
     EXPECT_GE(elapsed, 4900u);
     EXPECT_LT(elapsed, 30000u);
-    EXPECT_EQ(ReadWholeFile(file_), "held\r\n");
+    EXPECT_EQ(driver::ReadTextFile(file_), "held\r\n");
 
     Trace("written", 0x0000FF);
     EXPECT_EQ(TracedTexts(file_).back(), "written");

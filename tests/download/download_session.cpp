@@ -21,7 +21,7 @@ constexpr DWORD kRunTimeoutMs = 30000;
 
 std::map<std::string, std::string> ReadKeyValueFile(const std::string& path) {
     std::map<std::string, std::string> values;
-    std::istringstream in(ReadWholeFile(path));
+    std::istringstream in(driver::ReadTextFile(path));
     std::string line;
     while (std::getline(in, line)) {
         const std::string::size_type equals = line.find('=');
@@ -33,7 +33,7 @@ std::map<std::string, std::string> ReadKeyValueFile(const std::string& path) {
 
 // The state letter of a Linux process (R, S, T, ...), read from /proc through drive Z:.
 char ProcessState(DWORD pid) {
-    const std::string stat = ReadWholeFile("Z:\\proc\\" + std::to_string(pid) + "\\stat");
+    const std::string stat = driver::ReadTextFile("Z:\\proc\\" + std::to_string(pid) + "\\stat");
     const std::string::size_type name = stat.rfind(')');
     return name != std::string::npos && name + 2 < stat.size() ? stat[name + 2] : '?';
 }
@@ -261,7 +261,7 @@ void DownloadRun::WaitForExit() {
 }
 
 std::string DownloadRun::AddressBook() const {
-    return ReadWholeFile(AddressBookPath());
+    return driver::ReadTextFile(AddressBookPath());
 }
 
 std::vector<std::string> DownloadRun::AddressBookRecords() const {

@@ -9,8 +9,6 @@
 
 namespace driver {
 
-namespace {
-
 void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
     const HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
@@ -31,8 +29,6 @@ void RemoveTree(const std::string& folder) {
     }
     RemoveDirectoryA(folder.c_str());
 }
-
-} // namespace
 
 TempFolder::TempFolder() {
     char temp[MAX_PATH];

@@ -25,6 +25,8 @@ class TempFolder {
 bool WriteTextFile(const std::string& path, const std::string& content);
 std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Removes a folder with everything in it.
+void RemoveTree(const std::string& folder);
 
 } // namespace driver
 

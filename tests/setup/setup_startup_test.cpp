@@ -160,15 +160,15 @@ class FolderOnDriveC {
 // folder would end in the question "Notes not found".
 TEST(TarnsetupStartup, ADataFolderValueLoadsNnotesFromItsParentAndMakesThatCurrent) {
     TarnsetupRun run("directory-data", "");
-    CopyTestFile(BinDir() + "\\nnotes_broken.dll", run.Notes().dataDir + "\\nnotes.dll");
-    CopyTestFile(BinDir() + "\\tarnhook.dll", run.Notes().programDir + "\\tarnhook.dll");
+    CopyTestFile(driver::BinDir() + "\\nnotes_broken.dll", run.Notes().dataDir + "\\nnotes.dll");
+    CopyTestFile(driver::BinDir() + "\\tarnhook.dll", run.Notes().programDir + "\\tarnhook.dll");
     EXPECT_EQ(CallsOfRun(run, ""), "InstallVoxtarionComponents(0)");
 }
 
 TEST(TarnsetupStartup, AValueWithOneBackslashIsUsedWhole) {
     FolderOnDriveC notes("C:\\TarnNotesData");
-    CopyTestFile(BinDir() + "\\nnotes.dll", notes.Path() + "\\nnotes.dll");
-    CopyTestFile(BinDir() + "\\tarnhook.dll", notes.Path() + "\\tarnhook.dll");
+    CopyTestFile(driver::BinDir() + "\\nnotes.dll", notes.Path() + "\\nnotes.dll");
+    CopyTestFile(driver::BinDir() + "\\tarnhook.dll", notes.Path() + "\\tarnhook.dll");
     TarnsetupRun run("directory-one-backslash", "");
     run.WriteNotesIni("[Notes]\r\nDirectory=" + notes.Path() + "\r\n");
     EXPECT_EQ(CallsOfRun(run, ""), "InstallVoxtarionComponents(0)");
@@ -179,7 +179,7 @@ TEST(TarnsetupStartup, AnEmptyValueTriesNnotesAtTheRootOfTheCurrentDrive) {
     TarnsetupRun run("directory-empty-root");
     run.WriteNotesIni("[Notes]\r\nKitType=1\r\n");
     ASSERT_EQ(run.Program().dir.substr(0, 3), "C:\\") << "the program must start on drive C:";
-    CopyTestFile(BinDir() + "\\nnotes.dll", "C:\\nnotes.dll");
+    CopyTestFile(driver::BinDir() + "\\nnotes.dll", "C:\\nnotes.dll");
     EXPECT_EQ(CallsOfRun(run, ""), "InstallVoxtarionComponents(0)");
 }
 

@@ -29,7 +29,7 @@ std::string TarnsetupRun::NotesIniWith(const std::string& moreLines) const {
 }
 
 std::string TarnsetupRun::NotesIniText() const {
-    return ReadWholeFile(notes_.iniPath);
+    return driver::ReadTextFile(notes_.iniPath);
 }
 
 bool TarnsetupRun::Start(const std::string& arguments) {
@@ -61,7 +61,7 @@ void TarnsetupRun::ExpectNoQuestionUntilExit() {
 }
 
 bool TarnsetupRun::BridgeWasCalled() const {
-    return FileExists(program_.bridgeLog);
+    return driver::FileExists(program_.bridgeLog);
 }
 
 void ExpectErrorBox(const driver::MessageBoxInfo& box, const std::string& caption,

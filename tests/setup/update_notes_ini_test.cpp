@@ -92,7 +92,7 @@ class UpdateNotesIniTest : public ::testing::Test {
     std::string UpdatedFile(int mode) {
         const std::vector<driver::MessageBoxInfo> boxes = Update(mode, ini_);
         EXPECT_TRUE(boxes.empty()) << "mode " << mode << " showed: " << boxes.front().text;
-        return ReadWholeFile(ini_);
+        return driver::ReadTextFile(ini_);
     }
     std::string Value(const char* section, const char* key) const {
         char value[4096] = "";
@@ -121,7 +121,7 @@ TEST_F(UpdateNotesIniTest, AMissingNotesSectionIsCreatedWithBothKeys) {
 }
 
 TEST_F(UpdateNotesIniTest, AMissingFileIsCreatedWithBothKeys) {
-    ASSERT_FALSE(FileExists(ini_));
+    ASSERT_FALSE(driver::FileExists(ini_));
     UpdatedFile(0);
     EXPECT_EQ(Value("Notes", "NSF_HOOKS"), "tarnhook");
     EXPECT_EQ(Value("Notes", "EXTMGR_ADDINS"), "");
@@ -227,7 +227,7 @@ TEST_F(UpdateNotesIniTest, AFileInAMissingFolderIsReportedByName) {
     const std::string path = dir_ + "\\missing\\notes.ini";
     const std::vector<driver::MessageBoxInfo> boxes = Update(0, path);
     ExpectOneReportNaming(boxes, path);
-    EXPECT_FALSE(FileExists(path));
+    EXPECT_FALSE(driver::FileExists(path));
 }
 
 TEST_F(UpdateNotesIniTest, AFileHeldOpenByAnotherProgramIsReportedAndKeptAsItWas) {
@@ -242,7 +242,7 @@ TEST_F(UpdateNotesIniTest, AFileHeldOpenByAnotherProgramIsReportedAndKeptAsItWas
         CloseHandle(held);
     }
     ExpectOneReportNaming(boxes, ini_);
-    EXPECT_EQ(ReadWholeFile(ini_), before);
+    EXPECT_EQ(driver::ReadTextFile(ini_), before);
 }
 
 } // namespace

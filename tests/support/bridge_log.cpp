@@ -84,7 +84,7 @@ std::vector<LoggedCall> ParseBridgeLog(const std::string& text) {
 }
 
 std::vector<LoggedCall> ReadBridgeLog(const std::string& path) {
-    return ParseBridgeLog(ReadWholeFile(path));
+    return ParseBridgeLog(driver::ReadTextFile(path));
 }
 
 std::string CallNames(const std::vector<LoggedCall>& calls) {

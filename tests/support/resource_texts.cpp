@@ -8,9 +8,9 @@
 namespace {
 // The bin folder's tarnlang.dll as the resource module of the test process.
 void UseResourceLibrary() {
-    static const HMODULE library = LoadLibraryA((BinDir() + "\\tarnlang.dll").c_str());
+    static const HMODULE library = LoadLibraryA((driver::BinDir() + "\\tarnlang.dll").c_str());
     if (!library)
-        ADD_FAILURE() << "cannot load tarnlang.dll from " << BinDir();
+        ADD_FAILURE() << "cannot load tarnlang.dll from " << driver::BinDir();
     SetResourceModule(library);
 }
 } // namespace

@@ -8,7 +8,7 @@ ProgramFolder MakeProgramFolder(const std::string& testName, const std::string& 
                                 const std::string& bridge, bool withResources) {
     ProgramFolder folder;
     folder.dir = FreshTestDir(testName + "-program");
-    const std::string bin = BinDir();
+    const std::string bin = driver::BinDir();
     folder.exe = folder.dir + "\\" + exeName;
     CopyTestFile(bin + "\\" + exeName, folder.exe);
     if (withResources)
@@ -26,7 +26,7 @@ NotesInstall MakeNotesInstall(const std::string& testName, const std::string& no
     notes.dataDir = notes.programDir + "\\Data";
     CreateDirectoryA(notes.dataDir.c_str(), nullptr);
     notes.dllPath = notes.programDir + "\\nnotes.dll";
-    CopyTestFile(BinDir() + "\\" + nnotes, notes.dllPath);
+    CopyTestFile(driver::BinDir() + "\\" + nnotes, notes.dllPath);
     notes.iniPath = notes.programDir + "\\notes.ini";
     WriteWholeFile(notes.iniPath, notesIniBody.empty()
                                       ? "[Notes]\r\nDirectory=" + notes.dataDir + "\r\n"

@@ -16,7 +16,7 @@ void TraceToFile(const std::string& path) {
 
 std::vector<std::string> TracedTexts(const std::string& path) {
     std::vector<std::string> texts;
-    std::istringstream in(ReadWholeFile(path));
+    std::istringstream in(driver::ReadTextFile(path));
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')

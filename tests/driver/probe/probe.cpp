@@ -67,14 +67,20 @@ INT_PTR CALLBACK StatusProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-int ShowStatusAndQuestion(const std::string& answerFile) {
-    const HMODULE language = LoadLibraryA("tarnlang.dll");
-    if (!language)
-        return kCannotRun;
+// The status window of template 312 with the searching text, painted at once.
+HWND ShowStatusWindow(HMODULE language) {
     const HWND status =
         CreateDialogParamA(language, MAKEINTRESOURCEA(IDD_STATUS), nullptr, StatusProc, 0);
     SetDlgItemTextA(status, IDC_STATUS_TEXT, LoadText(language, IDS_STATUS_SEARCHING).c_str());
     UpdateWindow(status);
+    return status;
+}
+
+int ShowStatusAndQuestion(const std::string& answerFile) {
+    const HMODULE language = LoadLibraryA("tarnlang.dll");
+    if (!language)
+        return kCannotRun;
+    const HWND status = ShowStatusWindow(language);
 
     const int button =
         MessageBoxA(nullptr, LoadText(language, IDS_NOTES_NOT_FOUND).c_str(),
@@ -89,10 +95,7 @@ int ShowStatusAndBlock(const std::string& answerFile) {
     const HMODULE language = LoadLibraryA("tarnlang.dll");
     if (!language)
         return kCannotRun;
-    const HWND status =
-        CreateDialogParamA(language, MAKEINTRESOURCEA(IDD_STATUS), nullptr, StatusProc, 0);
-    SetDlgItemTextA(status, IDC_STATUS_TEXT, LoadText(language, IDS_STATUS_SEARCHING).c_str());
-    UpdateWindow(status);
+    const HWND status = ShowStatusWindow(language);
     WriteAnswer(answerFile, "blocked");
     Sleep(30000);
     DestroyWindow(status);

@@ -3,7 +3,10 @@
 #include "tarnbook_app.h"
 
 #include "bridge_binding.h"
-#include "ldap_handles.h"
+#include "directory_search.h"
+#include "directory_text.h"
+#include "download_notices.h"
+#include "paged_search.h"
 #include "mail_address.h"
 #include "progress_dlg.h"
 #include "resource_ids.h"
@@ -68,17 +71,21 @@ int CTarnbookApp::DoLDAPConnect() {
     const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
 
     m_hLdap =
-        ldap_openA(const_cast<PCHAR>(m_strHostName.c_str()), static_cast<ULONG>(m_nPortNumber));
+        ldap_initA(const_cast<PCHAR>(m_strHostName.c_str()), static_cast<ULONG>(m_nPortNumber));
     if (!m_hLdap) {
         // The library's own error for the failed opening; "server down" where it keeps none.
-        ULONG code = LdapGetLastError();
-        if (code == LDAP_SUCCESS)
-            code = static_cast<ULONG>(LDAP_SERVER_DOWN);
-        Report(LdapErrorText(code), caption);
+        Report(LdapErrorText(LastLdapError()), caption);
         return 0;
     }
-    const ULONG result =
-        ldap_bind_sA(m_hLdap, const_cast<PCHAR>(""), const_cast<PCHAR>(""), LDAP_AUTH_SIMPLE);
+    // Neither connecting nor binding may wait for a silent server forever.
+    l_timeval bound = {static_cast<LONG>(kServerAnswerSeconds), 0};
+    ULONG result = ldap_connect(m_hLdap, &bound);
+    if (result == LDAP_SUCCESS)
+        result = BindAnonymously(m_hLdap, kServerAnswerSeconds);
+    if (result == LDAP_TIMEOUT) {
+        Report(ServerSilentText(m_strHostName, m_nPortNumber, kServerAnswerSeconds), caption);
+        return 0;
+    }
     if (result != LDAP_SUCCESS) {
         Report(LdapErrorText(result), caption);
         return 0;
@@ -94,19 +101,20 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
     int written = 0;
 
-    LdapResult result;
-    ULONG code = 0;
+    DirectorySearch search;
     {
         CStatusDlg status(IDS_STATUS_SEARCHING, NotesMainWindow(),
                           CStatusDlg::Placement::OverOwner);
-        code =
-            ldap_search_sA(m_hLdap, const_cast<PCHAR>(m_strSearchBase.c_str()), LDAP_SCOPE_SUBTREE,
-                           const_cast<PCHAR>("cn=*"), attributes, 0, result.receive());
+        search = SearchDirectory(m_hLdap, m_strSearchBase, attributes, kServerAnswerSeconds);
     }
-    if (code == static_cast<ULONG>(-1) || !result.get()) {
-        Report(LdapErrorText(code == LDAP_SUCCESS ? static_cast<ULONG>(LDAP_NO_RESULTS_RETURNED)
-                                                  : code),
-               caption);
+    if (search.results.empty()) {
+        if (search.code == LDAP_TIMEOUT)
+            Report(ServerSilentText(m_strHostName, m_nPortNumber, kServerAnswerSeconds), caption);
+        else
+            Report(LdapErrorText(search.code == LDAP_SUCCESS
+                                     ? static_cast<ULONG>(LDAP_NO_RESULTS_RETURNED)
+                                     : search.code),
+                   caption);
         return 0;
     }
     caption = LoadResourceText(IDS_PROGRESS_CAPTION);
@@ -119,8 +127,8 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     progress.SetRange(0, 0);
     progress.SetStep(1);
 
-    const ULONG count = ldap_count_entries(m_hLdap, result.get());
-    if (count == 0 || count == static_cast<ULONG>(-1)) {
+    const ULONG count = search.entries;
+    if (count == 0) {
         Report(LoadResourceText(IDS_NO_ENTRIES), caption);
         Trace(("ServerName: " + m_strHostName + ", PortNumber: " + std::to_string(m_nPortNumber))
                   .c_str(),
@@ -131,50 +139,61 @@ int CTarnbookApp::DoDownloadAdddressBook() {
               kTraceBlue);
         return 0;
     }
-    // A search cut short (a server's size limit, for one) still writes what it returned,
-    // but an incomplete address book must not pass unnoticed.
-    if (code != LDAP_SUCCESS)
-        Trace(LdapErrorText(code).c_str(), kTraceRed);
+    // A search cut short still writes what it returned, but an incomplete address book must
+    // not pass unnoticed: the code is traced in red. Where the server's limit cut it, the
+    // user is also told after the walk; in silent mode that notice is the red line itself.
+    const bool cut = IsCutBySizeLimit(search.code) || search.code == LDAP_TIMEOUT;
+    if (search.code != LDAP_SUCCESS && !(cut && m_bSilent))
+        Trace(LdapErrorText(search.code).c_str(), kTraceRed);
     progress.SetRange(0, static_cast<int>(count));
     g_bridge.DeleteAll(0);
 
-    for (LDAPMessage* entry = ldap_first_entry(m_hLdap, result.get()); entry;
-         entry = ldap_next_entry(m_hLdap, entry)) {
-        lastName.clear();
-        firstName.clear();
-        phone.clear();
-        mail.clear();
-        struct Field {
-            const char* attribute;
-            std::string& value;
-        } fields[] = {{"givenname", firstName}, {"sn", lastName}, {"telephoneNumber", phone}};
-        for (Field& field : fields) {
-            LdapValues values(m_hLdap, entry, field.attribute);
-            if (values.first())
-                field.value = values.first();
-        }
-        bool refused = false;
-        {
-            LdapValues mailValues(m_hLdap, entry, "mail");
-            if (mailValues.first()) {
-                mail = mailValues.first();
-                if (IsMailAddress(mail.c_str())) {
+    bool refused = false;
+    for (const LdapResult& result : search.results) {
+        for (LDAPMessage* entry = ldap_first_entry(m_hLdap, result.get()); entry && !refused;
+             entry = ldap_next_entry(m_hLdap, entry)) {
+            lastName.clear();
+            firstName.clear();
+            phone.clear();
+            mail.clear();
+            struct Field {
+                const char* attribute;
+                std::string& value;
+            } fields[] = {{"givenname", firstName}, {"sn", lastName}, {"telephoneNumber", phone}};
+            for (Field& field : fields)
+                field.value = FirstValueText(m_hLdap, entry, field.attribute).text;
+
+            const ValueText mailValue = FirstValueText(m_hLdap, entry, "mail");
+            if (mailValue.present) {
+                mail = mailValue.text;
+                if (!mailValue.exact && IsInternetMailAddress(mail)) {
+                    // A changed address would reach someone else, or no one.
+                    Trace(UnwritableMailText(EntryName(m_hLdap, entry)).c_str(), kTraceRed);
+                } else if (IsMailAddress(mail.c_str())) {
                     written = 1;
                     refused = g_bridge.AddNewAddressBookRecord(lastName.c_str(), firstName.c_str(),
                                                                phone.c_str(), mail.c_str(), 1) == 0;
                 }
             }
+            if (refused)
+                Report(RecordRefusedText(mail), caption);
+            else
+                progress.StepIt();
         }
-        if (refused) {
-            Report(RecordRefusedText(mail), caption);
-            break;
-        }
-        progress.StepIt();
     }
-    result.reset();
+    search.results.clear();
     ldap_unbind(m_hLdap);
     m_hLdap = nullptr;
 
+    // The records are written; now the user learns that the directory held more.
+    if (cut && !refused) {
+        Report(search.code == LDAP_TIMEOUT
+                   ? ServerSilentCutText(m_strHostName, m_nPortNumber, kServerAnswerSeconds, count)
+                   : SearchCutText(count, LdapErrorText(search.code)),
+               caption);
+    } else if (cut && m_bSilent) {
+        Trace(LdapErrorText(search.code).c_str(), kTraceRed);
+    }
     if (!written)
         Report(LoadResourceText(IDS_NOTHING_WRITTEN), caption);
     return 1;

@@ -1,43 +1,70 @@
-// Owners of the LDAP client library's results.
+// Owners of what the LDAP client library hands out: result chains, value lists, controls,
+// cookies and texts. Each frees its object with the library's own call.
 #ifndef TARN_LDAP_HANDLES_H
 #define TARN_LDAP_HANDLES_H
 
 #include <windows.h>
 #include <winldap.h>
 
-class LdapResult {
+#include <utility>
+
+// Holds one object of the library and frees it with Free::operator().
+template <typename T, typename Free> class LdapOwned {
   public:
-    LdapResult() = default;
-    ~LdapResult() { reset(); }
-    LdapResult(const LdapResult&) = delete;
-    LdapResult& operator=(const LdapResult&) = delete;
-    LDAPMessage* get() const { return message_; }
-    LDAPMessage** receive() { return &message_; }
+    LdapOwned() = default;
+    explicit LdapOwned(T object) : object_(object) {}
+    ~LdapOwned() { reset(); }
+    LdapOwned(const LdapOwned&) = delete;
+    LdapOwned& operator=(const LdapOwned&) = delete;
+    LdapOwned(LdapOwned&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+    LdapOwned& operator=(LdapOwned&& other) noexcept {
+        if (this != &other) {
+            reset();
+            object_ = std::exchange(other.object_, nullptr);
+        }
+        return *this;
+    }
+    T get() const { return object_; }
+    T* receive() {
+        reset();
+        return &object_;
+    }
     void reset() {
-        if (message_)
-            ldap_msgfree(message_);
-        message_ = nullptr;
+        if (object_)
+            Free()(object_);
+        object_ = nullptr;
     }
 
   private:
-    LDAPMessage* message_ = nullptr;
+    T object_ = nullptr;
 };
 
-class LdapValues {
-  public:
-    LdapValues(LDAP* session, LDAPMessage* entry, const char* attribute)
-        : values_(ldap_get_valuesA(session, entry, const_cast<PCHAR>(attribute))) {}
-    ~LdapValues() {
-        if (values_)
-            ldap_value_freeA(values_);
-    }
-    LdapValues(const LdapValues&) = delete;
-    LdapValues& operator=(const LdapValues&) = delete;
-    // The first value, or null when the entry lacks the attribute.
-    const char* first() const { return values_ && values_[0] ? values_[0] : nullptr; }
-
-  private:
-    PCHAR* values_;
+struct LdapMessageFree {
+    void operator()(LDAPMessage* message) const { ldap_msgfree(message); }
 };
+struct LdapBervalsFree {
+    void operator()(berval** values) const { ldap_value_free_len(values); }
+};
+struct LdapControlFree {
+    void operator()(LDAPControlA* control) const { ldap_control_freeA(control); }
+};
+struct LdapControlsFree {
+    void operator()(LDAPControlA** controls) const { ldap_controls_freeA(controls); }
+};
+struct LdapCookieFree {
+    void operator()(berval* cookie) const { ber_bvfree(cookie); }
+};
+struct LdapTextFree {
+    void operator()(PCHAR text) const { ldap_memfreeA(text); }
+};
+
+// A result chain: a search's result or one page of it.
+using LdapResult = LdapOwned<LDAPMessage*, LdapMessageFree>;
+// The values of one attribute as the server sent them (bytes with their lengths).
+using LdapBervals = LdapOwned<berval**, LdapBervalsFree>;
+using LdapControl = LdapOwned<LDAPControlA*, LdapControlFree>;
+using LdapControls = LdapOwned<LDAPControlA**, LdapControlsFree>;
+using LdapCookie = LdapOwned<berval*, LdapCookieFree>;
+using LdapText = LdapOwned<PCHAR, LdapTextFree>;
 
 #endif

@@ -55,7 +55,8 @@ port=$(cat "$dir/slapd/port")
 base=$(sed -n 's/^base\.demo=//p' "$dir/ldap-data/bases")
 entries=$(grep -c '^dn: cn=' "$dir/ldap-data/demo.ldif")
 say "Directory server: ldap://127.0.0.1:$port/ (slapd pid $(cat "$dir/slapd/pid")),"\
-" search base $base, $entries entries"
+" search base $base, $entries entries; like Active Directory it returns at most 100 entries"\
+" to one plain search and all of them to a paged one"
 
 "$fixtures/xvfb.sh" start "$dir" >/dev/null
 . "$fixtures/wine-env.sh" # again, now that the display is known
@@ -92,7 +93,11 @@ say "Running TARNBOOK.exe in silent mode"
 book=$notes/Data/names.csv
 say "Address book written by the reference bridge (build/demo/notes/Data/names.csv):"
 if [ -s "$book" ]; then
-    tr -d '\r' <"$book"
+    records=$(($(wc -l <"$book") - 1))
+    tr -d '\r' <"$book" | head -n 16
+    [ "$records" -gt 15 ] && echo "... ($((records - 15)) more)"
+    say "$records records written, of $entries directory entries (voice mailboxes are not"\
+" Internet addresses)"
 else
     echo "(none written)"
 fi

@@ -16,11 +16,6 @@ namespace {
 // Nothing listens on this port of 127.0.0.1.
 constexpr int kClosedPort = 1;
 
-std::string LdapText(ULONG code) {
-    const char* text = ldap_err2stringA(code);
-    return text ? text : "";
-}
-
 const char kNoAddressBook[] = "InitNotesSession,CloseAddressBook,CloseNotesSession";
 
 TEST(DownloadConnection, AServerThatIsDownIsReportedInTheLibrarysWordsNotAsSuccess) {

@@ -1,6 +1,9 @@
 // How a download ends: no entries, entries without one Internet address, a record the
-// bridge refuses, a server's size limit, an address book that cannot be opened.
+// bridge refuses, a directory capped even for paged searches, an address book that cannot be
+// opened.
 #include "download_session.h"
+
+#include "download_notices.h"
 
 #include "message_box.h"
 #include "resource_ids.h"
@@ -18,11 +21,6 @@ namespace {
 const char kOldRecord[] = "Old,Record,1,old.record@tarn.test";
 const char kOpenFailed[] = "CTarnbookApp::DownloadAddressBook(): Failed to open Address Book";
 
-std::string LdapText(ULONG code) {
-    const char* text = ldap_err2stringA(code);
-    return text ? text : "";
-}
-
 // The index of the first trace line with this text and colour, or -1.
 int IndexOf(const std::vector<driver::TraceLine>& lines, const std::string& text, DWORD colour) {
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -30,12 +28,6 @@ int IndexOf(const std::vector<driver::TraceLine>& lines, const std::string& text
             return static_cast<int>(i);
     }
     return -1;
-}
-
-// The progress bar as the bridge saw it at a call: the window holding item 792.
-const LoggedProgress* ProgressAt(const LoggedCall& call) {
-    const LoggedWindow* window = call.WindowWithItem(IDC_PROGRESS_BAR);
-    return window && !window->progress.empty() ? &window->progress.front() : nullptr;
 }
 
 TEST(DownloadOutcome, NoEntriesLeaveTheAddressBookUntouchedAndTraceTheSettings) {
@@ -198,23 +190,45 @@ TEST(DownloadOutcome, ARefusedRecordIsToldInABoxWhileTheBarStandsAtTwoSteps) {
     EXPECT_EQ(run.AddressBookRecords().size(), 2u) << run.AddressBook();
 }
 
-TEST(DownloadOutcome, ASizeLimitWritesWhatTheServerReturnedAndTracesTheLimitInRed) {
+TEST(DownloadOutcome, ADirectoryCappedForPagedSearchesTooIsWrittenAsFarAsItGoesAndSaysSo) {
     const TestbedServers& servers = TestbedServers::Get();
-    const int limit = servers.Number("limited.sizelimit");
-    ASSERT_LT(limit, servers.Number("limited.entries"));
-    DownloadRun run("outcome-size-limit");
-    run.UseDirectory(servers.Port("directory"), servers.Fact("base.limited"));
-    ASSERT_TRUE(run.Start(false));
-    run.FinishWithoutMessageBox();
+    const int total = servers.Number("limited.pagedtotal");
+    ASSERT_LT(servers.Number("limited.sizelimit"), total);
+    ASSERT_LT(total, servers.Number("limited.entries"));
+    const std::string notice = SearchCutText(total, LdapText(LDAP_SIZELIMIT_EXCEEDED));
+    for (const bool interactive : {false, true}) {
+        SCOPED_TRACE(interactive ? "interactive" : "silent");
+        DownloadRun run(interactive ? "outcome-capped-interactive" : "outcome-capped");
+        run.UseDirectory(servers.Port("directory"), servers.Fact("base.limited"));
+        ASSERT_TRUE(run.Start(interactive));
+        if (interactive) {
+            // The notice comes once the records are written, while the book is still open.
+            const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Program());
+            ASSERT_TRUE(box);
+            EXPECT_EQ(box.caption, ResourceText(IDS_PROGRESS_CAPTION));
+            EXPECT_EQ(box.text, notice);
+            EXPECT_EQ(box.ButtonIds(), std::vector<int>{IDOK});
+            EXPECT_TRUE(box.topmost) << "the box is not system-modal";
+            EXPECT_EQ(box.owner, nullptr);
+            EXPECT_EQ(run.Records().size(), static_cast<size_t>(total));
+            EXPECT_TRUE(CallsNamed(run.Calls(), "CloseAddressBook").empty());
+            driver::PressButton(box.window, IDOK);
+            run.WaitForExit();
+        } else {
+            run.FinishWithoutMessageBox();
+        }
 
-    const std::vector<LoggedCall> records = run.Records();
-    EXPECT_EQ(records.size(), static_cast<size_t>(limit)) << CallNames(run.Calls());
-    EXPECT_EQ(run.AddressBookRecords().size(), static_cast<size_t>(limit)) << run.AddressBook();
-    EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{LdapText(LDAP_SIZELIMIT_EXCEEDED)});
-    ASSERT_FALSE(records.empty());
-    const LoggedProgress* bar = ProgressAt(records.back());
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->max, limit);
+        const std::vector<LoggedCall> records = run.Records();
+        EXPECT_EQ(records.size(), static_cast<size_t>(total)) << CallNames(run.Calls());
+        EXPECT_EQ(run.AddressBookRecords().size(), static_cast<size_t>(total)) << run.AddressBook();
+        // Silent, the notice is the one red line; shown in a box, the library's text is traced.
+        EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{
+                                        interactive ? LdapText(LDAP_SIZELIMIT_EXCEEDED) : notice});
+        ASSERT_FALSE(records.empty());
+        const LoggedProgress* bar = ProgressAt(records.front());
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->max, total);
+    }
 }
 
 TEST(DownloadOutcome, AnAddressBookThatCannotBeOpenedIsOnlyTracedInEitherMode) {

@@ -2,6 +2,8 @@
 // the Notes mail server the address book is opened on.
 #include "download_session.h"
 
+#include "download_notices.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,6 +103,40 @@ TEST(DownloadRecords, WithoutMailServerInNotesIniTheAddressBookIsOpenedOnTheEmpt
         << ::testing::PrintToString(run.Traced(kBlue));
     EXPECT_EQ(run.AddressBookRecords().size(),
               static_cast<size_t>(servers.Number("staff.entries")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(DownloadRecords, OddValuesArriveWholeInTheSystemCodePageOrAreNamedWhenTheyCannot) {
+    ASSERT_EQ(GetACP(), 1252u) << "the expected texts below are those of code page 1252";
+    const TestbedServers& servers = TestbedServers::Get();
+    DownloadRun run("records-odd-values");
+    const std::string base = servers.Fact("base.odd");
+    run.UseDirectory(servers.Port("directory"), base);
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox();
+    const std::vector<LoggedCall> records = run.Records();
+
+    // A value of 1 MiB in UTF-8: 524,288 times "é", one byte each in the code page.
+    const LoggedCall* longValue = RecordWithMail(records, "long.value@tarn.test");
+    ASSERT_NE(longValue, nullptr) << CallNames(run.Calls());
+    EXPECT_EQ(longValue->args[0], std::string(524288, '\xE9'));
+    // Of 1,000 values only the first is written.
+    EXPECT_EQ(ArgsOf(RecordWithMail(records, "many.values@tarn.test")),
+              (Args{"Values", "", "", "many.values@tarn.test", "1"}));
+    // Letters the code page has arrive as its bytes, in the address too.
+    EXPECT_EQ(ArgsOf(RecordWithMail(records, "zo\xEB.m\xFCller@tarn.test")),
+              (Args{"M\xFCller", "Zo\xEB", "+1 555 0300", "zo\xEB.m\xFCller@tarn.test", "1"}));
+    // Letters it lacks become "?" in names, whole characters each ...
+    EXPECT_EQ(ArgsOf(RecordWithMail(records, "yamada@tarn.test")),
+              (Args{"??", "??", "", "yamada@tarn.test", "1"}));
+    // ... but an address that would change is not written, and the entry is named.
+    EXPECT_EQ(records.size(), 4u) << CallNames(run.Calls());
+    EXPECT_EQ(run.Traced(kRed),
+              std::vector<std::string>{UnwritableMailText("cn=Yamada Hanako," + base)});
+    EXPECT_EQ(run.AddressBookRecords().size(), records.size()) << "records lost on the way";
 }
 
 } // namespace

@@ -10,14 +10,14 @@
 #include "window_finder.h"
 #include "window_reading.h"
 
+#include <winldap.h>
+
 #include <gtest/gtest.h>
 
 #include <future>
 #include <sstream>
 
 namespace {
-
-constexpr DWORD kRunTimeoutMs = 30000;
 
 std::map<std::string, std::string> ReadKeyValueFile(const std::string& path) {
     std::map<std::string, std::string> values;
@@ -232,7 +232,7 @@ bool DownloadRun::Start(bool interactive) {
     return driver::WaitForWindowGone(dialog);
 }
 
-void DownloadRun::FinishWithoutMessageBox() {
+void DownloadRun::FinishWithoutMessageBox(DWORD timeoutMs) {
     const bool ended = driver::PollUntil(
         [this] {
             for (HWND window : driver::VisibleWindowsOf(process_.Id())) {
@@ -245,15 +245,15 @@ void DownloadRun::FinishWithoutMessageBox() {
             }
             return !process_.IsRunning();
         },
-        kRunTimeoutMs);
+        timeoutMs);
     if (!ended) {
-        ADD_FAILURE() << "TARNBOOK.exe did not end within " << kRunTimeoutMs << " ms";
+        ADD_FAILURE() << "TARNBOOK.exe did not end within " << timeoutMs << " ms";
         process_.Kill();
     }
 }
 
-void DownloadRun::WaitForExit() {
-    if (!process_.WaitForExit(kRunTimeoutMs)) {
+void DownloadRun::WaitForExit(DWORD timeoutMs) {
+    if (!process_.WaitForExit(timeoutMs)) {
         ADD_FAILURE() << "TARNBOOK.exe did not end; windows on screen: "
                       << driver::DescribeWindows(driver::VisibleWindowsOf(process_.Id()));
         process_.Kill();
@@ -316,6 +316,16 @@ bool Contains(const std::vector<std::string>& texts, const std::string& text) {
             return true;
     }
     return false;
+}
+
+const LoggedProgress* ProgressAt(const LoggedCall& call) {
+    const LoggedWindow* window = call.WindowWithItem(IDC_PROGRESS_BAR);
+    return window && !window->progress.empty() ? &window->progress.front() : nullptr;
+}
+
+std::string LdapText(unsigned long code) {
+    const char* text = ldap_err2stringA(code);
+    return text ? text : "";
 }
 
 HWND WindowWithItem(DWORD processId, int id) {

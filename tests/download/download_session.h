@@ -20,6 +20,8 @@
 
 constexpr DWORD kBlue = 0xFF0000;
 constexpr DWORD kRed = 255;
+// How long a run may take; a run that waits for a silent server needs that wait on top.
+constexpr DWORD kRunTimeoutMs = 30000;
 
 // The private slapd instances that slapd-testbed.sh started, as TARN_TESTBED_DIR/slapd/
 // testbed.txt describes them: "directory" (anonymous read), "closed" (refuses anonymous
@@ -92,8 +94,8 @@ class DownloadRun {
     // settings dialog is confirmed with OK.
     bool Start(bool interactive);
     // Waits for a silent run to end; every message box it shows fails the test.
-    void FinishWithoutMessageBox();
-    void WaitForExit();
+    void FinishWithoutMessageBox(DWORD timeoutMs = kRunTimeoutMs);
+    void WaitForExit(DWORD timeoutMs = kRunTimeoutMs);
 
     driver::Process& Program() { return process_; }
     HWND Viewer() const { return viewer_.Window(); }
@@ -125,6 +127,21 @@ class DownloadRun {
 // The record of the call whose mail argument is mail, or nothing.
 const LoggedCall* RecordWithMail(const std::vector<LoggedCall>& records, const std::string& mail);
 bool Contains(const std::vector<std::string>& texts, const std::string& text);
+// The progress bar as the bridge saw it at a call: the window holding item 792, or nullptr.
+const LoggedProgress* ProgressAt(const LoggedCall& call);
+// The library's text for a result code.
+std::string LdapText(unsigned long code);
+// Lets a paused server go on at the end of a test, whatever happened.
+class ServerResumer {
+  public:
+    explicit ServerResumer(DWORD pid) : pid_(pid) {}
+    ~ServerResumer() { ResumeServer(pid_); }
+    ServerResumer(const ServerResumer&) = delete;
+    ServerResumer& operator=(const ServerResumer&) = delete;
+
+  private:
+    DWORD pid_;
+};
 // The visible window of the process that holds item id, or nullptr.
 HWND WindowWithItem(DWORD processId, int id);
 // Waits for a window of the process whose item id shows text.

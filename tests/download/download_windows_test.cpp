@@ -12,18 +12,6 @@
 
 namespace {
 
-// Lets the pausable server go on at the end of the test, whatever happened.
-class ServerResumer {
-  public:
-    explicit ServerResumer(DWORD pid) : pid_(pid) {}
-    ~ServerResumer() { ResumeServer(pid_); }
-    ServerResumer(const ServerResumer&) = delete;
-    ServerResumer& operator=(const ServerResumer&) = delete;
-
-  private:
-    DWORD pid_;
-};
-
 POINT Centre(const RECT& rect) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }

@@ -1,0 +1,129 @@
+#include "directory_search.h"
+
+#include "paged_search.h"
+#include "trace.h"
+
+namespace {
+
+constexpr char kFilter[] = "cn=*";
+
+ULONG CountEntries(LDAP* session, LDAPMessage* result) {
+    const ULONG count = ldap_count_entries(session, result);
+    return count == static_cast<ULONG>(-1) ? 0 : count;
+}
+
+// The cookie of a page's paged-results control; empty when the page is the last one.
+std::string PageCookie(LDAP* session, LDAPMessage* page, LdapCookie& cookie) {
+    ULONG code = LDAP_SUCCESS;
+    LdapControls controls;
+    if (ldap_parse_resultA(session, page, &code, nullptr, nullptr, nullptr, controls.receive(),
+                           FALSE) != LDAP_SUCCESS ||
+        !controls.get())
+        return std::string();
+    ULONG estimate = 0;
+    if (ldap_parse_page_controlA(session, controls.get(), &estimate, cookie.receive()) !=
+            LDAP_SUCCESS ||
+        !cookie.get() || !cookie.get()->bv_val)
+        return std::string();
+    return std::string(cookie.get()->bv_val, cookie.get()->bv_len);
+}
+
+struct Pages {
+    std::vector<LdapResult> results;
+    PageLoop loop;
+};
+
+Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], l_timeval& bound,
+                    ULONG pageSize) {
+    Pages pages;
+    LdapCookie cookie;
+    for (;;) {
+        PageAnswer answer;
+        LdapControl control;
+        answer.code =
+            ldap_create_page_controlA(session, pageSize, cookie.get(), FALSE, control.receive());
+        LdapResult page;
+        if (answer.code == LDAP_SUCCESS) {
+            PLDAPControlA controls[] = {control.get(), nullptr};
+            answer.code =
+                ldap_search_ext_sA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter),
+                                   attributes, 0, controls, nullptr, &bound, 0, page.receive());
+        }
+        LdapCookie next;
+        if (page.get()) {
+            answer.answered = true;
+            answer.entries = CountEntries(session, page.get());
+            answer.cookie = PageCookie(session, page.get(), next);
+            pages.results.push_back(std::move(page));
+        }
+        const PageStep step = pages.loop.Add(answer);
+        Trace(("Paged search: page " + std::to_string(pages.loop.Pages()) + ", " +
+               std::to_string(pages.loop.Entries()) + " entries")
+                  .c_str(),
+              kTraceBlue);
+        if (step != PageStep::NextPage)
+            return pages;
+        cookie = std::move(next);
+    }
+}
+
+} // namespace
+
+ULONG LastLdapError() {
+    const ULONG code = LdapGetLastError();
+    return code == LDAP_SUCCESS ? static_cast<ULONG>(LDAP_SERVER_DOWN) : code;
+}
+
+ULONG BindAnonymously(LDAP* session, unsigned seconds) {
+    const ULONG message = ldap_simple_bindA(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""));
+    if (message == static_cast<ULONG>(-1)) {
+        // The request could not even be sent (no connection). Not every library keeps the
+        // reason for an asynchronous call; the synchronous bind reports it, and fails at once.
+        return ldap_bind_sA(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""),
+                            LDAP_AUTH_SIMPLE);
+    }
+    l_timeval bound = {static_cast<LONG>(seconds), 0};
+    LdapResult answer;
+    const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, &bound, answer.receive());
+    if (got == 0) {
+        ldap_abandon(session, message);
+        return LDAP_TIMEOUT;
+    }
+    if (got == static_cast<ULONG>(-1) || !answer.get())
+        return LastLdapError();
+    return ldap_result2error(session, answer.get(), FALSE);
+}
+
+DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
+                                unsigned seconds) {
+    DirectorySearch search;
+    PCHAR searchBase = const_cast<PCHAR>(base.c_str());
+    l_timeval bound = {static_cast<LONG>(seconds), 0};
+    LdapResult single;
+    search.code =
+        ldap_search_stA(session, searchBase, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter),
+                        attributes, 0, &bound, single.receive());
+    if (!single.get())
+        return search;
+    search.entries = CountEntries(session, single.get());
+    if (!IsCutBySizeLimit(search.code)) {
+        search.results.push_back(std::move(single));
+        return search;
+    }
+
+    const ULONG pageSize = PageSizeAfterCut(search.entries);
+    const char* reason = ldap_err2stringA(search.code);
+    Trace(((reason ? reason : "") + std::string(" after ") + std::to_string(search.entries) +
+           " entries: searching again in pages of " + std::to_string(pageSize))
+              .c_str(),
+          kTraceBlue);
+    Pages pages = SearchInPages(session, searchBase, attributes, bound, pageSize);
+    if (pages.loop.Entries() < search.entries) {
+        search.results.push_back(std::move(single));
+        return search;
+    }
+    search.results = std::move(pages.results);
+    search.code = pages.loop.StopCode();
+    search.entries = pages.loop.Entries();
+    return search;
+}

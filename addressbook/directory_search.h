@@ -1,0 +1,33 @@
+// The directory's side of the download: the anonymous bind and the search, each bounded in
+// time, and the repetition in pages of a search that the server's size limit cut short.
+#ifndef TARN_DIRECTORY_SEARCH_H
+#define TARN_DIRECTORY_SEARCH_H
+
+#include "ldap_handles.h"
+
+#include <string>
+#include <vector>
+
+// Binds anonymously (simple bind, empty name and password) and waits at most seconds for the
+// answer. Returns the bind's result code; LDAP_TIMEOUT when the server did not answer.
+ULONG BindAnonymously(LDAP* session, unsigned seconds);
+
+// The client library's code for its last failure; LDAP_SERVER_DOWN where it keeps none.
+ULONG LastLdapError();
+
+// What a search brought: one result chain, or one per page, in the directory's order.
+struct DirectorySearch {
+    std::vector<LdapResult> results;
+    // LDAP_SUCCESS when the search is complete; else the code that ended it (LDAP_TIMEOUT
+    // when the server did not answer in time).
+    ULONG code = LDAP_SUCCESS;
+    ULONG entries = 0;
+};
+
+// Searches the subtree below base for "cn=*" with the attributes given, waiting at most
+// seconds for each answer. A search that the server cut at its size limit is repeated in
+// pages (Simple Paged Results) and the pages replace it, unless they brought fewer entries.
+DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
+                                unsigned seconds);
+
+#endif

@@ -1,0 +1,25 @@
+// Attribute values of a directory entry as text of the system code page, which is what the
+// bridge takes. LDAP sends text as UTF-8.
+#ifndef TARN_DIRECTORY_TEXT_H
+#define TARN_DIRECTORY_TEXT_H
+
+#include <windows.h>
+#include <winldap.h>
+
+#include <string>
+
+struct ValueText {
+    bool present = false; // the entry has the attribute
+    bool exact = true;    // the code page holds the value unchanged
+    std::string text;     // the first value; empty when absent
+};
+
+// The first value of an attribute. A character the code page lacks becomes its nearest
+// letter where the platform knows one (best fit) and "?" otherwise, and the value is then
+// not exact. A value that is not UTF-8 is taken byte for byte.
+ValueText FirstValueText(LDAP* session, LDAPMessage* entry, const char* attribute);
+
+// The entry's distinguished name, for messages.
+std::string EntryName(LDAP* session, LDAPMessage* entry);
+
+#endif

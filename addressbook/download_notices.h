@@ -1,0 +1,28 @@
+// The download's own notices about an incomplete or failed directory search. The resource
+// library has no texts for them, so they are built in.
+#ifndef TARN_DOWNLOAD_NOTICES_H
+#define TARN_DOWNLOAD_NOTICES_H
+
+#include <string>
+
+// The seconds the download waits for the directory server to answer one request
+// (connecting and binding, the search, each page of a paged search).
+constexpr unsigned kServerAnswerSeconds = 30;
+
+// A count with thousands grouped by commas: 1000 gives "1,000".
+std::string GroupedCount(unsigned long count);
+
+// The server ended the search early; reason is the client library's text for its code.
+std::string SearchCutText(unsigned long entries, const std::string& reason);
+
+// The server did not answer a request in time; nothing was written.
+std::string ServerSilentText(const std::string& host, int port, unsigned seconds);
+
+// The server stopped answering in the middle of a paged search; what came was written.
+std::string ServerSilentCutText(const std::string& host, int port, unsigned seconds,
+                                unsigned long entries);
+
+// An entry whose mail address the system code page cannot hold unchanged.
+std::string UnwritableMailText(const std::string& entryName);
+
+#endif

@@ -1,0 +1,63 @@
+// The bookkeeping of a directory search that the server cut short and that is repeated in
+// pages (Simple Paged Results): when to repeat, with which page size, and when the pages end.
+// Platform-free: the LDAP calls live in directory_search.cpp.
+#ifndef TARN_PAGED_SEARCH_H
+#define TARN_PAGED_SEARCH_H
+
+#include <string>
+
+// LDAP result codes the bookkeeping decides by (RFC 4511; the client library's numbers).
+constexpr unsigned long kLdapSuccess = 0x00;
+constexpr unsigned long kLdapSizeLimitExceeded = 0x04;
+constexpr unsigned long kLdapAdminLimitExceeded = 0x0b;
+constexpr unsigned long kLdapLoopDetect = 0x36;
+constexpr unsigned long kLdapTimeout = 0x55;
+constexpr unsigned long kLdapNoResultsReturned = 0x5e;
+
+// True when a search came back cut by the server's size limit or its administrative limit:
+// the search is worth repeating in pages.
+bool IsCutBySizeLimit(unsigned long code);
+
+// The page size for repeating a search that the server cut after this many entries: the
+// server's own limit, which it allows per page; 100 when the cut search returned nothing.
+unsigned long PageSizeAfterCut(unsigned long entriesReturned);
+
+// One page as the server answered it.
+struct PageAnswer {
+    bool answered = false;     // a result came back (false: no answer in time, or connection lost)
+    unsigned long code = 0;    // the page's result code
+    unsigned long entries = 0; // the entries the page holds
+    std::string cookie;        // the server's cookie for the next page; empty after the last one
+};
+
+enum class PageStep { NextPage, Complete, Stopped };
+
+// Follows the pages of one paged search: counts them and their entries and says whether to
+// ask for the next one. Once complete or stopped it stays so.
+class PageLoop {
+  public:
+    PageStep Add(const PageAnswer& answer);
+
+    unsigned long Pages() const { return pages_; }
+    // Entries of every page that came back, stopping page included (saturating).
+    unsigned long Entries() const { return entries_; }
+    // What ended the search early: the stopping page's code, kLdapTimeout when no answer came
+    // in time, kLdapLoopDetect when the server kept asking for pages without progress.
+    unsigned long StopCode() const { return stopCode_; }
+
+  private:
+    PageStep Stop(unsigned long code);
+
+    unsigned long pages_ = 0;
+    unsigned long entries_ = 0;
+    unsigned long stopCode_ = kLdapSuccess;
+    unsigned emptyPages_ = 0;
+    std::string lastCookie_;
+    bool ended_ = false;
+    PageStep last_ = PageStep::NextPage;
+};
+
+// Empty pages that ask for more which the loop accepts in a row before it gives up.
+constexpr unsigned kMaxEmptyPagesInARow = 10;
+
+#endif

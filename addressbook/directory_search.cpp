@@ -89,8 +89,9 @@ ULONG BindAnonymously(LDAP* session, unsigned seconds) {
         ldap_abandon(session, message);
         return LDAP_TIMEOUT;
     }
+    // No answer at all: the connection broke while the bind waited for it.
     if (got == static_cast<ULONG>(-1) || !answer.get())
-        return LastLdapError();
+        return LDAP_SERVER_DOWN;
     return ldap_result2error(session, answer.get(), FALSE);
 }
 
@@ -123,6 +124,7 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
         return search;
     }
     search.results = std::move(pages.results);
+    search.paged = true;
     search.code = pages.loop.StopCode();
     search.entries = pages.loop.Entries();
     return search;

@@ -22,6 +22,7 @@ struct DirectorySearch {
     // when the server did not answer in time).
     ULONG code = LDAP_SUCCESS;
     ULONG entries = 0;
+    bool paged = false; // the results are the pages of the repeated search
 };
 
 // Searches the subtree below base for "cn=*" with the attributes given, waiting at most

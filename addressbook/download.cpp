@@ -140,9 +140,10 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         return 0;
     }
     // A search cut short still writes what it returned, but an incomplete address book must
-    // not pass unnoticed: the code is traced in red. Where the server's limit cut it, the
-    // user is also told after the walk; in silent mode that notice is the red line itself.
-    const bool cut = IsCutBySizeLimit(search.code) || search.code == LDAP_TIMEOUT;
+    // not pass unnoticed: the code is traced in red. Where the server's limit cut it, or the
+    // paged search stopped early, the user is also told after the walk; in silent mode that
+    // notice is the red line itself.
+    const bool cut = search.paged ? search.code != LDAP_SUCCESS : IsCutBySizeLimit(search.code);
     if (search.code != LDAP_SUCCESS && !(cut && m_bSilent))
         Trace(LdapErrorText(search.code).c_str(), kTraceRed);
     progress.SetRange(0, static_cast<int>(count));

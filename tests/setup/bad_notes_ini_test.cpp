@@ -5,6 +5,7 @@
 
 #include "message_box.h"
 #include "resource_ids.h"
+#include "stored_values.h"
 #include "test_files.h"
 #include "test_registry.h"
 #include "window_actions.h"
@@ -94,6 +95,20 @@ TEST(TarnsetupNotesIni, ADirectoryNoBufferHoldsAndAMissingSectionStillLetTheEdit
         EXPECT_TRUE(run.NotesIniText() == c.installed) << c.what << ":\n"
                                                        << run.NotesIniText().substr(0, 400);
     }
+}
+
+TEST(TarnsetupNotesIni, ARecordedPathThatFillsItsBufferIsUsedWhole) {
+    TarnsetupRun run("notes-ini-full-path");
+    // 259 characters stored without terminator: the buffer holds them with its own.
+    const std::string path = PaddedPath(run.Notes().programDir, 259, "\\notes.ini");
+    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesIniPath", REG_SZ, path);
+    run.WriteNotesIni(run.NotesIniWith(""));
+    run.Script("InstallVoxtarionComponents=46");
+    ASSERT_TRUE(run.Start("-i"));
+    run.ExpectNoQuestionUntilExit();
+    EXPECT_EQ(run.NotesIniText(),
+              run.NotesIniWith("NSF_HOOKS=tarnhook\r\nEXTMGR_ADDINS=tarnpwd\r\n"));
+    EXPECT_EQ(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesIniPath"), path);
 }
 
 // The report of a file that cannot be written, naming it.

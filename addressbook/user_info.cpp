@@ -20,7 +20,9 @@ void CTarnbookApp::GetUserInfo(HKEY root) {
     char value[kPathBufferSize];
     if (ReadRegistryText(key.get(), "HostName", value, sizeof value))
         m_strHostName = value;
-    ReadRegistryText(key.get(), "NotesIniPath", m_szNotesIniPath, sizeof m_szNotesIniPath);
+    // An empty value names no file, so the path read before stays.
+    if (ReadRegistryText(key.get(), "NotesIniPath", value, sizeof value) && value[0] != '\0')
+        CopyToBuffer(m_szNotesIniPath, sizeof m_szNotesIniPath, value);
     if (ReadRegistryText(key.get(), "PortNumber", value, sizeof value))
         m_nPortNumber = ParsePortNumber(value);
     if (ReadRegistryText(key.get(), "SearchBase", value, sizeof value))

@@ -124,10 +124,17 @@ void GetNotesIniPath(char* dest, int scope) {
         TraceError("GetNotesIniPath(): RegOpenKeyEx failed");
         return;
     }
-    if (!ReadRegistryText(key.get(), "NotesIniPath", dest, kPathBufferSize)) {
+    char path[kPathBufferSize] = "";
+    if (!ReadRegistryText(key.get(), "NotesIniPath", path, sizeof path)) {
         TraceError("GetNotesIniPath(): RegQueryValueEx FAILED");
         return;
     }
+    // An empty value names no file: the bare name serves, and nothing is copied.
+    if (path[0] == '\0') {
+        TraceError("GetNotesIniPath(): NotesIniPath is empty");
+        return;
+    }
+    CopyToBuffer(dest, kPathBufferSize, path);
     if (scope != 0)
         return;
     RegKey userKey;

@@ -77,9 +77,15 @@ std::string RemoveListEntry(const std::string& list, const std::string& name) {
             while (cutEnd < list.size() && IsBlank(list[cutEnd]))
                 ++cutEnd;
         }
+    } else if (entry.end == list.size()) {
+        // The last entry goes with the comma before it and its own blanks; the blanks before
+        // that comma belong to the entry in front, so an entry appended by AddListEntry is
+        // taken out again to the byte.
+        cutBegin = entry.begin - 1;
+        cutEnd = entry.end;
     } else {
-        // A later entry goes with the comma before it and the blanks on both sides of that
-        // comma; the blanks behind the entry stay with the next separator.
+        // An entry in the middle goes with the comma before it and the blanks on both sides
+        // of that comma; the blanks behind the entry stay with the next separator.
         cutBegin = entry.begin - 1;
         while (cutBegin > 0 && IsBlank(list[cutBegin - 1]))
             --cutBegin;

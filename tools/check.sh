@@ -28,4 +28,5 @@ for preset in host win32 win64; do
     echo "=== $preset: test"
     ctest --preset "$preset" -j 2 || status=1
 done
+./tools/fuzz.sh || status=1
 exit $status

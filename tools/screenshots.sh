@@ -46,6 +46,10 @@ fact() { sed -n "s/^$1=//p" "$dir/ldap-data/bases"; }
 "$fixtures/xvfb.sh" start "$dir" >/dev/null
 . "$fixtures/wine-env.sh" # again, now that the display is known
 "$fixtures/wine-prefix.sh" start "$dir" >/dev/null
+# Wine's own fonts (fonts-wine): this Wine does not load them from its data folder by itself,
+# and without Marlett the title bar buttons show as letters.
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null ||
+    echo "screenshots: Wine's fonts (fonts-wine) are missing; pictures may show letters for symbols." >&2
 
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 exchange=$dir/exchange
@@ -64,8 +68,16 @@ scenes=$!
 while kill -0 "$scenes" 2>/dev/null; do
     if [ -f "$exchange/request" ]; then
         read -r name x y w h <"$exchange/request"
-        xwd -root -silent -display "$DISPLAY" |
-            convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
+        # A window just shown may not be drawn yet: a picture of one colour is taken again.
+        tries=0
+        while :; do
+            xwd -root -silent -display "$DISPLAY" |
+                convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
+            tries=$((tries + 1))
+            [ "$(convert "$out/$name.png" -format '%[fx:standard_deviation>0]' info:)" = 1 ] ||
+                [ $tries -ge 20 ] || { sleep 0.3; continue; }
+            break
+        done
         echo "   $name.png (${w}x${h})"
         rm -f "$exchange/request"
         : >"$exchange/done"

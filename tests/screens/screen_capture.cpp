@@ -13,7 +13,8 @@ void Capture(const std::string& name, HWND window) {
         ADD_FAILURE() << "no window to picture for " << name;
         return;
     }
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // No repaint is asked for: a program blocked in a call does not answer it. Its windows
+    // paint themselves when their content changes; a moment lets the display catch up.
     Sleep(400);
     RECT rect;
     GetWindowRect(window, &rect);

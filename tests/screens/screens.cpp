@@ -82,8 +82,9 @@ LRESULT CALLBACK HookProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 void HookLine(HWND viewer, const std::string& text, std::function<void()> action) {
     g_hook.text = text;
     g_hook.action = std::move(action);
-    g_hook.original = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(viewer, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HookProc)));
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(viewer, GWLP_WNDPROC)) != HookProc)
+        g_hook.original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(viewer, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HookProc)));
 }
 
 // Captures the first message box the program shows, then answers it with Cancel or OK.

@@ -105,11 +105,13 @@ TEST(Tarntrace, ShowsTheLinesOfBothProgramsInOrderWithTheirColours) {
 
     // The setup program, whose notes.ini names no Notes folder and whose key lacks the
     // notes.ini path; it is ended at its option dialog.
+    std::string setupNotes;
     {
         TarnsetupRun setup("tarntrace-setup");
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY);
         SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesDllPath",
                           setup.Notes().dllPath);
+        setupNotes = setup.Notes().programDir;
         ASSERT_TRUE(setup.Start("-s"));
         const HWND dialog = driver::WaitForWindow(setup.Process(), OptionDialog());
         ASSERT_NE(dialog, nullptr);
@@ -124,6 +126,7 @@ TEST(Tarntrace, ShowsTheLinesOfBothProgramsInOrderWithTheirColours) {
                                       "progress SetCurrentDirectory::" + notes.programDir,
                                       "progress DownloadAddressBook",
                                       "error    GetNotesIniPath(): RegQueryValueEx FAILED",
+                                      "progress SetCurrentDirectory::" + setupNotes,
                                   });
     ResetProductRegistry();
 }

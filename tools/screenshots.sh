@@ -68,17 +68,26 @@ scenes=$!
 while kill -0 "$scenes" 2>/dev/null; do
     if [ -f "$exchange/request" ]; then
         read -r name x y w h <"$exchange/request"
-        # A window just shown may not be drawn yet: a picture of one colour is taken again.
+        # A window just shown may not be drawn yet: pictures are taken until two in a row are
+        # the same and not of one colour.
         tries=0
+        rm -f "$exchange/last.png"
         while :; do
             xwd -root -silent -display "$DISPLAY" |
-                convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
+                convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage -strip \
+                    -define png:exclude-chunks=date,time "$out/$name.png"
             tries=$((tries + 1))
-            [ "$(convert "$out/$name.png" -format '%[fx:standard_deviation>0]' info:)" = 1 ] ||
-                [ $tries -ge 20 ] || { sleep 0.3; continue; }
-            break
+            [ $tries -lt 20 ] || break
+            if [ "$(convert "$out/$name.png" -format '%[fx:standard_deviation>0]' info:)" = 1 ] &&
+                [ -f "$exchange/last.png" ] && cmp -s "$out/$name.png" "$exchange/last.png"; then
+                break
+            fi
+            cp "$out/$name.png" "$exchange/last.png"
+            sleep 0.5
         done
-        echo "   $name.png (${w}x${h})"
+        # The whole screen too, for a look at what lay around the window.
+        xwd -root -silent -display "$DISPLAY" | convert xwd:- "$dir/screen-$name.png"
+        echo "   $name.png (${w}x${h}+${x}+${y})"
         rm -f "$exchange/request"
         : >"$exchange/done"
     fi

@@ -13,11 +13,24 @@ void Capture(const std::string& name, HWND window) {
         ADD_FAILURE() << "no window to picture for " << name;
         return;
     }
-    // No repaint is asked for: a program blocked in a call does not answer it. Its windows
-    // paint themselves when their content changes; a moment lets the display catch up.
-    Sleep(400);
-    RECT rect;
-    GetWindowRect(window, &rect);
+    // The window is marked for repainting, never painted from here: a program blocked in a
+    // call would not answer a synchronous paint. One that pumps paints it by itself.
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    // The window's place must have settled: a dialog still being laid out moves and grows.
+    RECT rect = {}, last = {};
+    int steady = 0;
+    for (int i = 0; i < 100 && steady < 5; ++i) {
+        Sleep(100);
+        const bool placed = GetWindowRect(window, &rect) && rect.right > rect.left &&
+                            rect.bottom > rect.top && IsWindowVisible(window);
+        steady = placed && EqualRect(&rect, &last) ? steady + 1 : 0;
+        last = rect;
+    }
+    if (steady < 5) {
+        ADD_FAILURE() << "the window for " << name << " did not settle on screen";
+        return;
+    }
     const std::string dir = driver::EnvironmentValue("TARN_SHOTS_DIR");
     const std::string request = dir + "\\request", done = dir + "\\done";
     DeleteFileA(done.c_str());
@@ -28,7 +41,7 @@ void Capture(const std::string& name, HWND window) {
     }
     MoveFileExA((request + ".tmp").c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING);
     const bool pictured = driver::PollUntil(
-        [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+        [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 90000);
     EXPECT_TRUE(pictured) << "no picture of " << name;
     DeleteFileA(done.c_str());
 }

@@ -44,9 +44,16 @@ driver::WindowMatch StatusShowing(const std::string& text) {
     return match;
 }
 
+// A dialog with an OK or Cancel button that is none of the download's own windows.
 driver::WindowMatch AMessageBox() {
     driver::WindowMatch match;
-    match.test = driver::IsMessageBox;
+    match.className = "#32770";
+    match.test = [](HWND window) {
+        for (int item : {IDC_HOST_NAME, IDC_STATUS_TEXT, IDC_PROGRESS_BAR})
+            if (GetDlgItem(window, item))
+                return false;
+        return GetDlgItem(window, IDOK) != nullptr || GetDlgItem(window, IDCANCEL) != nullptr;
+    };
     match.kind = "a message box";
     return match;
 }
@@ -139,6 +146,7 @@ TEST(Screens, StatusAndProgressWindows) {
         driver::WaitForWindow(run.Process(), StatusShowing(ResourceText(IDS_STATUS_SEARCHING))));
     SignalServer("CONT");
     EXPECT_TRUE(run.WaitForExit());
+    SignalServer("CONT"); // whatever happened, the server runs for the next scenes
 }
 
 // The download program's messages, in interactive mode after the settings are confirmed.
@@ -196,6 +204,8 @@ TEST(Screens, NotesNotFoundAndTheLibraryDialog) {
 
 TEST(Screens, ServerInstallDialogs) {
     TarnsetupRun run("shot-server-install");
+    for (const char* database : {"discussion.nsf", "mail-archive.nsf", "team-room.nsf"})
+        WriteWholeFile(run.Notes().dataDir + "\\" + database, "");
     ASSERT_TRUE(run.Start("-s"));
     const HWND option = driver::WaitForWindow(run.Process(), OptionDialog());
     Capture("server-option-dialog", option);
@@ -241,8 +251,9 @@ TEST(Screens, SetupMessages) {
     }
 }
 
-// TARNTRACE in a console window of its own while both programs run.
+// TARNTRACE in a console window of its own while the download program runs twice.
 TEST(Screens, TraceViewerAtWork) {
+    static const char kConsoleTitle[] = "TARNTRACE - Voxtarion Desktop trace viewer";
     ResetProductRegistry();
     std::string command = "\"" + driver::BinDir() + "\\TARNTRACE.exe\"";
     STARTUPINFOA startup = {};
@@ -252,7 +263,7 @@ TEST(Screens, TraceViewerAtWork) {
     startup.dwXCountChars = 100;
     startup.dwYCountChars = 20;
     startup.dwFillAttribute = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
-    startup.lpTitle = const_cast<char*>("TARNTRACE");
+    startup.lpTitle = const_cast<char*>(kConsoleTitle);
     PROCESS_INFORMATION started = {};
     ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
                                nullptr, nullptr, &startup, &started));
@@ -274,7 +285,7 @@ TEST(Screens, TraceViewerAtWork) {
     }
     HWND console = nullptr;
     driver::PollUntil(
-        [&console] { return (console = FindWindowA(nullptr, "TARNTRACE")) != nullptr; }, 5000);
+        [&console] { return (console = FindWindowA(nullptr, kConsoleTitle)) != nullptr; }, 5000);
     Capture("trace-viewer", console);
     TerminateProcess(started.hProcess, 0);
     CloseHandle(started.hThread);

@@ -10,6 +10,7 @@
 # programs under Wine the demo builds and runs the 64-bit programs (preset win64) instead.
 set -eu
 cd "$(dirname "$0")/.."
+./tools/install-deps.sh
 source_dir=$(pwd)
 fixtures=$source_dir/tests/fixtures
 dir=$source_dir/build/demo

@@ -1,0 +1,67 @@
+#!/bin/sh
+# install-deps.sh: installs the Debian packages that building, testing, the demo, the
+# screenshots and the release packages need. The one place that installs anything; the demo
+# and the test command run it first. Installs only what is missing, so a second run is quick
+# and needs no network.
+#
+# Needs Debian 12 (bookworm) or a close relative with apt, and root. It adds the i386
+# architecture (the 32-bit Wine that runs the shipping 32-bit build) and keeps the machine's
+# own slapd from being started: the tests and the demo run private directory servers.
+set -eu
+
+# Building: CMake, the mingw-w64 cross compilers (-posix: GoogleTest needs std::mutex), the
+# host compiler, GoogleTest's sources. Fuzzing: clang and its runtime libraries.
+build="cmake make g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 googletest clang libclang-rt-14-dev"
+# Running the Windows programs: Wine (32- and 64-bit), its fonts, a virtual display.
+run="wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb"
+# The directory server of the tests and the demo, and its command-line tools.
+directory="slapd ldap-utils"
+# Screenshots (window dumps and their conversion to PNG) and the release packages.
+pictures="x11-apps imagemagick zip unzip"
+packages="$build $run $directory $pictures"
+
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $p"
+done
+if [ -z "$missing" ]; then
+    echo "install-deps: every package is installed."
+    exit 0
+fi
+
+echo "install-deps: these Debian packages are missing:$missing"
+if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg >/dev/null 2>&1; then
+    echo "install-deps: this is not a Debian system (no apt-get). Install the packages above," >&2
+    echo "or their equivalents, by hand; the project is built and tested on Debian 12." >&2
+    exit 1
+fi
+if [ "$(id -u)" != 0 ]; then
+    echo "install-deps: installing needs root. Run as root:" >&2
+    echo "    sudo $0" >&2
+    echo "or install them yourself (the i386 architecture first, for wine32:i386):" >&2
+    echo "    sudo dpkg --add-architecture i386 && sudo apt-get update" >&2
+    echo "    sudo apt-get install$missing" >&2
+    exit 1
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "install-deps: adding the i386 architecture (for wine32:i386)"
+    dpkg --add-architecture i386
+fi
+echo "install-deps: apt-get update"
+apt-get update -qq
+# A policy-rc.d that refuses every service start: installing slapd must not start the
+# machine's own instance. Removed again on every way out.
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+    trap 'rm -f "$policy"' EXIT
+    trap 'exit 130' INT TERM HUP
+    printf '#!/bin/sh\nexit 101\n' >"$policy"
+    chmod +x "$policy"
+fi
+echo "install-deps: apt-get install$missing"
+# shellcheck disable=SC2086 # one word per package
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
+echo "install-deps: done."

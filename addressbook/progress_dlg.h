@@ -16,17 +16,23 @@ class StaticText {
     HWND hwnd_ = nullptr;
 };
 
-// A progress bar item of a dialog; every change is painted at once.
+// A progress bar item of a dialog; every change is on screen when the call returns, and a
+// step that changes no pixel of the bar is not painted.
 class ProgressBar {
   public:
-    void Attach(HWND item) { hwnd_ = item; }
+    void Attach(HWND item);
     void SetRange(int lower, int upper);
     int SetStep(int step);
     int StepIt();
 
   private:
+    void MeasureFilling();
+    void DrawAtOnce(int position);
     void PaintNow();
     HWND hwnd_ = nullptr;
+    int lower_ = 0;
+    int upper_ = 0;
+    int fillWidth_ = 0; // pixels of filling when full; 0 when not known
 };
 
 class CProgressDlg : public DialogBase {

@@ -9,8 +9,71 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
+
+// The position messages a bar receives, recorded by a subclass of the bar.
+struct BarMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const BarMessage& other) const {
+        return message == other.message && wParam == other.wParam && lParam == other.lParam;
+    }
+};
+
+std::vector<BarMessage> g_barMessages;
+WNDPROC g_barProc = nullptr;
+
+LRESULT CALLBACK RecordingBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == PBM_SETPOS || message == PBM_STEPIT || message == PBM_DELTAPOS ||
+        message == PBM_SETRANGE32)
+        g_barMessages.push_back({message, wParam, lParam});
+    return CallWindowProcA(g_barProc, bar, message, wParam, lParam);
+}
+
+// The bar's pixels as its window shows them.
+std::vector<DWORD> BarPixels(HWND bar) {
+    RECT area = {};
+    GetClientRect(bar, &area);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = area.right;
+    info.bmiHeader.biHeight = -area.bottom; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<std::size_t>(area.right * area.bottom));
+    const HDC screen = GetDC(bar);
+    const HDC copy = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
+    const HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, area.right, area.bottom, screen, 0, 0, SRCCOPY);
+    SelectObject(copy, old);
+    GetDIBits(copy, bitmap, 0, area.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(bar, screen);
+    return pixels;
+}
+
+// The middle row of the bar's pixels.
+std::vector<DWORD> MiddleRow(HWND bar) {
+    RECT area = {};
+    GetClientRect(bar, &area);
+    const std::vector<DWORD> pixels = BarPixels(bar);
+    const auto row = pixels.begin() + area.bottom / 2 * area.right;
+    return std::vector<DWORD>(row, row + area.right);
+}
+
+// The column after the last one of a row that shows the filling's colour.
+int FilledTo(const std::vector<DWORD>& row, DWORD filling) {
+    int end = 0;
+    for (std::size_t x = 0; x < row.size(); ++x)
+        end = row[x] == filling ? static_cast<int>(x) + 1 : end;
+    return end;
+}
 
 class ProgressWindow : public ::testing::Test {
   protected:
@@ -69,6 +132,54 @@ TEST_F(ProgressWindow, EachStepMovesTheBarByTheStep) {
     EXPECT_EQ(dialog.SetStep(1000), 1) << "the previous step";
     dialog.StepIt();
     EXPECT_EQ(Position(dialog), 1003);
+}
+
+TEST_F(ProgressWindow, EveryStepIsOnScreenAtOnceAndTheBarKeepsTheExactPosition) {
+    CProgressDlg dialog(nullptr);
+    dialog.ShowWindow(SW_SHOW);
+    const HWND bar = Bar(dialog);
+    RECT area = {};
+    GetClientRect(bar, &area);
+    const int entries = 3 * area.right; // most steps move the filling by no pixel
+    dialog.SetRange(0, entries);
+    dialog.SetStep(1);
+    g_barProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingBarProc)));
+
+    int drawn = 0;
+    std::vector<DWORD> halfWay;
+    for (int entry = 1; entry <= entries; ++entry) {
+        g_barMessages.clear();
+        dialog.StepIt();
+        ASSERT_EQ(Position(dialog), entry);
+        // A step alone, or with a move one past and back, which a themed bar draws at once;
+        // at the top the range is one wider for that move.
+        const std::vector<BarMessage> alone = {{PBM_STEPIT, 0, 0}};
+        std::vector<BarMessage> moved = alone;
+        if (entry < entries)
+            moved.insert(moved.end(),
+                         {{PBM_SETPOS, WPARAM(entry + 1), 0}, {PBM_SETPOS, WPARAM(entry), 0}});
+        else
+            moved.insert(moved.end(), {{PBM_SETRANGE32, 0, entries + 1},
+                                       {PBM_SETPOS, WPARAM(entry + 1), 0},
+                                       {PBM_SETPOS, WPARAM(entry), 0},
+                                       {PBM_SETRANGE32, 0, entries}});
+        ASSERT_TRUE(g_barMessages == alone || g_barMessages == moved) << "step " << entry;
+        drawn += g_barMessages == moved ? 1 : 0;
+
+        const std::vector<DWORD> shown = BarPixels(bar);
+        RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ASSERT_TRUE(shown == BarPixels(bar)) << "the bar was not up to date after step " << entry;
+        if (entry == entries / 2)
+            halfWay = MiddleRow(bar);
+    }
+    SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_barProc));
+    const std::vector<DWORD> full = MiddleRow(bar);
+    const DWORD filling = full[full.size() / 2];
+    EXPECT_NEAR(FilledTo(full, filling), area.right, area.bottom) << "not full at the end";
+    EXPECT_NEAR(FilledTo(halfWay, filling), area.right / 2, area.bottom) << "not half full";
+    EXPECT_LE(drawn, 2 * area.right) << "steps that changed no pixel were drawn";
+    EXPECT_GE(drawn, area.right / 2);
 }
 
 TEST_F(ProgressWindow, ANewTextIsShownAndPaintedAtOnce) {

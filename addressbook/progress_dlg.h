@@ -3,6 +3,7 @@
 #define TARN_PROGRESS_DLG_H
 
 #include "dialog_base.h"
+#include "progress_bar.h"
 
 #include <string>
 
@@ -14,25 +15,6 @@ class StaticText {
 
   private:
     HWND hwnd_ = nullptr;
-};
-
-// A progress bar item of a dialog; every change is on screen when the call returns, and a
-// step that changes no pixel of the bar is not painted.
-class ProgressBar {
-  public:
-    void Attach(HWND item);
-    void SetRange(int lower, int upper);
-    int SetStep(int step);
-    int StepIt();
-
-  private:
-    void MeasureFilling();
-    void DrawAtOnce(int position);
-    void PaintNow();
-    HWND hwnd_ = nullptr;
-    int lower_ = 0;
-    int upper_ = 0;
-    int fillWidth_ = 0; // pixels of filling when full; 0 when not known
 };
 
 class CProgressDlg : public DialogBase {

@@ -13,11 +13,13 @@
 #   BENCH_REPS       repetitions of each run (default 3)
 #   BENCH_VARIANTS   which TARNBOOK runs (default "book viewer file")
 #   BENCH_TARNBOOK   the TARNBOOK.exe to measure (default: the win64 build's)
+#   BENCH_BEFORE     another TARNBOOK.exe, measured as variant "before" (for a change's effect)
+#   BENCH_DIR        the folder of the run (default build/bench)
 set -eu
 cd "$(dirname "$0")/.."
 src=$(pwd)
 fixtures=$src/tests/fixtures
-dir=$src/build/bench
+dir=${BENCH_DIR:-$src/build/bench}
 bin=$src/build/win64/bin
 reps=${BENCH_REPS:-3}
 variants=${BENCH_VARIANTS:-book viewer file}
@@ -37,7 +39,7 @@ trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-echo "== building (log: build/bench/build.log)"
+echo "== building (log: $dir/build.log)"
 if ! { cmake --preset win64 && cmake --build --preset win64 -j2 --target TARNBOOK tarnhook \
     tarnlang nnotes bench_fetch bench_viewer bench_trace_cost; } >"$dir/build.log" 2>&1; then
     tail -n 30 "$dir/build.log"
@@ -60,6 +62,7 @@ rm -rf "$notes" "$program"
 mkdir -p "$notes/Data" "$program"
 cp "$bin/nnotes.dll" "$notes/"
 cp "$tarnbook" "$program/TARNBOOK.exe"
+if [ -n "${BENCH_BEFORE:-}" ]; then cp "$BENCH_BEFORE" "$program/TARNBOOK_before.exe"; fi
 cp "$bin/tarnlang.dll" "$bin/tarnhook.dll" "$bin/bench_fetch.exe" "$bin/bench_viewer.exe" \
     "$bin/bench_trace_cost.exe" "$program/"
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
@@ -131,6 +134,7 @@ book_run() {
         echo "$lines" >>"$dir/runs/file-lines"
         trace_to_file 0
         ;;
+    before) timed "$variant" ./TARNBOOK_before.exe ;;
     *) timed "$variant" ./TARNBOOK.exe ;;
     esac
 }

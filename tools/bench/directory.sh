@@ -8,6 +8,8 @@
 set -eu
 cmd=$1 dir=$2
 shift 2
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd) # slapd reads its paths from another directory
 schema=/etc/ldap/schema
 suffix=dc=bench,dc=test
 

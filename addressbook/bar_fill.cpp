@@ -1,5 +1,7 @@
 #include "bar_fill.h"
 
+#include <climits>
+
 namespace {
 
 struct Filled {
@@ -26,4 +28,15 @@ bool BarDrawingChanges(int from, int to, int lower, int upper, int width) {
     const Filled before = FilledLength(from, lower, upper, width);
     const Filled after = FilledLength(to, lower, upper, width);
     return before.down != after.down || before.nearest != after.nearest;
+}
+
+std::vector<BarMove> MovesToShow(int position, int lower, int upper, bool animated) {
+    if (animated && position < upper)
+        return {{BarMove::Position, position + 1, 0}, {BarMove::Position, position, 0}};
+    if (animated && position == upper && upper < INT_MAX)
+        return {{BarMove::Range, lower, upper + 1},
+                {BarMove::Position, position + 1, 0},
+                {BarMove::Position, position, 0},
+                {BarMove::Range, lower, upper}};
+    return {{BarMove::Position, position, 0}};
 }

@@ -6,8 +6,6 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
-#include <climits>
-
 namespace {
 
 // Keeps a window from painting while it lives; it paints again afterwards, but nothing is
@@ -92,13 +90,8 @@ int ProgressBar::StepIt() {
     position_ = static_cast<int>(next);
     // Most steps of a long download change no pixel: those leave the control alone, as
     // some controls paint inside every position message by themselves.
-    if (BarDrawingChanges(previous, position_, lower_, upper_, fillWidth_)) {
-        {
-            const RedrawSuspended quiet(hwnd_);
-            DrawAtOnce(position_);
-        }
-        PaintNow();
-    }
+    if (BarDrawingChanges(previous, position_, lower_, upper_, fillWidth_))
+        Show(position_);
     return previous;
 }
 
@@ -144,23 +137,31 @@ void ProgressBar::ReadState() {
     upper_ = range.iHigh;
     position_ = static_cast<int>(Send(PBM_GETPOS));
     fillWidth_ = FillWidth(hwnd_);
+    themed_ = GetWindowTheme(hwnd_) != nullptr;
 }
 
-// A themed bar animates an advance over time, on a timer that only a message loop would run,
-// but draws a move back at once: so go one past the position and back, at the top of the
-// range within a range one wider for the moment.
-void ProgressBar::DrawAtOnce(int position) {
-    if (position < upper_) {
-        Send(PBM_SETPOS, static_cast<WPARAM>(position + 1));
-        Send(PBM_SETPOS, static_cast<WPARAM>(position));
-    } else if (upper_ < INT_MAX) {
-        Send(PBM_SETRANGE32, static_cast<WPARAM>(lower_), static_cast<LPARAM>(upper_ + 1));
-        Send(PBM_SETPOS, static_cast<WPARAM>(position + 1));
-        Send(PBM_SETPOS, static_cast<WPARAM>(position));
-        Send(PBM_SETRANGE32, static_cast<WPARAM>(lower_), static_cast<LPARAM>(upper_));
-    } else {
-        Send(PBM_SETPOS, static_cast<WPARAM>(position));
+// A themed bar is moved with its painting held back and then painted whole; any other bar
+// paints the strip that changes by itself, and what it may have left is painted at once.
+void ProgressBar::Show(int position) {
+    const std::vector<BarMove> moves = MovesToShow(position, lower_, upper_, themed_);
+    const auto send = [this](const BarMove& move) {
+        if (move.kind == BarMove::Position)
+            Send(PBM_SETPOS, static_cast<WPARAM>(move.first));
+        else
+            Send(PBM_SETRANGE32, static_cast<WPARAM>(move.first), static_cast<LPARAM>(move.second));
+    };
+    if (!themed_) {
+        for (const BarMove& move : moves)
+            send(move);
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW);
+        return;
     }
+    {
+        const RedrawSuspended quiet(hwnd_);
+        for (const BarMove& move : moves)
+            send(move);
+    }
+    PaintNow();
 }
 
 void ProgressBar::PaintNow() {

@@ -25,7 +25,7 @@ class ProgressBar {
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT TakeOver(UINT message, WPARAM wParam, LPARAM lParam);
     void ReadState();
-    void DrawAtOnce(int position);
+    void Show(int position);
     void PaintNow();
 
     HWND hwnd_ = nullptr;
@@ -37,6 +37,7 @@ class ProgressBar {
     // pixel; it is brought up to it whenever the drawing changes.
     int position_ = 0;
     int fillWidth_ = 0; // pixels of filling when full; 0 when not known
+    bool themed_ = false;
 };
 
 #endif

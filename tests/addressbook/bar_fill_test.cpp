@@ -28,4 +28,19 @@ TEST(BarFilling, AStepIsDrawnOnlyWhenTheFilledLengthChanges) {
         EXPECT_EQ(BarDrawingChanges(c.from, c.to, c.lower, c.upper, c.width), c.changes) << c.what;
 }
 
+TEST(BarFilling, AThemedBarGoesOnePastThePositionAndBackAnyOtherIsJustSet) {
+    using Moves = std::vector<BarMove>;
+    const BarMove at40 = {BarMove::Position, 40, 0};
+    EXPECT_EQ(MovesToShow(40, 0, 100, true), (Moves{{BarMove::Position, 41, 0}, at40}));
+    EXPECT_EQ(MovesToShow(100, 0, 100, true), (Moves{{BarMove::Range, 0, 101},
+                                                     {BarMove::Position, 101, 0},
+                                                     {BarMove::Position, 100, 0},
+                                                     {BarMove::Range, 0, 100}}))
+        << "at the top, within a range one wider for the moment";
+    EXPECT_EQ(MovesToShow(INT_MAX, 0, INT_MAX, true), (Moves{{BarMove::Position, INT_MAX, 0}}))
+        << "no wider range exists";
+    EXPECT_EQ(MovesToShow(40, 0, 100, false), Moves{at40});
+    EXPECT_EQ(MovesToShow(100, 0, 100, false), (Moves{{BarMove::Position, 100, 0}}));
+}
+
 } // namespace

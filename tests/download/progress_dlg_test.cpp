@@ -1,6 +1,7 @@
 // The progress window of the download, in the test's own process.
 #include "progress_dlg.h"
 
+#include "bar_fill.h"
 #include "resource_ids.h"
 #include "resource_text.h"
 
@@ -152,9 +153,16 @@ class ReferenceBar {
     ~ReferenceBar() { DestroyWindow(window_); }
     ReferenceBar(const ReferenceBar&) = delete;
     ReferenceBar& operator=(const ReferenceBar&) = delete;
+    // A themed bar is moved one past the position and back, so that it does not animate.
     std::vector<DWORD> PixelsAt(int position, int upper) {
         SendMessageA(bar_, PBM_SETRANGE32, 0, upper);
-        SendMessageA(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        for (const BarMove& move :
+             MovesToShow(position, 0, upper, GetWindowTheme(bar_) != nullptr)) {
+            if (move.kind == BarMove::Position)
+                SendMessageA(bar_, PBM_SETPOS, static_cast<WPARAM>(move.first), 0);
+            else
+                SendMessageA(bar_, PBM_SETRANGE32, static_cast<WPARAM>(move.first), move.second);
+        }
         RedrawWindow(bar_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         return BarPixels(bar_);
     }

@@ -3,6 +3,7 @@
 #define TARN_PROGRESS_DLG_H
 
 #include "dialog_base.h"
+#include "progress_bar.h"
 
 #include <string>
 
@@ -13,19 +14,6 @@ class StaticText {
     void SetText(const std::string& text);
 
   private:
-    HWND hwnd_ = nullptr;
-};
-
-// A progress bar item of a dialog; every change is painted at once.
-class ProgressBar {
-  public:
-    void Attach(HWND item) { hwnd_ = item; }
-    void SetRange(int lower, int upper);
-    int SetStep(int step);
-    int StepIt();
-
-  private:
-    void PaintNow();
     HWND hwnd_ = nullptr;
 };
 

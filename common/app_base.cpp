@@ -24,6 +24,8 @@ ApplicationBase* ApplicationBase::Current() {
 int ApplicationBase::Run(HINSTANCE instance, const char* commandLine) {
     instance_ = instance;
     commandLine_ = CommandLineTail(commandLine);
+    // No message loop runs: no "not responding" ghost may cover what our repaints show.
+    DisableProcessWindowsGhosting();
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     InitInstance();

@@ -5,17 +5,19 @@
 
 #include <windows.h>
 
+// The bridge is called with the C calling convention, written out so that no compiler option
+// (such as /Gz or -mrtd) can change it.
 extern "C" {
-typedef int (*PFN_InitNotesSession)(void);
-typedef int (*PFN_CloseNotesSession)(void);
-typedef int (*PFN_OpenAddressBook)(const char* mailServer, int flag);
-typedef int (*PFN_DeleteAll)(int flag);
-typedef int (*PFN_AddNewAddressBookRecord)(const char* lastName, const char* firstName,
-                                           const char* phone, const char* mail, int flag);
-typedef int (*PFN_CloseAddressBook)(void);
-typedef int (*PFN_InstallVoxtarionComponents)(int flag);
-typedef int (*PFN_UnInstallVoxtarionComponents)(void);
-typedef int (*PFN_ServerInstallVoxtarionComponents)(const char* databasePath, int flag);
+typedef int(__cdecl* PFN_InitNotesSession)(void);
+typedef int(__cdecl* PFN_CloseNotesSession)(void);
+typedef int(__cdecl* PFN_OpenAddressBook)(const char* mailServer, int flag);
+typedef int(__cdecl* PFN_DeleteAll)(int flag);
+typedef int(__cdecl* PFN_AddNewAddressBookRecord)(const char* lastName, const char* firstName,
+                                                  const char* phone, const char* mail, int flag);
+typedef int(__cdecl* PFN_CloseAddressBook)(void);
+typedef int(__cdecl* PFN_InstallVoxtarionComponents)(int flag);
+typedef int(__cdecl* PFN_UnInstallVoxtarionComponents)(void);
+typedef int(__cdecl* PFN_ServerInstallVoxtarionComponents)(const char* databasePath, int flag);
 }
 
 struct BridgeBinding {

@@ -12,6 +12,8 @@ namespace {
 
 const char kAddressBookFileName[] = "names.csv";
 
+long long g_recordsCounted = 0;
+
 std::string CurrentDirectory() {
     char path[MAX_PATH] = "";
     const DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
@@ -51,7 +53,17 @@ bool EmptyAddressBook() {
 }
 
 bool AppendAddressBookRecord(const std::vector<std::string>& fields) {
+    if (!EnvironmentValue(kRecordCountVariable).empty()) {
+        ++g_recordsCounted;
+        return true;
+    }
     return AppendToFile(AddressBookPath(), FormatCsvRecord(fields), kAddressBookHeader);
+}
+
+void WriteRecordCount() {
+    const std::string path = EnvironmentValue(kRecordCountVariable);
+    if (!path.empty())
+        WriteWholeFile(path, std::to_string(g_recordsCounted) + "\r\n");
 }
 
 } // namespace tarnhook

@@ -18,8 +18,12 @@ bool OpenAddressBookFile();
 // Leaves the header line alone in the address book.
 bool EmptyAddressBook();
 
-// Appends one record (last name, first name, phone number, mail address).
+// Appends one record (last name, first name, phone number, mail address); with
+// TARNHOOK_RECORD_COUNT set, only counts it.
 bool AppendAddressBookRecord(const std::vector<std::string>& fields);
+
+// With TARNHOOK_RECORD_COUNT set, writes the number of records counted into that file.
+void WriteRecordCount();
 
 } // namespace tarnhook
 

@@ -12,6 +12,10 @@ extern const char kLogVariable[];
 extern const char kScriptVariable[];
 // Path of the address book file; when unset it lies in the Notes data folder.
 extern const char kAddressBookVariable[];
+// Path of a file that receives the number of records accepted, written when the address book
+// is closed; when set, records are counted instead of written (for benchmarks: no file work
+// per record).
+extern const char kRecordCountVariable[];
 
 // The value of a variable of the process's environment; empty when unset. Read from the
 // process's environment block, so that a change made with SetEnvironmentVariable counts.

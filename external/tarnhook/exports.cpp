@@ -15,20 +15,20 @@ using tarnhook::BridgeCall;
 
 extern "C" {
 
-int InitNotesSession(void) {
+int __cdecl InitNotesSession(void) {
     static int calls = 0;
     const BridgeCall call("InitNotesSession", ++calls, {});
     return call.Return(call.Scripted().value_or(0));
 }
 
-int CloseNotesSession(void) {
+int __cdecl CloseNotesSession(void) {
     static int calls = 0;
     const BridgeCall call("CloseNotesSession", ++calls, {});
     return call.Return(call.Scripted().value_or(0));
 }
 
 // Success: non-zero. The reference result is 1, or 0 when the file cannot be created.
-int OpenAddressBook(const char* mailServer, int flag) {
+int __cdecl OpenAddressBook(const char* mailServer, int flag) {
     static int calls = 0;
     const BridgeCall call("OpenAddressBook", ++calls, {ArgText(mailServer), std::to_string(flag)});
     int result = call.Scripted().value_or(1);
@@ -38,7 +38,7 @@ int OpenAddressBook(const char* mailServer, int flag) {
 }
 
 // Success: 0. The reference result is 0, or 1 when the file cannot be written.
-int DeleteAll(int flag) {
+int __cdecl DeleteAll(int flag) {
     static int calls = 0;
     const BridgeCall call("DeleteAll", ++calls, {std::to_string(flag)});
     int result = call.Scripted().value_or(0);
@@ -48,8 +48,8 @@ int DeleteAll(int flag) {
 }
 
 // Success: non-zero. The reference result is 1, or 0 when the record cannot be written.
-int AddNewAddressBookRecord(const char* lastName, const char* firstName, const char* phone,
-                            const char* mail, int flag) {
+int __cdecl AddNewAddressBookRecord(const char* lastName, const char* firstName, const char* phone,
+                                    const char* mail, int flag) {
     static int calls = 0;
     const std::vector<std::string> fields = {ArgText(lastName), ArgText(firstName), ArgText(phone),
                                              ArgText(mail)};
@@ -62,25 +62,26 @@ int AddNewAddressBookRecord(const char* lastName, const char* firstName, const c
     return call.Return(result);
 }
 
-int CloseAddressBook(void) {
+int __cdecl CloseAddressBook(void) {
     static int calls = 0;
     const BridgeCall call("CloseAddressBook", ++calls, {});
+    tarnhook::WriteRecordCount();
     return call.Return(call.Scripted().value_or(0));
 }
 
-int InstallVoxtarionComponents(int flag) {
+int __cdecl InstallVoxtarionComponents(int flag) {
     static int calls = 0;
     const BridgeCall call("InstallVoxtarionComponents", ++calls, {std::to_string(flag)});
     return call.Return(call.Scripted().value_or(0));
 }
 
-int UnInstallVoxtarionComponents(void) {
+int __cdecl UnInstallVoxtarionComponents(void) {
     static int calls = 0;
     const BridgeCall call("UnInstallVoxtarionComponents", ++calls, {});
     return call.Return(call.Scripted().value_or(0));
 }
 
-int ServerInstallVoxtarionComponents(const char* databasePath, int flag) {
+int __cdecl ServerInstallVoxtarionComponents(const char* databasePath, int flag) {
     static int calls = 0;
     const BridgeCall call("ServerInstallVoxtarionComponents", ++calls,
                           {ArgText(databasePath), std::to_string(flag)});

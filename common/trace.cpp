@@ -78,6 +78,11 @@ HANDLE OpenTraceFile(const char* path) {
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             return file;
+        // Only another writer holding the file is worth waiting for; a path that can never
+        // be opened (a folder, a missing drive) would cost every line the whole wait.
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+            return INVALID_HANDLE_VALUE;
         if (static_cast<LONG>(GetTickCount() - deadline) > 0)
             return INVALID_HANDLE_VALUE;
         Sleep(1);

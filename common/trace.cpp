@@ -2,9 +2,11 @@
 
 #include "product_keys.h"
 #include "registry_text.h"
+#include "trace_trim.h"
 #include "win_handles.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -124,21 +126,27 @@ void Trace(const char* text, DWORD colour) {
 void TrimTraceFile(HANDLE file, DWORD cut) {
     if (file == INVALID_HANDLE_VALUE || file == nullptr)
         return;
-    char block[10240];
-    DWORD readOffset = cut;
-    DWORD writeOffset = 0;
-    for (;;) {
-        SetFilePointer(file, static_cast<LONG>(readOffset), nullptr, FILE_BEGIN);
-        DWORD read = 0;
-        if (!ReadFile(file, block, sizeof block, &read, nullptr) || read == 0)
-            break;
-        readOffset += read;
-        SetFilePointer(file, static_cast<LONG>(writeOffset), nullptr, FILE_BEGIN);
-        DWORD written = 0;
-        WriteFile(file, block, read, &written, nullptr);
-        writeOffset += written;
-    }
-    SetFilePointer(file, static_cast<LONG>(writeOffset), nullptr, FILE_BEGIN);
+    // 64-bit offsets: a trace file named over some large existing file is moved correctly too.
+    const auto seek = [file](std::uint64_t offset) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE;
+    };
+    const std::uint64_t end = MoveTailToFront(
+        cut,
+        [&seek, file](std::uint64_t offset, char* buffer, std::size_t size) -> std::size_t {
+            DWORD read = 0;
+            if (!seek(offset) || !ReadFile(file, buffer, static_cast<DWORD>(size), &read, nullptr))
+                return 0;
+            return read;
+        },
+        [&seek, file](std::uint64_t offset, const char* bytes, std::size_t size) -> std::size_t {
+            DWORD written = 0;
+            if (seek(offset))
+                WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
+            return written;
+        });
+    seek(end);
     SetEndOfFile(file);
 }
 

@@ -18,7 +18,7 @@ run="wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb"
 # The directory server of the tests and the demo, and its command-line tools.
 directory="slapd ldap-utils"
 # Screenshots (window dumps and their conversion to PNG) and the release packages.
-pictures="x11-apps imagemagick zip unzip"
+pictures="x11-apps x11-utils imagemagick zip unzip"
 packages="$build $run $directory $pictures"
 
 missing=""

@@ -3,8 +3,9 @@
 # Builds what it needs, starts a private Xvfb display, a Wine prefix of its own and a private
 # directory server (the tests' data) in build/screenshots, and runs the screenshot scenes
 # (tests/screens): they put TARNBOOK, TARNSETUP and TARNTRACE, with the stand-in libraries,
-# into each state and ask for a picture of the window. Each picture is a dump of the display
-# (xwd) cropped to the window (ImageMagick). Everything it starts is stopped by its pid.
+# into each state and ask for a picture of the window. Each picture is a dump (xwd) of the
+# window's X window, or of the display cropped to the window (ImageMagick). Everything it
+# starts is stopped by its pid.
 #   tools/screenshots.sh [SCENE]   SCENE: a GoogleTest filter, e.g. 'Screens.SetupMessages'
 set -eu
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ fixtures=$source_dir/tests/fixtures
 dir=$source_dir/build/screenshots
 out=$source_dir/docs/screenshots
 filter=${1:-Screens.*}
-for tool in xwd convert Xvfb slapd; do
+for tool in xwd xwininfo convert Xvfb slapd; do
     command -v "$tool" >/dev/null 2>&1 ||
         { echo "screenshots: $tool is missing; run tools/install-deps.sh as root." >&2; exit 1; }
 done
@@ -68,14 +69,31 @@ scenes=$!
 while kill -0 "$scenes" 2>/dev/null; do
     if [ -f "$exchange/request" ]; then
         read -r name x y w h <"$exchange/request"
-        # A window just shown may not be drawn yet: pictures are taken until two in a row are
-        # the same and not of one colour.
+        # The window's own X window, the topmost shown one with exactly its place: a message
+        # box that comes right after another window of its program can stay black in a dump
+        # of the whole display, although its X window holds what it drew. Without one, the
+        # display cropped to the window.
+        xid=
+        for id in $(xwininfo -root -children -display "$DISPLAY" |
+            awk -v place="${w}x${h}+${x}+${y}" 'NF > 1 && $(NF - 1) == place { print $1 }'); do
+            if xwininfo -id "$id" -display "$DISPLAY" 2>/dev/null | grep -q IsViewable; then
+                xid=$id
+                break
+            fi
+        done
         tries=0
         rm -f "$exchange/last.png"
+        # A window just shown may not be drawn yet: pictures are taken until two in a row are
+        # the same and not of one colour.
         while :; do
-            xwd -root -silent -display "$DISPLAY" |
-                convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage -strip \
+            if [ -n "$xid" ]; then
+                xwd -id "$xid" -silent -display "$DISPLAY" | convert xwd:- -strip \
                     -define png:exclude-chunks=date,time "$out/$name.png"
+            else
+                xwd -root -silent -display "$DISPLAY" |
+                    convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage -strip \
+                        -define png:exclude-chunks=date,time "$out/$name.png"
+            fi
             tries=$((tries + 1))
             [ $tries -lt 20 ] || break
             if [ "$(convert "$out/$name.png" -format '%[fx:standard_deviation>0]' info:)" = 1 ] &&
@@ -87,7 +105,7 @@ while kill -0 "$scenes" 2>/dev/null; do
         done
         # The whole screen too, for a look at what lay around the window.
         xwd -root -silent -display "$DISPLAY" | convert xwd:- "$dir/screen-$name.png"
-        echo "   $name.png (${w}x${h}+${x}+${y})"
+        echo "   $name.png (${w}x${h}+${x}+${y}${xid:+, X window $xid})"
         rm -f "$exchange/request"
         : >"$exchange/done"
     fi

@@ -6,6 +6,7 @@
 #include "tarnbook_run.h"
 #include "tarnsetup_run.h"
 
+#include "download_notices.h"
 #include "file_dialog.h"
 #include "message_box.h"
 #include "product_keys.h"
@@ -150,7 +151,8 @@ TEST(Screens, StatusAndProgressWindows) {
 }
 
 // The download program's messages, in interactive mode after the settings are confirmed.
-// A row per message: the picture's name, the directory, the bridge and its script.
+// A row per message: the picture's name, the directory, the bridge and its script, and
+// whether the private server is held, so that it does not answer.
 TEST(Screens, DownloadMessages) {
     const struct {
         const char* name;
@@ -158,6 +160,7 @@ TEST(Screens, DownloadMessages) {
         std::string base;
         const char* bridge;
         const char* script;
+        bool held = false;
     } scenes[] = {
         {"message-no-entries", "", Shots("BASE_EMPTY"), "tarnhook.dll", ""},
         {"message-no-usable-mail", "", Shots("BASE_VOICE"), "tarnhook.dll", ""},
@@ -167,10 +170,9 @@ TEST(Screens, DownloadMessages) {
         {"message-bridge-missing", "", "", "", ""},
         {"message-entry-point-missing", "", "", "tarnhook_no_DeleteAll.dll", ""},
         {"message-init-session-failed", "", "", "tarnhook.dll", "InitNotesSession=1"},
-        // TODO-LEAD: the incomplete address book ("message-incomplete-address-book": a base
-        // whose server stops the search early even when paged, e.g. the size-limited one)
-        // and the server that does not answer in time ("message-server-silent": the paused
-        // server) go here once their messages are merged.
+        // A directory that caps paged searches too: the box comes after the records are written.
+        {"message-incomplete-address-book", "", Shots("BASE_LIMITED"), "tarnhook.dll", ""},
+        {"message-server-silent", "", Shots("BASE_PEOPLE"), "tarnhook.dll", "", true},
     };
     for (const auto& scene : scenes) {
         SCOPED_TRACE(scene.name);
@@ -182,8 +184,17 @@ TEST(Screens, DownloadMessages) {
         ASSERT_TRUE(run.Start("/confirm"));
         const HWND dialog =
             driver::WaitForWindow(run.Process(), WithItem(IDC_HOST_NAME, "the settings dialog"));
+        if (scene.held)
+            SignalServer("STOP");
         driver::PressButton(dialog, IDOK);
-        Dismiss(CaptureBox(run.Process(), scene.name));
+        // A held server is given up only after the download's full wait for an answer.
+        const HWND box = driver::WaitForWindow(run.Process(), AMessageBox(),
+                                               scene.held ? (kServerAnswerSeconds + 15) * 1000
+                                                          : driver::kWindowTimeoutMs);
+        Capture(scene.name, box);
+        Dismiss(box);
+        if (scene.held)
+            SignalServer("CONT");
         run.Process().Kill();
     }
 }

@@ -67,6 +67,36 @@ Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], l_timeval& bo
     }
 }
 
+// The plain search, bounded by the server's silence rather than by its whole length: a
+// large directory may take minutes to arrive, but no answer for seconds means a silent
+// server. The answer is read message by message; parts holds them in the directory's order.
+// Returns the search's result code, LDAP_TIMEOUT when the server fell silent.
+ULONG SearchWhileAnswered(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seconds,
+                          std::vector<LdapResult>& parts) {
+    ULONG message = 0;
+    const ULONG sent =
+        ldap_search_extA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter), attributes,
+                         0, nullptr, nullptr, 0, 0, &message);
+    if (sent != LDAP_SUCCESS)
+        return sent;
+    for (;;) {
+        l_timeval bound = {static_cast<LONG>(seconds), 0};
+        LdapResult part;
+        const ULONG got = ldap_result(session, message, LDAP_MSG_ONE, &bound, part.receive());
+        if (got == 0) {
+            ldap_abandon(session, message);
+            return LDAP_TIMEOUT;
+        }
+        if (got == static_cast<ULONG>(-1) || !part.get())
+            return LastLdapError();
+        const bool closing = got == LDAP_RES_SEARCH_RESULT;
+        const ULONG code = closing ? ldap_result2error(session, part.get(), FALSE) : 0;
+        parts.push_back(std::move(part));
+        if (closing)
+            return code;
+    }
+}
+
 } // namespace
 
 ULONG LastLdapError() {
@@ -99,16 +129,15 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
                                 unsigned seconds) {
     DirectorySearch search;
     PCHAR searchBase = const_cast<PCHAR>(base.c_str());
-    l_timeval bound = {static_cast<LONG>(seconds), 0};
-    LdapResult single;
-    search.code =
-        ldap_search_stA(session, searchBase, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter),
-                        attributes, 0, &bound, single.receive());
-    if (!single.get())
+    std::vector<LdapResult> single;
+    search.code = SearchWhileAnswered(session, searchBase, attributes, seconds, single);
+    // A server that fell silent part-way leaves the address book as it is: no entries.
+    if (search.code == LDAP_TIMEOUT)
         return search;
-    search.entries = CountEntries(session, single.get());
+    for (const LdapResult& part : single)
+        search.entries += CountEntries(session, part.get());
     if (!IsCutBySizeLimit(search.code)) {
-        search.results.push_back(std::move(single));
+        search.results = std::move(single);
         return search;
     }
 
@@ -118,9 +147,10 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
            " entries: searching again in pages of " + std::to_string(pageSize))
               .c_str(),
           kTraceBlue);
+    l_timeval bound = {static_cast<LONG>(seconds), 0};
     Pages pages = SearchInPages(session, searchBase, attributes, bound, pageSize);
     if (pages.loop.Entries() < search.entries) {
-        search.results.push_back(std::move(single));
+        search.results = std::move(single);
         return search;
     }
     search.results = std::move(pages.results);

@@ -26,8 +26,9 @@ struct DirectorySearch {
 };
 
 // Searches the subtree below base for "cn=*" with the attributes given, waiting at most
-// seconds for each answer. A search that the server cut at its size limit is repeated in
-// pages (Simple Paged Results) and the pages replace it, unless they brought fewer entries.
+// seconds for the server to answer at all (not for the whole search). A search that the server cut
+// at its size limit is repeated in pages (Simple Paged Results) and the pages replace it, unless
+// they brought fewer entries.
 DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
                                 unsigned seconds);
 

@@ -67,6 +67,17 @@ Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], l_timeval& bo
     }
 }
 
+// Waits at most seconds for an answer to the request message, as all says (one message or
+// the whole answer). Returns what ldap_result returns; a request left without answer is
+// abandoned, so that nothing of it stays behind.
+ULONG AwaitAnswer(LDAP* session, ULONG message, ULONG all, unsigned seconds, LdapResult& answer) {
+    l_timeval bound = {static_cast<LONG>(seconds), 0};
+    const ULONG got = ldap_result(session, message, all, &bound, answer.receive());
+    if (got == 0)
+        ldap_abandon(session, message);
+    return got;
+}
+
 // The plain search, bounded by the server's silence rather than by its whole length: a
 // large directory may take minutes to arrive, but no answer for seconds means a silent
 // server. The answer is read message by message; parts holds them in the directory's order.
@@ -80,13 +91,10 @@ ULONG SearchWhileAnswered(LDAP* session, PCHAR base, PCHAR attributes[], unsigne
     if (sent != LDAP_SUCCESS)
         return sent;
     for (;;) {
-        l_timeval bound = {static_cast<LONG>(seconds), 0};
         LdapResult part;
-        const ULONG got = ldap_result(session, message, LDAP_MSG_ONE, &bound, part.receive());
-        if (got == 0) {
-            ldap_abandon(session, message);
+        const ULONG got = AwaitAnswer(session, message, LDAP_MSG_ONE, seconds, part);
+        if (got == 0)
             return LDAP_TIMEOUT;
-        }
         if (got == static_cast<ULONG>(-1) || !part.get())
             return LastLdapError();
         const bool closing = got == LDAP_RES_SEARCH_RESULT;
@@ -112,13 +120,10 @@ ULONG BindAnonymously(LDAP* session, unsigned seconds) {
         return ldap_bind_sA(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""),
                             LDAP_AUTH_SIMPLE);
     }
-    l_timeval bound = {static_cast<LONG>(seconds), 0};
     LdapResult answer;
-    const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, &bound, answer.receive());
-    if (got == 0) {
-        ldap_abandon(session, message);
+    const ULONG got = AwaitAnswer(session, message, LDAP_MSG_ALL, seconds, answer);
+    if (got == 0)
         return LDAP_TIMEOUT;
-    }
     // No answer at all: the connection broke while the bind waited for it.
     if (got == static_cast<ULONG>(-1) || !answer.get())
         return LDAP_SERVER_DOWN;

@@ -7,26 +7,20 @@
 #include "trace_file.h"
 #include "trace_viewer.h"
 
+#include "notes_loading_test.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 namespace {
 
-class NotesDiscovery : public ::testing::Test {
+class NotesDiscovery : public NotesLoadingTest {
   protected:
     void SetUp() override {
-        ResetProductRegistry();
-        startDir_ = CurrentDirectory();
+        NotesLoadingTest::SetUp();
         traceFile_ = FreshTestDir("discovery-trace") + "\\trace.log";
         TraceToFile(traceFile_);
-    }
-    void TearDown() override {
-        if (g_hNotesDll)
-            FreeLibrary(g_hNotesDll);
-        g_hNotesDll = nullptr;
-        SetCurrentDirectoryA(startDir_.c_str());
-        ResetProductRegistry();
     }
     static std::string LoadedPath() {
         char path[MAX_PATH] = "";
@@ -38,7 +32,6 @@ class NotesDiscovery : public ::testing::Test {
         const std::vector<std::string> lines = TracedTexts(traceFile_);
         return std::find(lines.begin(), lines.end(), text) != lines.end();
     }
-    std::string startDir_;
     std::string traceFile_;
 };
 

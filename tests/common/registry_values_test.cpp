@@ -12,6 +12,8 @@
 #include "test_registry.h"
 #include "trace_file.h"
 
+#include "notes_loading_test.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,19 +21,11 @@
 
 namespace {
 
-class StoredValues : public ::testing::Test {
+class StoredValues : public NotesLoadingTest {
   protected:
     void SetUp() override {
-        ResetProductRegistry();
-        startDir_ = CurrentDirectory();
+        NotesLoadingTest::SetUp();
         dir_ = FreshTestDir("stored-values");
-    }
-    void TearDown() override {
-        if (g_hNotesDll)
-            FreeLibrary(g_hNotesDll);
-        g_hNotesDll = nullptr;
-        SetCurrentDirectoryA(startDir_.c_str());
-        ResetProductRegistry();
     }
     static std::string Normalized(const std::string& path) {
         char full[MAX_PATH] = "";
@@ -51,7 +45,6 @@ class StoredValues : public ::testing::Test {
         FindClose(find);
         return names;
     }
-    std::string startDir_;
     std::string dir_;
 };
 

@@ -78,10 +78,23 @@ ULONG AwaitAnswer(LDAP* session, ULONG message, ULONG all, unsigned seconds, Lda
     return got;
 }
 
+// The code in the closing message of a search's answer, when the chain holds that message.
+bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code) {
+    ULONG returned = LDAP_SUCCESS;
+    if (ldap_parse_resultA(session, chain, &returned, nullptr, nullptr, nullptr, nullptr, FALSE) !=
+        LDAP_SUCCESS)
+        return false;
+    code = returned;
+    return true;
+}
+
 // The plain search, bounded by the server's silence rather than by its whole length: a
 // large directory may take minutes to arrive, but no answer for seconds means a silent
-// server. The answer is read message by message; parts holds them in the directory's order.
-// Returns the search's result code, LDAP_TIMEOUT when the server fell silent.
+// server. The whole answer is awaited a second at a time, as one chain; when a second ends
+// before the answer does, what has arrived so far is taken in as a part, and a second in
+// which nothing arrived counts towards the silence. parts holds the chains in the
+// directory's order. Returns the search's result code, LDAP_TIMEOUT when the server fell
+// silent.
 ULONG SearchWhileAnswered(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seconds,
                           std::vector<LdapResult>& parts) {
     ULONG message = 0;
@@ -90,17 +103,31 @@ ULONG SearchWhileAnswered(LDAP* session, PCHAR base, PCHAR attributes[], unsigne
                          0, nullptr, nullptr, 0, 0, &message);
     if (sent != LDAP_SUCCESS)
         return sent;
+    unsigned silentSeconds = 0;
     for (;;) {
         LdapResult part;
-        const ULONG got = AwaitAnswer(session, message, LDAP_MSG_ONE, seconds, part);
-        if (got == 0)
-            return LDAP_TIMEOUT;
+        l_timeval second = {1, 0};
+        ULONG got = ldap_result(session, message, LDAP_MSG_ALL, &second, part.receive());
+        const bool whole = got != 0;
+        if (!whole) {
+            l_timeval poll = {0, 0};
+            got = ldap_result(session, message, LDAP_MSG_RECEIVED, &poll, part.receive());
+            if (got == 0) {
+                if (++silentSeconds < seconds)
+                    continue;
+                ldap_abandon(session, message);
+                return LDAP_TIMEOUT;
+            }
+        }
         if (got == static_cast<ULONG>(-1) || !part.get())
             return LastLdapError();
-        const bool closing = got == LDAP_RES_SEARCH_RESULT;
-        const ULONG code = closing ? ldap_result2error(session, part.get(), FALSE) : 0;
+        silentSeconds = 0;
+        ULONG code = LDAP_SUCCESS;
+        const bool closed = ClosingCode(session, part.get(), code);
+        if (!closed && whole)
+            code = ldap_result2error(session, part.get(), FALSE);
         parts.push_back(std::move(part));
-        if (closing)
+        if (closed || whole)
             return code;
     }
 }

@@ -4,20 +4,16 @@
 
 namespace {
 
-struct Filled {
-    long long down;
-    long long nearest;
-};
-
-Filled FilledLength(int position, int lower, int upper, int width) {
+// Where the filling ends: MulDiv(position - lower, width, upper - lower), rounded to the
+// nearest pixel as MulDiv rounds, with positions outside the range held at its ends.
+long long FilledLength(int position, int lower, int upper, int width) {
     long long offset = static_cast<long long>(position) - lower;
     const long long range = static_cast<long long>(upper) - lower;
     if (offset < 0)
         offset = 0;
     if (offset > range)
         offset = range;
-    const long long scaled = offset * width;
-    return {scaled / range, (2 * scaled + range) / (2 * range)};
+    return (2 * offset * width + range) / (2 * range);
 }
 
 } // namespace
@@ -25,9 +21,7 @@ Filled FilledLength(int position, int lower, int upper, int width) {
 bool BarDrawingChanges(int from, int to, int lower, int upper, int width) {
     if (width <= 0 || upper <= lower)
         return true;
-    const Filled before = FilledLength(from, lower, upper, width);
-    const Filled after = FilledLength(to, lower, upper, width);
-    return before.down != after.down || before.nearest != after.nearest;
+    return FilledLength(from, lower, upper, width) != FilledLength(to, lower, upper, width);
 }
 
 std::vector<BarMove> MovesToShow(int position, int lower, int upper, bool animated) {

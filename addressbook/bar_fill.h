@@ -6,9 +6,10 @@
 #include <vector>
 
 // True when a bar whose filling is width pixels long when full draws position to differently
-// from position from (positions in lower..upper, outside values held at the ends): the filled
-// length changes, rounded down or to the nearest pixel, as controls do either. Always true
-// when the width or the range is empty, as nothing tells then.
+// from position from (positions in lower..upper, outside values held at the ends): the end
+// of the filling moves. The control places it as MulDiv places it, to the nearest pixel; a
+// bar drawn in blocks changes at some of those steps only. Always true when the width or the
+// range is empty, as nothing tells then.
 bool BarDrawingChanges(int from, int to, int lower, int upper, int width);
 
 // One message to the bar: a new position (first), or a new range (first to second).

@@ -16,7 +16,8 @@ TEST(BarFilling, AStepIsDrawnOnlyWhenTheFilledLengthChanges) {
     const StepCase cases[] = {
         {1, 2, 0, 65535, 368, false, "well inside one pixel"},
         {89, 90, 0, 65535, 368, true, "rounded to the nearest pixel, 0.4998 becomes 0.5054"},
-        {178, 179, 0, 65535, 368, true, "rounded down, 0.9995 becomes 1.0051"},
+        {178, 179, 0, 65535, 368, false, "0.9995 and 1.0051 both round to 1"},
+        {267, 268, 0, 65535, 368, true, "1.4993 becomes 1.5049"},
         {0, 1, 0, 100, 368, true, "a bar wider than its range moves with every step"},
         {65535, 65540, 0, 65535, 368, false, "beyond the top the bar stays full"},
         {-5, 0, 0, 65535, 368, false, "below the bottom the bar stays empty"},

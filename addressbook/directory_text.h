@@ -16,7 +16,7 @@ struct ValueText {
 
 // The first value of an attribute. A character the code page lacks becomes its nearest
 // letter where the platform knows one (best fit) and "?" otherwise, and the value is then
-// not exact. A value that is not UTF-8 is taken byte for byte.
+// not exact. A value ends at its first NUL, as the bridge takes NUL-terminated texts.
 ValueText FirstValueText(LDAP* session, LDAPMessage* entry, const char* attribute);
 
 // The entry's distinguished name, for messages.

@@ -1,6 +1,7 @@
 #include "directory_search.h"
 
 #include "paged_search.h"
+#include "silence_watch.h"
 #include "trace.h"
 
 namespace {
@@ -33,8 +34,10 @@ struct Pages {
     PageLoop loop;
 };
 
-Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], l_timeval& bound,
-                    ULONG pageSize) {
+Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], const SilenceWatch& watch,
+                    l_timeval& bound, ULONG pageSize) {
+    // Where the watch bounds the server's silence, a page is awaited without a bound of its own.
+    l_timeval* const pageBound = watch.Watching() ? nullptr : &bound;
     Pages pages;
     LdapCookie cookie;
     for (;;) {
@@ -47,7 +50,9 @@ Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], l_timeval& bo
             PLDAPControlA controls[] = {control.get(), nullptr};
             answer.code =
                 ldap_search_ext_sA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter),
-                                   attributes, 0, controls, nullptr, &bound, 0, page.receive());
+                                   attributes, 0, controls, nullptr, pageBound, 0, page.receive());
+            if (answer.code != LDAP_SUCCESS && watch.Closed())
+                answer.code = LDAP_TIMEOUT;
         }
         LdapCookie next;
         if (page.get()) {
@@ -78,6 +83,15 @@ ULONG AwaitAnswer(LDAP* session, ULONG message, ULONG all, unsigned seconds, Lda
     return got;
 }
 
+// The socket of the session's connection; 0 where the library does not tell it. The library
+// may write fewer bytes than a SOCKET holds, so the rest stays 0.
+SOCKET ConnectionOf(LDAP* session) {
+    SOCKET connection = 0;
+    if (ldap_get_option(session, LDAP_OPT_DESC, &connection) != LDAP_SUCCESS)
+        return 0;
+    return connection;
+}
+
 // The code in the closing message of a search's answer, when the chain holds that message.
 bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code) {
     ULONG returned = LDAP_SUCCESS;
@@ -90,19 +104,30 @@ bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code) {
 
 // The plain search, bounded by the server's silence rather than by its whole length: a
 // large directory may take minutes to arrive, but no answer for seconds means a silent
-// server. The whole answer is awaited a second at a time, as one chain; when a second ends
-// before the answer does, what has arrived so far is taken in as a part, and a second in
-// which nothing arrived counts towards the silence. parts holds the chains in the
-// directory's order. Returns the search's result code, LDAP_TIMEOUT when the server fell
-// silent.
+// server. Where the watch bounds the silence, the whole answer is awaited as one chain. Else
+// it is awaited a second at a time; when a second ends before the answer does, what has
+// arrived so far is taken in as a part, and a second in which nothing arrived counts towards
+// the silence. parts holds the chains in the directory's order. Returns the search's result
+// code, LDAP_TIMEOUT when the server fell silent.
 ULONG SearchWhileAnswered(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seconds,
-                          std::vector<LdapResult>& parts) {
+                          const SilenceWatch& watch, std::vector<LdapResult>& parts) {
     ULONG message = 0;
     const ULONG sent =
         ldap_search_extA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter), attributes,
                          0, nullptr, nullptr, 0, 0, &message);
     if (sent != LDAP_SUCCESS)
         return sent;
+    if (watch.Watching()) {
+        LdapResult whole;
+        const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, nullptr, whole.receive());
+        if (got == 0 || got == static_cast<ULONG>(-1) || !whole.get())
+            return watch.Closed() ? static_cast<ULONG>(LDAP_TIMEOUT) : LastLdapError();
+        ULONG code = LDAP_SUCCESS;
+        if (!ClosingCode(session, whole.get(), code))
+            code = ldap_result2error(session, whole.get(), FALSE);
+        parts.push_back(std::move(whole));
+        return code;
+    }
     unsigned silentSeconds = 0;
     for (;;) {
         LdapResult part;
@@ -160,9 +185,10 @@ ULONG BindAnonymously(LDAP* session, unsigned seconds) {
 DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
                                 unsigned seconds) {
     DirectorySearch search;
+    const SilenceWatch watch(ConnectionOf(session), seconds);
     PCHAR searchBase = const_cast<PCHAR>(base.c_str());
     std::vector<LdapResult> single;
-    search.code = SearchWhileAnswered(session, searchBase, attributes, seconds, single);
+    search.code = SearchWhileAnswered(session, searchBase, attributes, seconds, watch, single);
     // A server that fell silent part-way leaves the address book as it is: no entries.
     if (search.code == LDAP_TIMEOUT)
         return search;
@@ -180,7 +206,7 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
               .c_str(),
           kTraceBlue);
     l_timeval bound = {static_cast<LONG>(seconds), 0};
-    Pages pages = SearchInPages(session, searchBase, attributes, bound, pageSize);
+    Pages pages = SearchInPages(session, searchBase, attributes, watch, bound, pageSize);
     if (pages.loop.Entries() < search.entries) {
         search.results = std::move(single);
         return search;

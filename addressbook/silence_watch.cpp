@@ -1,0 +1,63 @@
+#include "silence_watch.h"
+
+namespace {
+
+// How often the connection is looked at: after data, the next look comes this much later,
+// so that a fast server costs a few looks a second, not one per message.
+constexpr DWORD kLookMilliseconds = 100;
+
+} // namespace
+
+SilenceWatch::SilenceWatch(SOCKET connection, unsigned seconds)
+    : connection_(connection), bound_(seconds * 1000) {
+    if (connection_ == INVALID_SOCKET || connection_ == 0)
+        return;
+    WSADATA data;
+    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (started_ && stop_)
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+SilenceWatch::~SilenceWatch() {
+    if (thread_) {
+        SetEvent(stop_);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    if (stop_)
+        CloseHandle(stop_);
+    if (started_)
+        WSACleanup();
+}
+
+DWORD WINAPI SilenceWatch::Run(void* self) noexcept {
+    static_cast<SilenceWatch*>(self)->Watch();
+    return 0;
+}
+
+void SilenceWatch::Watch() {
+    DWORD silentSince = GetTickCount();
+    while (WaitForSingleObject(stop_, 0) == WAIT_TIMEOUT) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(connection_, &readable);
+        timeval look = {0, static_cast<long>(kLookMilliseconds * 1000)};
+        const int ready = select(0, &readable, nullptr, nullptr, &look);
+        if (ready < 0)
+            return; // the connection is gone already: whoever waits on it has been told
+        if (ready > 0) {
+            // The server spoke. Data that arrives during the pause is not seen, so the
+            // silence is counted from the next look.
+            if (WaitForSingleObject(stop_, kLookMilliseconds) != WAIT_TIMEOUT)
+                return;
+            silentSince = GetTickCount();
+            continue;
+        }
+        if (GetTickCount() - silentSince >= bound_) {
+            closed_ = true;
+            closesocket(connection_);
+            return;
+        }
+    }
+}

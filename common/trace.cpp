@@ -21,25 +21,47 @@ struct TraceSettings {
 
 // Reads a number without a type check: the bytes read replace the low bytes of the
 // default; a value longer than 4 bytes leaves the default whole.
-void ReadDword(HKEY key, const char* name, DWORD& value) {
+LSTATUS ReadDword(HKEY key, const char* name, DWORD& value) {
     DWORD read = value;
     DWORD size = sizeof read;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size) ==
-        ERROR_SUCCESS)
+    const LSTATUS status =
+        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size);
+    if (status == ERROR_SUCCESS)
         value = read;
+    return status;
 }
 
-TraceSettings ReadTraceSettings() {
-    TraceSettings settings;
-    RegKey key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_QUERY_VALUE, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
-        return settings;
-    ReadDword(key.get(), "TRACE COMPONENTS", settings.mask);
-    ReadDword(key.get(), "TRACE TO FILE", settings.toFile);
+// The settings as the key holds them now; false when the key was deleted since it was opened.
+bool ReadFromKey(HKEY key, TraceSettings& settings) {
+    settings = TraceSettings();
+    if (ReadDword(key, "TRACE COMPONENTS", settings.mask) == ERROR_KEY_DELETED)
+        return false;
+    ReadDword(key, "TRACE TO FILE", settings.toFile);
     if (settings.toFile != 0)
-        ReadRegistryText(key.get(), "TRACE FILE", settings.path, sizeof settings.path);
-    return settings;
+        ReadRegistryText(key, "TRACE FILE", settings.path, sizeof settings.path);
+    return true;
+}
+
+// The values are read afresh at every line. The key stays open from the first line on, for
+// the cost of a line; one deleted meanwhile is opened again, created where it is missing, as
+// at the first line.
+TraceSettings ReadTraceSettings() {
+    static RegKey key;
+    TraceSettings settings;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!key || attempt > 0) {
+            key.reset();
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr,
+                                REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, key.receive(),
+                                nullptr) != ERROR_SUCCESS) {
+                key.reset();
+                return TraceSettings();
+            }
+        }
+        if (ReadFromKey(key.get(), settings))
+            return settings;
+    }
+    return TraceSettings();
 }
 
 HWND FindViewerWindow() {

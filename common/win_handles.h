@@ -16,6 +16,11 @@ class RegKey {
     HKEY get() const { return key_; }
     HKEY* receive() { return &key_; }
     explicit operator bool() const { return key_ != nullptr; }
+    void reset() {
+        if (key_)
+            RegCloseKey(key_);
+        key_ = nullptr;
+    }
 
   private:
     HKEY key_;

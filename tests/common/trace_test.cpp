@@ -86,6 +86,20 @@ TEST_F(TraceClient, MaskTwoPassesTheBluesAndDropsBlackAndBrown) {
     EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"dark blue", "medium blue", "blue"}));
 }
 
+TEST_F(TraceClient, EveryLineReadsTheSettingsAsTheyAreNowEvenAfterTheKeyWasReplaced) {
+    driver::TraceViewer viewer;
+    Trace("first", 0xFF0000);
+    Mask(0);
+    Trace("dropped", 0xFF0000);
+    DeleteRegistryTree(HKEY_CURRENT_USER, TARN_PRODUCT_KEY);
+    Mask(0); // a new key, with the same setting
+    Trace("dropped by the new key", 0xFF0000);
+    DeleteRegistryTree(HKEY_CURRENT_USER, TARN_PRODUCT_KEY);
+    Trace("default again", 0xFF0000);
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, TARN_PRODUCT_KEY)) << "not created again";
+    EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"first", "default again"}));
+}
+
 TEST_F(TraceClient, AFilteredLineDoesNotWaitForALockedFile) {
     TraceToFile(file_);
     Mask(1);

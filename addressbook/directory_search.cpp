@@ -34,7 +34,7 @@ struct Pages {
     PageLoop loop;
 };
 
-Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], const SilenceWatch& watch,
+Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], SilenceWatch& watch,
                     l_timeval& bound, ULONG pageSize) {
     // Where the watch bounds the server's silence, a page is awaited without a bound of its own.
     l_timeval* const pageBound = watch.Watching() ? nullptr : &bound;
@@ -48,6 +48,7 @@ Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], const Silence
         LdapResult page;
         if (answer.code == LDAP_SUCCESS) {
             PLDAPControlA controls[] = {control.get(), nullptr};
+            watch.Rearm();
             answer.code =
                 ldap_search_ext_sA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter),
                                    attributes, 0, controls, nullptr, pageBound, 0, page.receive());
@@ -185,7 +186,7 @@ ULONG BindAnonymously(LDAP* session, unsigned seconds) {
 DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
                                 unsigned seconds) {
     DirectorySearch search;
-    const SilenceWatch watch(ConnectionOf(session), seconds);
+    SilenceWatch watch(ConnectionOf(session), seconds);
     PCHAR searchBase = const_cast<PCHAR>(base.c_str());
     std::vector<LdapResult> single;
     search.code = SearchWhileAnswered(session, searchBase, attributes, seconds, watch, single);

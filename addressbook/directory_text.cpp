@@ -28,12 +28,13 @@ std::string ToCodePage(const wchar_t* unicode, size_t length, bool& exact) {
     }
     const int wide = static_cast<int>(length);
     const UINT codePage = GetACP();
-    // Unchanged if the code page holds every character as it is ...
+    // Unchanged if the code page holds every character as it is (UTF-8 holds all but unpaired
+    // surrogates) ...
     BOOL replaced = FALSE;
-    int size = codePage == CP_UTF8
-                   ? WideCharToMultiByte(CP_UTF8, 0, unicode, wide, nullptr, 0, nullptr, nullptr)
-                   : WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, unicode, wide, nullptr, 0,
-                                         nullptr, &replaced);
+    int size = codePage == CP_UTF8 ? WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, unicode,
+                                                         wide, nullptr, 0, nullptr, nullptr)
+                                   : WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, unicode,
+                                                         wide, nullptr, 0, nullptr, &replaced);
     exact = size > 0 && !replaced;
     // ... else with the nearest letters the platform knows and "?" for the rest.
     const DWORD flags = exact && codePage != CP_UTF8 ? WC_NO_BEST_FIT_CHARS : 0;

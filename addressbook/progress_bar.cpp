@@ -90,7 +90,8 @@ int ProgressBar::StepIt() {
     position_ = static_cast<int>(next);
     // Most steps of a long download change no pixel: those leave the control alone, as
     // some controls paint inside every position message by themselves.
-    if (BarDrawingChanges(previous, position_, lower_, upper_, fillWidth_))
+    // The top is always drawn: a control that rounds down fills its last pixel only there.
+    if (BarDrawingChanges(previous, position_, lower_, upper_, fillWidth_) || position_ == upper_)
         Show(position_);
     return previous;
 }

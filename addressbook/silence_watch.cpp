@@ -6,16 +6,30 @@ namespace {
 // so that a fast server costs a few looks a second, not one per message.
 constexpr DWORD kLookMilliseconds = 100;
 
+// True for a socket of this process: a library may hand out something else, or a value cut
+// to 32 bits.
+bool IsSocket(SOCKET connection) {
+    if (connection == 0 || connection == INVALID_SOCKET ||
+        (connection & 0xFFFFFFFFu) == 0xFFFFFFFFu)
+        return false;
+    int type = 0;
+    int size = sizeof type;
+    return getsockopt(connection, SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &size) ==
+               0 &&
+           type == SOCK_STREAM;
+}
+
 } // namespace
 
 SilenceWatch::SilenceWatch(SOCKET connection, unsigned seconds)
     : connection_(connection), bound_(seconds * 1000) {
-    if (connection_ == INVALID_SOCKET || connection_ == 0)
-        return;
     WSADATA data;
     started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    if (!started_ || !IsSocket(connection_))
+        return;
     stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (started_ && stop_)
+    Rearm();
+    if (stop_)
         thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
 
@@ -37,7 +51,6 @@ DWORD WINAPI SilenceWatch::Run(void* self) noexcept {
 }
 
 void SilenceWatch::Watch() {
-    DWORD silentSince = GetTickCount();
     while (WaitForSingleObject(stop_, 0) == WAIT_TIMEOUT) {
         fd_set readable;
         FD_ZERO(&readable);
@@ -51,10 +64,10 @@ void SilenceWatch::Watch() {
             // silence is counted from the next look.
             if (WaitForSingleObject(stop_, kLookMilliseconds) != WAIT_TIMEOUT)
                 return;
-            silentSince = GetTickCount();
+            Rearm();
             continue;
         }
-        if (GetTickCount() - silentSince >= bound_) {
+        if (GetTickCount() - silentSince_ >= bound_) {
             closed_ = true;
             closesocket(connection_);
             return;

@@ -18,6 +18,8 @@ class SilenceWatch {
     SilenceWatch& operator=(const SilenceWatch&) = delete;
 
     bool Watching() const { return thread_ != nullptr; }
+    // Counts the silence from now: before a request, as the time before it was the client's.
+    void Rearm() { silentSince_ = GetTickCount(); }
     // True once the server was silent for the whole bound and the connection was closed.
     bool Closed() const { return closed_; }
 
@@ -31,6 +33,7 @@ class SilenceWatch {
     HANDLE stop_ = nullptr;
     HANDLE thread_ = nullptr;
     std::atomic<bool> closed_{false};
+    std::atomic<DWORD> silentSince_{0};
 };
 
 #endif

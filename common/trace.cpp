@@ -31,10 +31,12 @@ LSTATUS ReadDword(HKEY key, const char* name, DWORD& value) {
     return status;
 }
 
-// The settings as the key holds them now; false when the key was deleted since it was opened.
+// The settings as the key holds them now; false when the key handle no longer reads (the key
+// was deleted since it was opened, or the handle went bad).
 bool ReadFromKey(HKEY key, TraceSettings& settings) {
     settings = TraceSettings();
-    if (ReadDword(key, "TRACE COMPONENTS", settings.mask) == ERROR_KEY_DELETED)
+    const LSTATUS status = ReadDword(key, "TRACE COMPONENTS", settings.mask);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA)
         return false;
     ReadDword(key, "TRACE TO FILE", settings.toFile);
     if (settings.toFile != 0)
@@ -44,19 +46,19 @@ bool ReadFromKey(HKEY key, TraceSettings& settings) {
 
 // The values are read afresh at every line. The key stays open from the first line on, for
 // the cost of a line; one deleted meanwhile is opened again, created where it is missing, as
-// at the first line.
+// at the first line. Lines are traced from the programs' one thread only.
 TraceSettings ReadTraceSettings() {
     static RegKey key;
     TraceSettings settings;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!key || attempt > 0) {
             key.reset();
+            HKEY opened = nullptr;
             if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr,
-                                REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, key.receive(),
-                                nullptr) != ERROR_SUCCESS) {
-                key.reset();
+                                REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, &opened,
+                                nullptr) != ERROR_SUCCESS)
                 return TraceSettings();
-            }
+            *key.receive() = opened;
         }
         if (ReadFromKey(key.get(), settings))
             return settings;

@@ -73,12 +73,11 @@ Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], SilenceWatch&
     }
 }
 
-// Waits at most seconds for an answer to the request message, as all says (one message or
-// the whole answer). Returns what ldap_result returns; a request left without answer is
-// abandoned, so that nothing of it stays behind.
-ULONG AwaitAnswer(LDAP* session, ULONG message, ULONG all, unsigned seconds, LdapResult& answer) {
+// Waits at most seconds for the whole answer to the request message. Returns what ldap_result
+// returns; a request left without answer is abandoned, so that nothing of it stays behind.
+ULONG AwaitAnswer(LDAP* session, ULONG message, unsigned seconds, LdapResult& answer) {
     l_timeval bound = {static_cast<LONG>(seconds), 0};
-    const ULONG got = ldap_result(session, message, all, &bound, answer.receive());
+    const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, &bound, answer.receive());
     if (got == 0)
         ldap_abandon(session, message);
     return got;
@@ -103,13 +102,65 @@ bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code) {
     return true;
 }
 
+// The result code of a whole answer: its closing message's, or the library's for the chain.
+ULONG WholeAnswerCode(LDAP* session, LDAPMessage* chain) {
+    ULONG code = LDAP_SUCCESS;
+    return ClosingCode(session, chain, code) ? code : ldap_result2error(session, chain, FALSE);
+}
+
+// The whole answer as one chain, however long it takes; the watch ends the wait when the
+// server falls silent.
+ULONG AwaitWatched(LDAP* session, ULONG message, const SilenceWatch& watch,
+                   std::vector<LdapResult>& parts) {
+    LdapResult whole;
+    const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, nullptr, whole.receive());
+    if (got == 0 || got == static_cast<ULONG>(-1) || !whole.get())
+        return watch.Closed() ? static_cast<ULONG>(LDAP_TIMEOUT) : LastLdapError();
+    const ULONG code = WholeAnswerCode(session, whole.get());
+    parts.push_back(std::move(whole));
+    return code;
+}
+
+// The answer awaited a second at a time: when a second ends before the answer does, what has
+// arrived so far is taken in as a part, and a second in which nothing arrived counts towards
+// the silence.
+ULONG AwaitSecondBySecond(LDAP* session, ULONG message, unsigned seconds,
+                          std::vector<LdapResult>& parts) {
+    unsigned silentSeconds = 0;
+    for (;;) {
+        LdapResult part;
+        l_timeval second = {1, 0};
+        const ULONG whole = ldap_result(session, message, LDAP_MSG_ALL, &second, part.receive());
+        if (whole != 0) {
+            if (whole == static_cast<ULONG>(-1) || !part.get())
+                return LastLdapError();
+            const ULONG code = WholeAnswerCode(session, part.get());
+            parts.push_back(std::move(part));
+            return code;
+        }
+        l_timeval poll = {0, 0};
+        const ULONG got = ldap_result(session, message, LDAP_MSG_RECEIVED, &poll, part.receive());
+        if (got == 0) {
+            if (++silentSeconds < seconds)
+                continue;
+            ldap_abandon(session, message);
+            return LDAP_TIMEOUT;
+        }
+        if (got == static_cast<ULONG>(-1) || !part.get())
+            return LastLdapError();
+        silentSeconds = 0;
+        ULONG code = LDAP_SUCCESS;
+        const bool closed = ClosingCode(session, part.get(), code);
+        parts.push_back(std::move(part));
+        if (closed)
+            return code;
+    }
+}
+
 // The plain search, bounded by the server's silence rather than by its whole length: a
 // large directory may take minutes to arrive, but no answer for seconds means a silent
-// server. Where the watch bounds the silence, the whole answer is awaited as one chain. Else
-// it is awaited a second at a time; when a second ends before the answer does, what has
-// arrived so far is taken in as a part, and a second in which nothing arrived counts towards
-// the silence. parts holds the chains in the directory's order. Returns the search's result
-// code, LDAP_TIMEOUT when the server fell silent.
+// server. parts holds the answer's chains in the directory's order. Returns the search's
+// result code, LDAP_TIMEOUT when the server fell silent.
 ULONG SearchWhileAnswered(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seconds,
                           const SilenceWatch& watch, std::vector<LdapResult>& parts) {
     ULONG message = 0;
@@ -118,44 +169,8 @@ ULONG SearchWhileAnswered(LDAP* session, PCHAR base, PCHAR attributes[], unsigne
                          0, nullptr, nullptr, 0, 0, &message);
     if (sent != LDAP_SUCCESS)
         return sent;
-    if (watch.Watching()) {
-        LdapResult whole;
-        const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, nullptr, whole.receive());
-        if (got == 0 || got == static_cast<ULONG>(-1) || !whole.get())
-            return watch.Closed() ? static_cast<ULONG>(LDAP_TIMEOUT) : LastLdapError();
-        ULONG code = LDAP_SUCCESS;
-        if (!ClosingCode(session, whole.get(), code))
-            code = ldap_result2error(session, whole.get(), FALSE);
-        parts.push_back(std::move(whole));
-        return code;
-    }
-    unsigned silentSeconds = 0;
-    for (;;) {
-        LdapResult part;
-        l_timeval second = {1, 0};
-        ULONG got = ldap_result(session, message, LDAP_MSG_ALL, &second, part.receive());
-        const bool whole = got != 0;
-        if (!whole) {
-            l_timeval poll = {0, 0};
-            got = ldap_result(session, message, LDAP_MSG_RECEIVED, &poll, part.receive());
-            if (got == 0) {
-                if (++silentSeconds < seconds)
-                    continue;
-                ldap_abandon(session, message);
-                return LDAP_TIMEOUT;
-            }
-        }
-        if (got == static_cast<ULONG>(-1) || !part.get())
-            return LastLdapError();
-        silentSeconds = 0;
-        ULONG code = LDAP_SUCCESS;
-        const bool closed = ClosingCode(session, part.get(), code);
-        if (!closed && whole)
-            code = ldap_result2error(session, part.get(), FALSE);
-        parts.push_back(std::move(part));
-        if (closed || whole)
-            return code;
-    }
+    return watch.Watching() ? AwaitWatched(session, message, watch, parts)
+                            : AwaitSecondBySecond(session, message, seconds, parts);
 }
 
 } // namespace
@@ -174,7 +189,7 @@ ULONG BindAnonymously(LDAP* session, unsigned seconds) {
                             LDAP_AUTH_SIMPLE);
     }
     LdapResult answer;
-    const ULONG got = AwaitAnswer(session, message, LDAP_MSG_ALL, seconds, answer);
+    const ULONG got = AwaitAnswer(session, message, seconds, answer);
     if (got == 0)
         return LDAP_TIMEOUT;
     // No answer at all: the connection broke while the bind waited for it.

@@ -27,20 +27,17 @@ SilenceWatch::SilenceWatch(SOCKET connection, unsigned seconds)
     started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     if (!started_ || !IsSocket(connection_))
         return;
-    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    stop_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     Rearm();
-    if (stop_)
-        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    if (stop_.valid())
+        thread_.reset(CreateThread(nullptr, 0, Run, this, 0, nullptr));
 }
 
 SilenceWatch::~SilenceWatch() {
-    if (thread_) {
-        SetEvent(stop_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
+    if (thread_.valid()) {
+        SetEvent(stop_.get());
+        WaitForSingleObject(thread_.get(), INFINITE);
     }
-    if (stop_)
-        CloseHandle(stop_);
     if (started_)
         WSACleanup();
 }
@@ -51,7 +48,7 @@ DWORD WINAPI SilenceWatch::Run(void* self) noexcept {
 }
 
 void SilenceWatch::Watch() {
-    while (WaitForSingleObject(stop_, 0) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(stop_.get(), 0) == WAIT_TIMEOUT) {
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(connection_, &readable);
@@ -62,7 +59,7 @@ void SilenceWatch::Watch() {
         if (ready > 0) {
             // The server spoke. Data that arrives during the pause is not seen, so the
             // silence is counted from the next look.
-            if (WaitForSingleObject(stop_, kLookMilliseconds) != WAIT_TIMEOUT)
+            if (WaitForSingleObject(stop_.get(), kLookMilliseconds) != WAIT_TIMEOUT)
                 return;
             Rearm();
             continue;

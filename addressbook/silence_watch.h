@@ -4,6 +4,8 @@
 #ifndef TARN_SILENCE_WATCH_H
 #define TARN_SILENCE_WATCH_H
 
+#include "win_handles.h"
+
 #include <winsock2.h>
 #include <windows.h>
 
@@ -17,7 +19,7 @@ class SilenceWatch {
     SilenceWatch(const SilenceWatch&) = delete;
     SilenceWatch& operator=(const SilenceWatch&) = delete;
 
-    bool Watching() const { return thread_ != nullptr; }
+    bool Watching() const { return thread_.valid(); }
     // Counts the silence from now: before a request, as the time before it was the client's.
     void Rearm() { silentSince_ = GetTickCount(); }
     // True once the server was silent for the whole bound and the connection was closed.
@@ -30,8 +32,8 @@ class SilenceWatch {
     SOCKET connection_;
     DWORD bound_;
     bool started_ = false; // Windows Sockets started for this watch
-    HANDLE stop_ = nullptr;
-    HANDLE thread_ = nullptr;
+    KernelHandle stop_;
+    KernelHandle thread_; // declared after stop_: ends before it
     std::atomic<bool> closed_{false};
     std::atomic<DWORD> silentSince_{0};
 };

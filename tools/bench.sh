@@ -54,6 +54,9 @@ port=$(cat "$dir/slapd/port")
 
 "$fixtures/xvfb.sh" start "$dir" >/dev/null
 . "$fixtures/wine-env.sh"
+# The 64-bit programs are started by the 64-bit loader itself: the 32-bit one hands them on
+# to a process of their own, whose time and memory would then go unmeasured.
+if [ -x "$tarn_wine64" ]; then WINE=$tarn_wine64; fi
 "$fixtures/wine-prefix.sh" start "$dir" >/dev/null
 
 notes=$dir/notes
@@ -96,6 +99,7 @@ timed() {
     (cd "$program" && /usr/bin/time -f %M -o "$dir/peak" "$WINE" "$@" >"$dir/out" 2>&1) ||
         { echo "$name failed:"; cat "$dir/out"; exit 1; }
     end=$(date +%s%N)
+    tr -d '\r' <"$dir/out" >>"$dir/runs/$name.out"
     case $name in
     fetch*) records=$(sed -n 's/^records //p' "$dir/out" | tr -d '\r') ;;
     *) records=$(tr -d '\r\n' <"$dir/count.txt" 2>/dev/null || echo "?") ;;

@@ -48,13 +48,23 @@ bool IsPositionMessage(UINT message) {
 } // namespace
 
 ProgressBar::~ProgressBar() {
-    if (hwnd_)
-        RemoveWindowSubclass(hwnd_, BarProc, 0);
+    Detach();
 }
 
+// The bar's messages come to BarProc first, which finds this object in the control's user
+// data. Replacing the window procedure, rather than the common controls' subclass chain, is
+// for the cost of a paint: that chain looks itself up in a window property, a round trip to
+// the window server on some platforms, twice for every message the control receives.
 void ProgressBar::Attach(HWND item) {
-    if (!item || !SetWindowSubclass(item, BarProc, 0, reinterpret_cast<DWORD_PTR>(this)))
+    if (!item || hwnd_ || GetWindowLongPtrW(item, GWLP_USERDATA) != 0)
         return;
+    SetWindowLongPtrW(item, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    controlProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BarProc)));
+    if (!controlProc_) {
+        SetWindowLongPtrW(item, GWLP_USERDATA, 0);
+        return;
+    }
     hwnd_ = item;
     step_ = 10; // the control's own default
     ReadState();
@@ -96,20 +106,33 @@ int ProgressBar::StepIt() {
     return previous;
 }
 
-LRESULT CALLBACK ProgressBar::BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR, DWORD_PTR self) {
-    auto* const progress = reinterpret_cast<ProgressBar*>(self);
+// Gives the control its own window procedure back, where nobody replaced ours meanwhile; else
+// ours stays in the chain and, finding no object, passes every message on to the control.
+void ProgressBar::Detach() {
+    if (!hwnd_)
+        return;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    if (GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(BarProc))
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc_));
+    hwnd_ = nullptr;
+}
+
+LRESULT CALLBACK ProgressBar::BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* const progress = reinterpret_cast<ProgressBar*>(GetWindowLongPtrW(bar, GWLP_USERDATA));
+    if (!progress) {
+        const auto control = reinterpret_cast<WNDPROC>(GetClassLongPtrW(bar, GCLP_WNDPROC));
+        return CallWindowProcW(control, bar, message, wParam, lParam);
+    }
     if (!progress->sending_) {
         if (message == PBM_GETPOS)
             return progress->position_;
         if (IsPositionMessage(message))
             return progress->TakeOver(message, wParam, lParam);
     }
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(bar, BarProc, 0);
-        progress->hwnd_ = nullptr;
-    }
-    return DefSubclassProc(bar, message, wParam, lParam);
+    const WNDPROC control = progress->controlProc_;
+    if (message == WM_NCDESTROY)
+        progress->Detach();
+    return CallWindowProcW(control, bar, message, wParam, lParam);
 }
 
 LRESULT ProgressBar::Send(UINT message, WPARAM wParam, LPARAM lParam) {

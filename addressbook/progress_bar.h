@@ -20,8 +20,8 @@ class ProgressBar {
     int StepIt();
 
   private:
-    static LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+    void Detach();
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT TakeOver(UINT message, WPARAM wParam, LPARAM lParam);
     void ReadState();
@@ -29,7 +29,8 @@ class ProgressBar {
     void PaintNow();
 
     HWND hwnd_ = nullptr;
-    bool sending_ = false; // a message of ours is on its way to the control
+    WNDPROC controlProc_ = nullptr; // the control's own window procedure, called after ours
+    bool sending_ = false;          // a message of ours is on its way to the control
     int lower_ = 0;
     int upper_ = 0;
     int step_ = 0;

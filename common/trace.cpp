@@ -44,26 +44,74 @@ bool ReadFromKey(HKEY key, TraceSettings& settings) {
     return true;
 }
 
-// The values are read afresh at every line. The key stays open from the first line on, for
-// the cost of a line; one deleted meanwhile is opened again, created where it is missing, as
-// at the first line. Lines are traced from the programs' one thread only.
-TraceSettings ReadTraceSettings() {
-    static RegKey key;
-    TraceSettings settings;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!key || attempt > 0) {
-            key.reset();
-            HKEY opened = nullptr;
-            if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr,
-                                REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, &opened,
-                                nullptr) != ERROR_SUCCESS)
+// The settings as the key holds them at each line. The key stays open from the first line on,
+// and the values are read again whenever something changed under the key's parent (a value
+// set or deleted, the key deleted or created): between changes a line costs one look at an
+// event rather than a read of every value. The parent is watched because a key that is deleted
+// does not always report it itself. A key deleted meanwhile is opened again, created where it
+// is missing, as at the first line. Where no change can be watched, the values are read at
+// every line. Lines are traced from the programs' one thread only.
+class SettingsSource {
+  public:
+    TraceSettings Current() {
+        if (armed_ && WaitForSingleObject(changed_.get(), 0) == WAIT_TIMEOUT)
+            return settings_;
+        armed_ = false;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if ((!key_ || attempt > 0) && !Open())
                 return TraceSettings();
-            *key.receive() = opened;
+            // Armed before the values are read: a change made meanwhile shows at the next line.
+            armed_ = Arm();
+            if (!armed_ && attempt > 0)
+                unwatchable_ = true;
+            if ((armed_ || unwatchable_) && ReadFromKey(key_.get(), settings_))
+                return settings_;
         }
-        if (ReadFromKey(key.get(), settings))
-            return settings;
+        armed_ = false;
+        return TraceSettings();
     }
-    return TraceSettings();
+
+  private:
+    bool Open() {
+        key_.reset();
+        parent_.reset();
+        HKEY opened = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, &opened,
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        *key_.receive() = opened;
+        const std::string product = TARN_PRODUCT_KEY;
+        const std::string parent = product.substr(0, product.rfind('\\'));
+        opened = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_NOTIFY, &opened) ==
+            ERROR_SUCCESS)
+            *parent_.receive() = opened;
+        return true;
+    }
+
+    bool Arm() {
+        if (unwatchable_ || !parent_)
+            return false;
+        if (!changed_.valid())
+            changed_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+        return changed_.valid() &&
+               RegNotifyChangeKeyValue(parent_.get(), TRUE,
+                                       REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                       changed_.get(), TRUE) == ERROR_SUCCESS;
+    }
+
+    RegKey key_;
+    RegKey parent_;        // KEY_NOTIFY only
+    KernelHandle changed_; // auto-reset: the look that sees a change also clears it
+    bool armed_ = false;
+    bool unwatchable_ = false; // a freshly opened key could not be watched: read every line
+    TraceSettings settings_;
+};
+
+TraceSettings ReadTraceSettings() {
+    static SettingsSource source;
+    return source.Current();
 }
 
 HWND FindViewerWindow() {

@@ -8,8 +8,9 @@
 #   book    TARNBOOK.exe in silent mode into the stand-in bridge, which only counts records
 #   viewer  the same with a trace viewer listening (tools/bench/viewer.cpp)
 #   file    the same with tracing to a file
-# Prints min and median wall time, peak memory of the Wine process, records written, and the
-# ratio of each variant's median to the fetch's. Everything it starts is stopped by its pid.
+# Prints min and median wall time, peak memory of the Wine process, records written, the
+# ratio of each variant's median to the fetch's, and the median CPU time of the program and of
+# the wineserver that works for it, which a machine shared with others disturbs less. Everything it starts is stopped by its pid.
 #   BENCH_REPS       repetitions of each run (default 3)
 #   BENCH_VARIANTS   which TARNBOOK runs (default "book viewer file")
 #   BENCH_TARNBOOK   the TARNBOOK.exe to measure (default: the win64 build's)
@@ -89,22 +90,32 @@ unset TARNHOOK_LOG TARNHOOK_SCRIPT TARNHOOK_ADDRESSBOOK 2>/dev/null || true
 TARNHOOK_RECORD_COUNT=$(winpath "$dir/count.txt")
 export TARNHOOK_RECORD_COUNT
 
+# CPU ticks the wineserver has used so far.
+server_pid=$(cat "$dir/wineserver.pid")
+ticks_per_second=$(getconf CLK_TCK)
+server_ticks() { awk '{ print $14 + $15 }' "/proc/$server_pid/stat" 2>/dev/null || echo 0; }
+
 # timed NAME PROGRAM [ARGS...]: runs a program under Wine in the program folder and appends
-# "<ms> <peak KiB> <records>" to $dir/runs/NAME.
+# "<ms> <peak KiB> <records> <CPU ms of the program and the wineserver>" to $dir/runs/NAME.
 timed() {
     name=$1
     shift
     rm -f "$dir/count.txt" "$dir/trace.log"
+    server_before=$(server_ticks)
     start=$(date +%s%N)
-    (cd "$program" && /usr/bin/time -f %M -o "$dir/peak" "$WINE" "$@" >"$dir/out" 2>&1) ||
+    (cd "$program" && /usr/bin/time -f '%M %U %S' -o "$dir/peak" "$WINE" "$@" >"$dir/out" 2>&1) ||
         { echo "$name failed:"; cat "$dir/out"; exit 1; }
     end=$(date +%s%N)
+    server_after=$(server_ticks)
     tr -d '\r' <"$dir/out" >>"$dir/runs/$name.out"
     case $name in
     fetch*) records=$(sed -n 's/^records //p' "$dir/out" | tr -d '\r') ;;
     *) records=$(tr -d '\r\n' <"$dir/count.txt" 2>/dev/null || echo "?") ;;
     esac
-    echo "$(((end - start) / 1000000)) $(tail -n 1 "$dir/peak") $records" >>"$dir/runs/$name"
+    set -- $(tail -n 1 "$dir/peak")
+    cpu=$(awk -v u="$2" -v s="$3" -v t=$((server_after - server_before)) -v hz="$ticks_per_second" \
+        'BEGIN { printf "%d", (u + s) * 1000 + t * 1000 / hz }')
+    echo "$(((end - start) / 1000000)) $1 $records $cpu" >>"$dir/runs/$name"
 }
 
 start_viewer() {
@@ -148,6 +159,7 @@ stats() {
     sort -n "$1" | awk '{ v[NR] = $1 } END { printf "%d %d", v[1], v[int((NR + 1) / 2)] }'
 }
 column() { awk -v c="$2" '{ print $c }' "$1" | sort -n | tail -n 1; }
+median() { awk -v c="$2" '{ print $c }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 table=$dir/table.txt
 {
@@ -155,10 +167,10 @@ table=$dir/table.txt
     for variant in $variants; do
         [ "$variant" = book ] || printf ' %s ratio |' "$variant"
     done
-    printf ' peak KiB fetch / TARNBOOK | records fetch / TARNBOOK |\n'
+    printf ' peak KiB fetch / TARNBOOK | records fetch / TARNBOOK | CPU ms fetch / TARNBOOK | CPU ratio |\n'
     printf '|---|---|---|---|'
     for variant in $variants; do [ "$variant" = book ] || printf -- '---|'; done
-    printf -- '---|---|\n'
+    printf -- '---|---|---|---|\n'
 } >"$table"
 
 # One untimed run first: the prefix's first programs start slower than the rest.
@@ -192,9 +204,11 @@ for size in $sizes; do
             set -- $(stats "$dir/runs/$variant")
             printf ' %s |' "$(awk -v a="$2" -v b="$fetch_median" 'BEGIN { printf "%.2f", a / b }')"
         done
-        printf ' %s / %s | %s / %s |\n' "$(column "$dir/runs/fetch" 2)" \
+        fetch_cpu=$(median "$dir/runs/fetch" 4) book_cpu=$(median "$dir/runs/$main" 4)
+        printf ' %s / %s | %s / %s | %s / %s | %s |\n' "$(column "$dir/runs/fetch" 2)" \
             "$(column "$dir/runs/$main" 2)" "$(column "$dir/runs/fetch" 3)" \
-            "$(column "$dir/runs/$main" 3)"
+            "$(column "$dir/runs/$main" 3)" "$fetch_cpu" "$book_cpu" \
+            "$(awk -v a="$book_cpu" -v b="$fetch_cpu" 'BEGIN { printf "%.2f", a / b }')"
     } >>"$table"
     tail -n 1 "$table"
 done

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 #include <sstream>
 
@@ -102,15 +103,24 @@ DWORD TestbedServers::Pid(const std::string& instance) const {
     return static_cast<DWORD>(std::strtoul(Fact(instance + ".pid").c_str(), nullptr, 10));
 }
 
+// Pauses so far. A hook on the viewer's thread may pause the server again as soon as it has
+// answered the program, before a look at its state could see it going on.
+namespace {
+std::atomic<int> g_pauses{0};
+} // namespace
+
 void PauseServer(DWORD pid) {
+    ++g_pauses;
     SendSignal(pid, "STOP");
     if (!driver::PollUntil([pid] { return ProcessState(pid) == 'T'; }, 5000))
         ADD_FAILURE() << "slapd " << pid << " did not stop (state " << ProcessState(pid) << ")";
 }
 
 void ResumeServer(DWORD pid) {
+    const int pauses = g_pauses;
     SendSignal(pid, "CONT");
-    if (!driver::PollUntil([pid] { return ProcessState(pid) != 'T'; }, 5000))
+    if (!driver::PollUntil([pid, pauses] { return ProcessState(pid) != 'T' || g_pauses != pauses; },
+                           5000))
         ADD_FAILURE() << "slapd " << pid << " did not go on";
 }
 

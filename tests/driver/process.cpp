@@ -55,13 +55,26 @@ bool Process::Start(const std::string& program, const LaunchOptions& options) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(program.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE, 0,
-                        environment.data(),
-                        options.workingDirectory.empty() ? nullptr
-                                                         : options.workingDirectory.c_str(),
-                        &startup, &started)) {
+    // On a loaded machine Wine now and then fails a process creation with an internal error
+    // that a second attempt does not meet; any other error fails at once.
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (CreateProcessA(program.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE, 0,
+                           environment.data(),
+                           options.workingDirectory.empty() ? nullptr
+                                                            : options.workingDirectory.c_str(),
+                           &startup, &started)) {
+            error = ERROR_SUCCESS;
+            break;
+        }
+        error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR)
+            break;
+        Sleep(200);
+    }
+    if (error != ERROR_SUCCESS) {
         ADD_FAILURE() << "could not start " << commandLine << " in folder \""
-                      << options.workingDirectory << "\": error " << GetLastError();
+                      << options.workingDirectory << "\": error " << error;
         return false;
     }
     CloseHandle(started.hThread);

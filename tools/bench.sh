@@ -202,7 +202,10 @@ for size in $sizes; do
         for variant in $variants; do
             [ "$variant" = "$main" ] && continue
             set -- $(stats "$dir/runs/$variant")
-            printf ' %s |' "$(awk -v a="$2" -v b="$fetch_median" 'BEGIN { printf "%.2f", a / b }')"
+            printf ' %s (CPU %s) |' \
+                "$(awk -v a="$2" -v b="$fetch_median" 'BEGIN { printf "%.2f", a / b }')" \
+                "$(awk -v a="$(median "$dir/runs/$variant" 4)" -v b="$(median "$dir/runs/fetch" 4)" \
+                    'BEGIN { printf "%.2f", a / b }')"
         done
         fetch_cpu=$(median "$dir/runs/fetch" 4) book_cpu=$(median "$dir/runs/$main" 4)
         printf ' %s / %s | %s / %s | %s / %s | %s |\n' "$(column "$dir/runs/fetch" 2)" \

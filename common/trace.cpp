@@ -58,8 +58,10 @@ class SettingsSource {
             return settings_;
         armed_ = false;
         for (int attempt = 0; attempt < 2; ++attempt) {
-            if ((!key_ || attempt > 0) && !Open())
+            if ((!key_ || attempt > 0) && !Open()) {
+                armed_ = false;
                 return TraceSettings();
+            }
             // Armed before the values are read: a change made meanwhile shows at the next line.
             armed_ = Arm();
             if (!armed_ && attempt > 0)

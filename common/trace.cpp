@@ -77,18 +77,14 @@ class SettingsSource {
     bool Open() {
         key_.reset();
         parent_.reset();
-        HKEY opened = nullptr;
         if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, &opened,
+                            REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, key_.receive(),
                             nullptr) != ERROR_SUCCESS)
             return false;
-        *key_.receive() = opened;
+        // Without the parent the key is still read, at every line.
         const std::string product = TARN_PRODUCT_KEY;
         const std::string parent = product.substr(0, product.rfind('\\'));
-        opened = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_NOTIFY, &opened) ==
-            ERROR_SUCCESS)
-            *parent_.receive() = opened;
+        RegOpenKeyExA(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_NOTIFY, parent_.receive());
         return true;
     }
 

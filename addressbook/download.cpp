@@ -11,6 +11,7 @@
 #include "progress_dlg.h"
 #include "resource_ids.h"
 #include "resource_text.h"
+#include "session_options.h"
 #include "status_dlg.h"
 #include "trace.h"
 
@@ -77,6 +78,12 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(LdapErrorText(LastLdapError()), caption);
         return 0;
     }
+    // The session is set up as the download needs it, never left to the library's defaults.
+    const SessionOptionsResult options = SetSessionOptions(m_hLdap);
+    if (options.code != LDAP_SUCCESS) {
+        Report(SessionOptionRefusedText(options.refused, LdapErrorText(options.code)), caption);
+        return 0;
+    }
     // Neither connecting nor binding may wait for a silent server forever.
     l_timeval bound = {static_cast<LONG>(kServerAnswerSeconds), 0};
     ULONG result = ldap_connect(m_hLdap, &bound);
@@ -110,6 +117,9 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     if (search.results.empty()) {
         if (search.code == LDAP_TIMEOUT)
             Report(ServerSilentText(m_strHostName, m_nPortNumber, kServerAnswerSeconds), caption);
+        else if (search.brokenOff)
+            Report(ConnectionLostText(m_strHostName, m_nPortNumber, LdapErrorText(search.code)),
+                   caption);
         else
             Report(LdapErrorText(search.code == LDAP_SUCCESS
                                      ? static_cast<ULONG>(LDAP_NO_RESULTS_RETURNED)

@@ -40,6 +40,16 @@ std::string ServerSilentCutText(const std::string& host, int port, unsigned seco
            ". The address book holds only these entries.";
 }
 
+std::string ConnectionLostText(const std::string& host, int port, const std::string& reason) {
+    return "The connection to the directory server " + Server(host, port) +
+           " broke off during the search (" + reason + "). The address book was not changed.";
+}
+
+std::string SessionOptionRefusedText(const std::string& option, const std::string& reason) {
+    return "The LDAP client library refused the session option \"" + option + "\" (" + reason +
+           "). Nothing was read from the directory.";
+}
+
 std::string UnwritableMailText(const std::string& entryName) {
     return "The entry " + entryName +
            " was not written: its mail address has characters that this system's code page "

@@ -22,6 +22,14 @@ std::string ServerSilentText(const std::string& host, int port, unsigned seconds
 std::string ServerSilentCutText(const std::string& host, int port, unsigned seconds,
                                 unsigned long entries);
 
+// The connection to the server broke during the search; reason is the library's text for
+// its code. Nothing was written.
+std::string ConnectionLostText(const std::string& host, int port, const std::string& reason);
+
+// The LDAP client library refused a session option the download relies on; reason is its
+// text for the code.
+std::string SessionOptionRefusedText(const std::string& option, const std::string& reason);
+
 // An entry whose mail address the system code page cannot hold unchanged.
 std::string UnwritableMailText(const std::string& entryName);
 

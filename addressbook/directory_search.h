@@ -22,13 +22,14 @@ struct DirectorySearch {
     // when the server did not answer in time).
     ULONG code = LDAP_SUCCESS;
     ULONG entries = 0;
-    bool paged = false; // the results are the pages of the repeated search
+    bool paged = false;     // the results are the pages of the repeated search
+    bool brokenOff = false; // the search ended without the server's closing answer: no results
 };
 
-// Searches the subtree below base for "cn=*" with the attributes given, waiting at most
-// seconds for the server to answer at all (not for the whole search). A search that the server cut
-// at its size limit is repeated in pages (Simple Paged Results) and the pages replace it, unless
-// they brought fewer entries.
+// Searches the subtree below base for "cn=*" with the attributes given, for as long as the
+// server keeps answering; seconds of silence end it. A search that the server cut at its size
+// limit is repeated in pages (Simple Paged Results) and the pages replace it, unless they
+// brought fewer entries. A page size the server refuses is asked again smaller.
 DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
                                 unsigned seconds);
 

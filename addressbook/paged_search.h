@@ -10,6 +10,7 @@
 constexpr unsigned long kLdapSuccess = 0x00;
 constexpr unsigned long kLdapSizeLimitExceeded = 0x04;
 constexpr unsigned long kLdapAdminLimitExceeded = 0x0b;
+constexpr unsigned long kLdapUnwillingToPerform = 0x35;
 constexpr unsigned long kLdapLoopDetect = 0x36;
 constexpr unsigned long kLdapTimeout = 0x55;
 constexpr unsigned long kLdapNoResultsReturned = 0x5e;
@@ -22,6 +23,11 @@ bool IsCutBySizeLimit(unsigned long code);
 // server's own limit, which it allows per page; 100 when the cut search returned nothing.
 unsigned long PageSizeAfterCut(unsigned long entriesReturned);
 
+// The page size to ask for after the server refused pageSize: half of it, but no less than
+// kSmallestPageSize; 0 when pageSize was that smallest already.
+unsigned long SmallerPageSize(unsigned long pageSize);
+constexpr unsigned long kSmallestPageSize = 10;
+
 // One page as the server answered it.
 struct PageAnswer {
     bool answered = false;     // a result came back (false: no answer in time, or connection lost)
@@ -32,8 +38,15 @@ struct PageAnswer {
 
 enum class PageStep { NextPage, Complete, Stopped };
 
+// True when the first page of a paged search says that the server will not serve pages of the
+// size asked for: an administrative limit or an unwillingness with no entries (a page limit
+// below the size asked), or the server's size limit cutting the page itself.
+bool IsPageSizeRefused(const PageAnswer& first);
+
 // Follows the pages of one paged search: counts them and their entries and says whether to
-// ask for the next one. Once complete or stopped it stays so.
+// ask for the next one. Once complete or stopped it stays so. Some servers hand back the same
+// cookie on every page of one search; only a page that brings nothing and leaves the cookie
+// as it was shows a server going round in a loop.
 class PageLoop {
   public:
     PageStep Add(const PageAnswer& answer);
@@ -44,6 +57,8 @@ class PageLoop {
     // What ended the search early: the stopping page's code, kLdapTimeout when no answer came
     // in time, kLdapLoopDetect when the server kept asking for pages without progress.
     unsigned long StopCode() const { return stopCode_; }
+    // True when the search stopped at its first page because the page size was refused.
+    bool PageSizeRefused() const { return refused_; }
 
   private:
     PageStep Stop(unsigned long code);
@@ -51,13 +66,10 @@ class PageLoop {
     unsigned long pages_ = 0;
     unsigned long entries_ = 0;
     unsigned long stopCode_ = kLdapSuccess;
-    unsigned emptyPages_ = 0;
     std::string lastCookie_;
     bool ended_ = false;
+    bool refused_ = false;
     PageStep last_ = PageStep::NextPage;
 };
-
-// Empty pages that ask for more which the loop accepts in a row before it gives up.
-constexpr unsigned kMaxEmptyPagesInARow = 10;
 
 #endif

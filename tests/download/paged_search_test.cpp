@@ -32,19 +32,15 @@ struct LoopCase {
 };
 
 TEST(PagedSearch, TheLoopAsksForPagesUntilTheLastOneOrAStop) {
-    std::vector<PageAnswer> whole, emptyRun, emptyThenMore;
-    for (int i = 1; i <= 10; ++i)
+    std::vector<PageAnswer> whole, oneCookie;
+    for (int i = 1; i <= 10; ++i) {
         whole.push_back(Page(100, i < 10 ? "c" + std::to_string(i) : ""));
-    for (unsigned i = 1; i <= kMaxEmptyPagesInARow; ++i)
-        emptyRun.push_back(Page(0, "e" + std::to_string(i)));
-    for (unsigned i = 1; i < kMaxEmptyPagesInARow; ++i)
-        emptyThenMore.push_back(Page(0, "e" + std::to_string(i)));
-    emptyThenMore.push_back(Page(7, "more"));
-    emptyThenMore.push_back(Page(0, "e-again"));
-    emptyThenMore.push_back(Page(3, ""));
+        oneCookie.push_back(Page(50, i < 10 ? "same" : ""));
+    }
 
     const LoopCase cases[] = {
         {"the whole directory", whole, PageStep::Complete, 1000, kLdapSuccess},
+        {"one cookie for the whole search", oneCookie, PageStep::Complete, 500, kLdapSuccess},
         {"a total cap",
          {Page(100, "a"), Page(100, "b"), Page(50, "", 4)},
          PageStep::Stopped,
@@ -57,13 +53,16 @@ TEST(PagedSearch, TheLoopAsksForPagesUntilTheLastOneOrAStop) {
          200,
          kLdapTimeout},
         {"no answer and no code", {NoAnswer(0)}, PageStep::Stopped, 0, kLdapNoResultsReturned},
-        {"a cookie handed back again",
-         {Page(5, "same"), Page(5, "same")},
+        {"an empty page handing the cookie back",
+         {Page(5, "same"), Page(0, "same")},
          PageStep::Stopped,
-         10,
+         5,
          kLdapLoopDetect},
-        {"empty pages without end", emptyRun, PageStep::Stopped, 0, kLdapLoopDetect},
-        {"empty pages that then go on", emptyThenMore, PageStep::Complete, 10, kLdapSuccess},
+        {"empty pages with new cookies",
+         {Page(0, "e1"), Page(0, "e2"), Page(0, "e2x"), Page(3, "")},
+         PageStep::Complete,
+         3,
+         kLdapSuccess},
     };
     for (const LoopCase& test : cases) {
         SCOPED_TRACE(test.name);
@@ -79,6 +78,36 @@ TEST(PagedSearch, TheLoopAsksForPagesUntilTheLastOneOrAStop) {
         EXPECT_EQ(loop.Entries(), test.entries);
         EXPECT_EQ(loop.Pages(), test.answers.size());
     }
+}
+
+TEST(PagedSearch, ARefusedPageSizeIsToldFromAStopAndAskedAgainHalvedDownToTen) {
+    struct RefusalCase {
+        const char* name;
+        std::vector<PageAnswer> answers;
+        bool refused;
+    } cases[] = {
+        {"an administrative limit, nothing sent", {Page(0, "", kLdapAdminLimitExceeded)}, true},
+        {"unwilling, nothing sent", {Page(0, "", kLdapUnwillingToPerform)}, true},
+        {"the size limit cutting the first page", {Page(100, "c", kLdapSizeLimitExceeded)}, true},
+        {"an administrative limit after entries", {Page(3, "", kLdapAdminLimitExceeded)}, false},
+        {"the size limit on a later page",
+         {Page(50, "c"), Page(50, "", kLdapSizeLimitExceeded)},
+         false},
+        {"silence on the first page", {NoAnswer(kLdapTimeout)}, false},
+        {"a whole directory", {Page(7, "")}, false},
+    };
+    for (const RefusalCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        PageLoop loop;
+        for (const PageAnswer& answer : test.answers)
+            loop.Add(answer);
+        EXPECT_EQ(loop.PageSizeRefused(), test.refused);
+    }
+    std::vector<unsigned long> sizes;
+    for (unsigned long size = 500; size != 0; size = SmallerPageSize(size))
+        sizes.push_back(size);
+    EXPECT_EQ(sizes, (std::vector<unsigned long>{500, 250, 125, 62, 31, 15, 10}));
+    EXPECT_EQ(SmallerPageSize(3), 0u);
 }
 
 TEST(DownloadNotices, TheCutNoticeGroupsTheCountByThousandsAndCountsOneEntryAsOne) {

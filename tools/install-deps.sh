@@ -15,8 +15,9 @@ build="cmake make g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 googletest clang libclang-rt-14-dev"
 # Running the Windows programs: Wine (32- and 64-bit), its fonts, a virtual display.
 run="wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb"
-# The directory server of the tests and the demo, and its command-line tools.
-directory="slapd ldap-utils"
+# The directory servers of the tests and the demo, and their command-line tools: OpenLDAP's
+# slapd, Samba as an Active Directory domain controller, 389 Directory Server.
+directory="slapd ldap-utils samba-ad-dc samba-ad-provision ldb-tools 389-ds-base"
 # Screenshots (window dumps and their conversion to PNG) and the release packages.
 pictures="x11-apps x11-utils imagemagick zip unzip"
 packages="$build $run $directory $pictures"

@@ -39,9 +39,8 @@ char ProcessState(DWORD pid) {
     return name != std::string::npos && name + 2 < stat.size() ? stat[name + 2] : '?';
 }
 
-// Runs /bin/kill: Wine starts a Linux program named by its path on drive Z:.
-void SendSignal(DWORD pid, const char* signal) {
-    std::string command = "Z:\\bin\\kill -" + std::string(signal) + " " + std::to_string(pid);
+// Starts a Linux program: Wine runs a program named by its path on drive Z: as one.
+void RunLinuxProgram(std::string command) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -52,6 +51,10 @@ void SendSignal(DWORD pid, const char* signal) {
     }
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
+}
+
+void SendSignal(DWORD pid, const char* signal) {
+    RunLinuxProgram("Z:\\bin\\kill -" + std::string(signal) + " " + std::to_string(pid));
 }
 
 struct HookState {
@@ -77,6 +80,13 @@ const TestbedServers& TestbedServers::Get() {
         if (read.values_.empty())
             ADD_FAILURE() << "no directory servers described in " << path
                           << ": the slapd fixture has not run";
+        // The other server families, where their fixtures run; a test that asks for one of
+        // their facts fails when it is missing.
+        for (const char* family : {"dirsrv", "samba"}) {
+            const std::map<std::string, std::string> more =
+                ReadKeyValueFile(driver::TestbedDir() + "\\" + family + "\\testbed.txt");
+            read.values_.insert(more.begin(), more.end());
+        }
         return read;
     }();
     return servers;
@@ -114,6 +124,45 @@ void PauseServer(DWORD pid) {
     SendSignal(pid, "STOP");
     if (!driver::PollUntil([pid] { return ProcessState(pid) == 'T'; }, 5000))
         ADD_FAILURE() << "slapd " << pid << " did not stop (state " << ProcessState(pid) << ")";
+}
+
+void KillServer(DWORD pid) {
+    SendSignal(pid, "KILL");
+    if (!driver::PollUntil(
+            [pid] {
+                const char state = ProcessState(pid);
+                return state == '?' || state == 'Z';
+            },
+            5000))
+        ADD_FAILURE() << "server " << pid << " did not end (state " << ProcessState(pid) << ")";
+}
+
+OwnSlapd::OwnSlapd(const std::string& name) {
+    const std::string testbed = driver::EnvironmentValue("TARN_TESTBED_DIR");
+    dir_ = testbed + "/slapd/" + name;
+    script_ = driver::EnvironmentValue("TARN_SOURCE_DIR") + "/tests/fixtures/slapd.sh";
+    const std::string portFile = driver::WindowsPath(dir_ + "/port");
+    const std::string pidFile = driver::WindowsPath(dir_ + "/pid");
+    DeleteFileA(portFile.c_str());
+    DeleteFileA(pidFile.c_str());
+    RunScript("start " + dir_ + " " + testbed + "/slapd/data");
+    if (!driver::PollUntil([&] { return !driver::ReadTextFile(pidFile).empty(); }, 30000)) {
+        ADD_FAILURE() << "slapd did not start in " << dir_;
+        return;
+    }
+    port_ = std::atoi(driver::ReadTextFile(portFile).c_str());
+    pid_ = static_cast<DWORD>(std::strtoul(driver::ReadTextFile(pidFile).c_str(), nullptr, 10));
+}
+
+OwnSlapd::~OwnSlapd() {
+    RunScript("stop " + dir_);
+    const std::string pidFile = driver::WindowsPath(dir_ + "/pid");
+    if (!driver::PollUntil([&] { return driver::ReadTextFile(pidFile).empty(); }, 15000))
+        ADD_FAILURE() << "slapd in " << dir_ << " did not stop";
+}
+
+void OwnSlapd::RunScript(const std::string& arguments) const {
+    RunLinuxProgram("Z:\\bin\\sh " + script_ + " " + arguments);
 }
 
 void ResumeServer(DWORD pid) {

@@ -25,7 +25,9 @@ constexpr DWORD kRunTimeoutMs = 30000;
 
 // The private slapd instances that slapd-testbed.sh started, as TARN_TESTBED_DIR/slapd/
 // testbed.txt describes them: "directory" (anonymous read), "closed" (refuses anonymous
-// binds), "pausable" (may be stopped and continued), and facts about the generated data.
+// binds), "pausable" (may be stopped and continued), and facts about the generated data;
+// beside them, where their fixtures ran, 389 Directory Server ("dirsrv") and Samba's Active
+// Directory domain controller ("samba"), from their own testbed.txt.
 class TestbedServers {
   public:
     static const TestbedServers& Get();
@@ -43,6 +45,28 @@ class TestbedServers {
 // A stopped server still accepts connections, so a program's request waits for its answer.
 void PauseServer(DWORD pid);
 void ResumeServer(DWORD pid);
+// Ends a server at once (SIGKILL), as a crash would, and waits until it is gone.
+void KillServer(DWORD pid);
+
+// A private slapd of the test's own, serving the test bed's data, for a test that ends it:
+// started in TARN_TESTBED_DIR/slapd/<name> when constructed, stopped when destroyed.
+class OwnSlapd {
+  public:
+    explicit OwnSlapd(const std::string& name);
+    ~OwnSlapd();
+    OwnSlapd(const OwnSlapd&) = delete;
+    OwnSlapd& operator=(const OwnSlapd&) = delete;
+    int Port() const { return port_; }
+    DWORD Pid() const { return pid_; }
+
+  private:
+    // Runs the fixture script slapd.sh with arguments, as a Linux program.
+    void RunScript(const std::string& arguments) const;
+    std::string dir_;
+    std::string script_;
+    int port_ = 0;
+    DWORD pid_ = 0;
+};
 
 // Runs an action on the trace viewer's thread when the program sends a given line, before the
 // program's send returns: the program waits at that line until the action is done.

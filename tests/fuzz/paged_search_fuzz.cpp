@@ -1,6 +1,7 @@
 // The page loop of a paged directory search, fed any sequence of server answers: it never asks
 // for a page after it has ended, ends on the first answer that is not a success, never counts
-// fewer entries than came or wraps, and never follows the same cookie twice in a row.
+// fewer entries than came or wraps, never goes on after a page that brought nothing and handed
+// back the cookie it was given, and tells a refused page size only from a first page.
 #include "fuzz_check.h"
 #include "paged_search.h"
 
@@ -35,8 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(step == PageStep::Stopped && loop.StopCode() != kLdapSuccess);
         if (success && answer.cookie.empty())
             FUZZ_CHECK(step == PageStep::Complete);
+        if (loop.PageSizeRefused())
+            FUZZ_CHECK(loop.Pages() == 1 && step == PageStep::Stopped);
         if (step == PageStep::NextPage) {
-            FUZZ_CHECK(!answer.cookie.empty() && answer.cookie != previousCookie);
+            FUZZ_CHECK(!answer.cookie.empty());
+            FUZZ_CHECK(answer.entries > 0 || answer.cookie != previousCookie);
             previousCookie = answer.cookie;
         } else {
             ended = true;

@@ -3,7 +3,7 @@
 # platform from tools/msi/tarn.wxs with wixl (Debian's wixl), taking the programs and
 # ADMIN-GUIDE.md from the folder STAGE. Then does what wixl cannot express: each component
 # named Set_<PROPERTY> is installed only when PROPERTY is given (and removed with the
-# package), and those properties are
+# package when it was), and those properties are
 # secure, so that a per-machine install takes them from the command line; each program's
 # file version (its VERSIONINFO) goes into the File table, so that an installation compares
 # it as Windows Installer's file versioning rules say.
@@ -31,8 +31,10 @@ properties=$(msiinfo export "$out" Component | sed -n "s/^Set_\([A-Z_]*\)$tab.*/
 [ -n "$properties" ] || { echo "msi: no Set_ components in $out" >&2; exit 1; }
 secure=$(msiinfo export "$out" Property | sed -n "s/^SecureCustomProperties$tab//p" | tr -d '\r')
 for property in $properties; do
-    # A component whose condition is false while the package is removed would stay behind.
-    condition="$property OR REMOVE~=\"ALL\""
+    # Removed with the package only where the package wrote it (PACKAGE_<PROPERTY>, its own
+    # copy, was found): a component whose condition is false then stays behind, and one never
+    # installed must not take a value set by other means with it.
+    condition="$property OR (REMOVE~=\"ALL\" AND PACKAGE_$property)"
     query "UPDATE \`Component\` SET \`Condition\` = '$condition' WHERE \`Component\` = 'Set_$property'"
     secure="${secure:+$secure;}$property"
 done

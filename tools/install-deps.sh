@@ -1,6 +1,7 @@
 #!/bin/sh
 # install-deps.sh: installs the Debian packages that building, testing, the demo, the
-# screenshots and the release packages need. The one place that installs anything; the demo
+# screenshots and the release packages (zip, Windows Installer, signing, the Group Policy
+# template's check) need. The one place that installs anything; the demo
 # and the test command run it first. Installs only what is missing, so a second run is quick
 # and needs no network.
 #
@@ -17,9 +18,13 @@ binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 googletest clang libclang-rt-1
 run="wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb"
 # The directory server of the tests and the demo, and its command-line tools.
 directory="slapd ldap-utils"
-# Screenshots (window dumps and their conversion to PNG) and the release packages.
-pictures="x11-apps x11-utils imagemagick zip unzip"
-packages="$build $run $directory $pictures"
+# Screenshots: window dumps and their conversion to PNG.
+pictures="x11-apps x11-utils imagemagick"
+# The release packages: zip files, Windows Installer packages (wixl, and msitools to read and
+# finish them), Authenticode signatures and the throwaway certificate of their test, and the
+# XML check of the Group Policy template.
+release="zip unzip wixl msitools osslsigncode openssl libxml2-utils"
+packages="$build $run $directory $pictures $release"
 
 missing=""
 for p in $packages; do

@@ -23,6 +23,11 @@ HWND NotesMainWindow() {
     return FindWindowA("NOTES", nullptr);
 }
 
+// The server could not be reached or stopped answering, as against refusing a request.
+bool IsServerLost(ULONG code) {
+    return code == LDAP_SERVER_DOWN || code == LDAP_TIMEOUT || code == LDAP_CONNECT_ERROR;
+}
+
 std::string LdapErrorText(ULONG code) {
     const char* text = ldap_err2stringA(code);
     return text ? text : std::string();
@@ -63,6 +68,7 @@ int CTarnbookApp::DownloadAddressBook() {
         Trace("CTarnbookApp::DownloadAddressBook(): Failed to open Address Book", kTraceRed);
         return 0;
     }
+    m_nExitStatus = kBookUnchanged; // the directory and the address book are there
     return DoDownloadAdddressBook() ? 1 : 0;
 }
 
@@ -125,6 +131,8 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                                      ? static_cast<ULONG>(LDAP_NO_RESULTS_RETURNED)
                                      : search.code),
                    caption);
+        if (IsServerLost(search.code))
+            m_nExitStatus = kBookUnreachable;
         return 0;
     }
     caption = LoadResourceText(IDS_PROGRESS_CAPTION);
@@ -158,6 +166,8 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         Trace(LdapErrorText(search.code).c_str(), kTraceRed);
     progress.SetRange(0, static_cast<int>(count));
     g_bridge.DeleteAll(0);
+    m_nExitStatus = kBookIncomplete; // until every entry has been written
+    bool complete = search.code == LDAP_SUCCESS;
 
     bool refused = false;
     for (const LdapResult& result : search.results) {
@@ -180,6 +190,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                 if (!mailValue.exact && IsInternetMailAddress(mail)) {
                     // A changed address would reach someone else, or no one.
                     Trace(UnwritableMailText(EntryName(m_hLdap, entry)).c_str(), kTraceRed);
+                    complete = false;
                 } else if (IsMailAddress(mail.c_str())) {
                     written = 1;
                     refused = g_bridge.AddNewAddressBookRecord(lastName.c_str(), firstName.c_str(),
@@ -207,6 +218,8 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     }
     if (!written)
         Report(LoadResourceText(IDS_NOTHING_WRITTEN), caption);
+    if (complete && !refused)
+        m_nExitStatus = kBookRefreshed;
     return 1;
 }
 

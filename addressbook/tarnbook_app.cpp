@@ -23,6 +23,8 @@ bool CTarnbookApp::InitInstance() {
     if (!m_bSilent && !EditUserInfo())
         return false;
 
+    // Until Notes and the directory have answered, an ending means they could not be reached.
+    m_nExitStatus = kBookUnreachable;
     if (!InitLotus())
         return false;
     DownloadAddressBook();
@@ -86,7 +88,8 @@ int CTarnbookApp::ExitInstance() {
         g_hNotesDll = nullptr;
     }
     FreeBridgeLibrary();
-    return ApplicationBase::ExitInstance();
+    ApplicationBase::ExitInstance();
+    return m_nExitStatus;
 }
 
 void CTarnbookApp::Report(const std::string& text, const std::string& caption) {

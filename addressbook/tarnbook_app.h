@@ -4,6 +4,7 @@
 #define TARN_TARNBOOK_APP_H
 
 #include "app_base.h"
+#include "exit_status.h"
 #include "path_text.h"
 
 #include <windows.h>
@@ -48,6 +49,9 @@ class CTarnbookApp : public ApplicationBase {
     std::string m_strSearchBase;
     std::string m_strHostName;
     char m_szNotesIniPath[kPathBufferSize] = "notes.ini";
+    // What the run's ending means (exit_status.h), kept up to date as the run goes on; the
+    // process's exit status.
+    int m_nExitStatus = kBookUnchanged;
 };
 
 #endif

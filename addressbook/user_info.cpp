@@ -18,14 +18,14 @@ void CTarnbookApp::GetUserInfo(HKEY root) {
         return;
     }
     char value[kPathBufferSize];
-    if (ReadRegistryText(key.get(), "HostName", value, sizeof value))
+    if (ReadRegistryText(key.get(), kHostNameValue, value, sizeof value))
         m_strHostName = value;
     // An empty value names no file, so the path read before stays.
-    if (ReadRegistryText(key.get(), "NotesIniPath", value, sizeof value) && value[0] != '\0')
+    if (ReadRegistryText(key.get(), kNotesIniPathValue, value, sizeof value) && value[0] != '\0')
         CopyToBuffer(m_szNotesIniPath, sizeof m_szNotesIniPath, value);
-    if (ReadRegistryText(key.get(), "PortNumber", value, sizeof value))
+    if (ReadRegistryText(key.get(), kPortNumberValue, value, sizeof value))
         m_nPortNumber = ParsePortNumber(value);
-    if (ReadRegistryText(key.get(), "SearchBase", value, sizeof value))
+    if (ReadRegistryText(key.get(), kSearchBaseValue, value, sizeof value))
         m_strSearchBase = value;
 }
 
@@ -51,7 +51,7 @@ void CTarnbookApp::SaveUserInfo() {
         Trace("SaveUserInfo::RegCreateKey failed", kTraceRed);
         return;
     }
-    WriteRegistryText(key.get(), "HostName", m_strHostName.c_str());
-    WriteRegistryText(key.get(), "SearchBase", m_strSearchBase.c_str());
-    WriteRegistryText(key.get(), "PortNumber", port);
+    WriteRegistryText(key.get(), kHostNameValue, m_strHostName.c_str());
+    WriteRegistryText(key.get(), kSearchBaseValue, m_strSearchBase.c_str());
+    WriteRegistryText(key.get(), kPortNumberValue, port);
 }

@@ -23,7 +23,7 @@ bool ReadNotesDllPath(HKEY root, char* path) {
     RegKey key;
     if (RegOpenKeyExA(root, TARN_NOTES_KEY, 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
         return false;
-    return ReadRegistryText(key.get(), "NotesDllPath", path, kPathBufferSize);
+    return ReadRegistryText(key.get(), kNotesDllPathValue, path, kPathBufferSize);
 }
 
 bool OpenLotusKey(RegKey& key) {
@@ -113,7 +113,7 @@ void SaveNotesDllPath(const char* path) {
         RegCreateKeyExA(HKEY_CURRENT_USER, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
         return;
-    WriteRegistryText(key.get(), "NotesDllPath", path);
+    WriteRegistryText(key.get(), kNotesDllPathValue, path);
 }
 
 void GetNotesIniPath(char* dest, int scope) {
@@ -125,7 +125,7 @@ void GetNotesIniPath(char* dest, int scope) {
         return;
     }
     char path[kPathBufferSize] = "";
-    if (!ReadRegistryText(key.get(), "NotesIniPath", path, sizeof path)) {
+    if (!ReadRegistryText(key.get(), kNotesIniPathValue, path, sizeof path)) {
         TraceError("GetNotesIniPath(): RegQueryValueEx FAILED");
         return;
     }
@@ -142,5 +142,5 @@ void GetNotesIniPath(char* dest, int scope) {
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, userKey.receive(),
                         nullptr) != ERROR_SUCCESS)
         return;
-    WriteRegistryText(userKey.get(), "NotesIniPath", dest);
+    WriteRegistryText(userKey.get(), kNotesIniPathValue, dest);
 }

@@ -1,4 +1,6 @@
-// Registry keys of the product, looked up under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
+// Registry keys of the product, looked up under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, and
+// every value the programs read from them. The Group Policy template (docs/policy) has one
+// policy per entry of kProductValues; its test reads this list.
 #ifndef TARN_PRODUCT_KEYS_H
 #define TARN_PRODUCT_KEYS_H
 
@@ -6,5 +8,35 @@
 #define TARN_PRODUCT_KEY "SOFTWARE\\VEXMAR\\Voxtarion\\Varnel Desktop"
 // Notes location and directory settings.
 #define TARN_NOTES_KEY TARN_PRODUCT_KEY "\\Lotus Notes"
+
+// Under the product key, read per user only.
+constexpr char kTraceComponentsValue[] = "TRACE COMPONENTS";
+constexpr char kTraceToFileValue[] = "TRACE TO FILE";
+constexpr char kTraceFileValue[] = "TRACE FILE";
+// Under the Notes key, read machine-wide first and then per user.
+constexpr char kHostNameValue[] = "HostName";
+constexpr char kPortNumberValue[] = "PortNumber";
+constexpr char kSearchBaseValue[] = "SearchBase";
+constexpr char kNotesIniPathValue[] = "NotesIniPath";
+constexpr char kNotesDllPathValue[] = "NotesDllPath";
+
+enum class ProductRoots { PerUser, MachineThenUser };
+
+struct ProductValue {
+    const char* key;
+    const char* name;
+    ProductRoots roots;
+};
+
+inline constexpr ProductValue kProductValues[] = {
+    {TARN_PRODUCT_KEY, kTraceComponentsValue, ProductRoots::PerUser},
+    {TARN_PRODUCT_KEY, kTraceToFileValue, ProductRoots::PerUser},
+    {TARN_PRODUCT_KEY, kTraceFileValue, ProductRoots::PerUser},
+    {TARN_NOTES_KEY, kHostNameValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kPortNumberValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kSearchBaseValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kNotesIniPathValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser},
+};
 
 #endif

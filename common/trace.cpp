@@ -35,12 +35,12 @@ LSTATUS ReadDword(HKEY key, const char* name, DWORD& value) {
 // was deleted since it was opened, or the handle went bad).
 bool ReadFromKey(HKEY key, TraceSettings& settings) {
     settings = TraceSettings();
-    const LSTATUS status = ReadDword(key, "TRACE COMPONENTS", settings.mask);
+    const LSTATUS status = ReadDword(key, kTraceComponentsValue, settings.mask);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA)
         return false;
-    ReadDword(key, "TRACE TO FILE", settings.toFile);
+    ReadDword(key, kTraceToFileValue, settings.toFile);
     if (settings.toFile != 0)
-        ReadRegistryText(key, "TRACE FILE", settings.path, sizeof settings.path);
+        ReadRegistryText(key, kTraceFileValue, settings.path, sizeof settings.path);
     return true;
 }
 

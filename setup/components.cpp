@@ -36,11 +36,14 @@ void CTarnsetupApp::DoInstall(const char* iniPath, int installFlag) {
     if (!BindBridgeExport(g_bridge.InstallVoxtarionComponents, "InstallVoxtarionComponents")) {
         ShowSetupError(FormatResourceText(IDS_ENTRY_POINT_MISSING, "InstallVoxtarionComponents"),
                        IDS_SETUP_CAPTION);
+        m_nExitStatus = kSetupLibraryMissing;
         return;
     }
     if (installFlag == 0)
         status.SetStatusText(IDS_STATUS_INSTALLING);
     const int mode = g_bridge.InstallVoxtarionComponents(installFlag);
+    if (mode < 0)
+        m_nExitStatus = kSetupInstallRefused;
     UpdateNotesIni(iniPath, mode);
 }
 
@@ -49,6 +52,7 @@ void CTarnsetupApp::DoUninstall(const char* iniPath) {
     if (!BindBridgeExport(g_bridge.UnInstallVoxtarionComponents, "UnInstallVoxtarionComponents")) {
         ShowSetupError(FormatResourceText(IDS_ENTRY_POINT_MISSING, "UnInstallVoxtarionComponents"),
                        IDS_SETUP_CAPTION);
+        m_nExitStatus = kSetupLibraryMissing;
         return;
     }
     g_bridge.UnInstallVoxtarionComponents();
@@ -76,8 +80,10 @@ void CTarnsetupApp::DoServerInstall(int flag) {
     ofn.lpstrTitle = title.c_str();
     ofn.lpstrDefExt = "nsf";
     ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn))
+    if (!GetOpenFileNameA(&ofn)) {
+        m_nExitStatus = kSetupCancelled;
         return;
+    }
 
     const char* missing = nullptr;
     if (!BindBridgeExport(g_bridge.InitNotesSession, "InitNotesSession"))
@@ -90,6 +96,7 @@ void CTarnsetupApp::DoServerInstall(int flag) {
     if (missing) {
         ShowSetupError(FormatResourceText(IDS_ENTRY_POINT_MISSING, missing),
                        IDS_SERVER_INSTALL_CAPTION);
+        m_nExitStatus = kSetupLibraryMissing;
         return;
     }
 

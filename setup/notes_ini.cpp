@@ -64,6 +64,8 @@ void CTarnsetupApp::UpdateNotesIni(const char* iniPath, int mode) {
                                      iniPath) +
                   (both ? "; they were" : "; it was") + " not updated.";
     }
-    if (!report.empty())
+    if (!report.empty()) {
         ShowSetupError(report, IDS_SETUP_CAPTION);
+        m_nExitStatus = kSetupNotesIniNotWritten;
+    }
 }

@@ -24,22 +24,28 @@ bool CTarnsetupApp::InitInstance() {
         // The one message that cannot come from the resource library.
         ShowSetupError(FormatWithArgument("Load library failed:%s", kResourceLibraryName),
                        std::string("Voxtarion"));
+        m_nExitStatus = kSetupLibraryMissing;
         return false;
     }
     SetResourceModule(resources);
 
     const std::string caption = LoadResourceText(IDS_SETUP_CAPTION);
-    if (!WaitForBlockingWindow(caption))
+    if (!WaitForBlockingWindow(caption)) {
+        m_nExitStatus = kSetupCancelled;
         return false;
+    }
 
     char iniPath[kPathBufferSize] = "";
     GetNotesIniPath(iniPath, 0);
     const std::string commandLine = CommandLine();
-    if (!LoadNotesLibrary(iniPath, caption))
+    if (!LoadNotesLibrary(iniPath, caption)) {
+        m_nExitStatus = kSetupNotesNotFound;
         return false;
+    }
 
     if (!LoadBridgeLibrary()) {
         ShowSetupError(FormatResourceText(IDS_LIBRARY_NOT_LOADED, kBridgeLibraryName), caption);
+        m_nExitStatus = kSetupLibraryMissing;
         return false;
     }
 
@@ -47,11 +53,11 @@ bool CTarnsetupApp::InitInstance() {
     switch (command.operation) {
     case SetupOperation::ServerInstall: {
         CServerOptionDlg dialog;
-        if (dialog.DoModal() != IDOK)
-            break;
-        const int flag = ServerInstallFlag(dialog.m_nOption);
+        const int flag = dialog.DoModal() == IDOK ? ServerInstallFlag(dialog.m_nOption) : -1;
         if (flag >= 0)
             DoServerInstall(flag);
+        else
+            m_nExitStatus = kSetupCancelled;
         break;
     }
     case SetupOperation::Uninstall:
@@ -70,7 +76,8 @@ int CTarnsetupApp::ExitInstance() {
         FreeLibrary(g_hNotesDll);
         g_hNotesDll = nullptr;
     }
-    return ApplicationBase::ExitInstance();
+    ApplicationBase::ExitInstance();
+    return m_nExitStatus;
 }
 
 bool CTarnsetupApp::WaitForBlockingWindow(const std::string& caption) {

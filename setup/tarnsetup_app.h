@@ -4,6 +4,7 @@
 #define TARN_TARNSETUP_APP_H
 
 #include "app_base.h"
+#include "exit_status.h"
 #include "path_text.h"
 
 #include <windows.h>
@@ -33,6 +34,8 @@ class CTarnsetupApp : public ApplicationBase {
 
     // The Notes directory from notes.ini, then the full path of nnotes.dll.
     char m_szNotesPath[kPathBufferSize] = "";
+    // The process's exit status (exit_status.h): set where a failure is reported.
+    int m_nExitStatus = kSetupDone;
 };
 
 #endif

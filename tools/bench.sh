@@ -60,28 +60,24 @@ port=$(cat "$dir/slapd/port")
 if [ -x "$tarn_wine64" ]; then WINE=$tarn_wine64; fi
 "$fixtures/wine-prefix.sh" start "$dir" >/dev/null
 
-notes=$dir/notes
-program=$dir/program
-rm -rf "$notes" "$program"
-mkdir -p "$notes/Data" "$program"
-cp "$bin/nnotes.dll" "$notes/"
-cp "$tarnbook" "$program/TARNBOOK.exe"
-if [ -n "${BENCH_BEFORE:-}" ]; then cp "$BENCH_BEFORE" "$program/TARNBOOK_before.exe"; fi
-cp "$bin/tarnlang.dll" "$bin/tarnhook.dll" "$bin/bench_fetch.exe" "$bin/bench_viewer.exe" \
-    "$bin/bench_trace_cost.exe" "$program/"
-winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
-printf '[Notes]\r\nDirectory=%s\r\nMailServer=CN=Mail01/O=Bench\r\n' "$(winpath "$notes/Data")" \
-    >"$notes/notes.ini"
-
 product='HKCU\SOFTWARE\VEXMAR\Voxtarion\Varnel Desktop'
 reg() { "$WINE" reg "$@" >>"$dir/wine.log" 2>&1; }
 : >"$dir/wine.log"
 reg delete 'HKLM\SOFTWARE\VEXMAR' /f || true
 reg delete 'HKCU\SOFTWARE\VEXMAR' /f || true
+
+notes=$dir/notes
+program=$dir/program
+"$fixtures/notes-install.sh" "$dir" "$notes" "$bin" "CN=Mail01/O=Bench"
+rm -rf "$program"
+mkdir -p "$program"
+cp "$tarnbook" "$program/TARNBOOK.exe"
+if [ -n "${BENCH_BEFORE:-}" ]; then cp "$BENCH_BEFORE" "$program/TARNBOOK_before.exe"; fi
+cp "$bin/tarnlang.dll" "$bin/tarnhook.dll" "$bin/bench_fetch.exe" "$bin/bench_viewer.exe" \
+    "$bin/bench_trace_cost.exe" "$program/"
+winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 reg add "$product\\Lotus Notes" /v HostName /d 127.0.0.1 /f
 reg add "$product\\Lotus Notes" /v PortNumber /d "$port" /f
-reg add "$product\\Lotus Notes" /v NotesIniPath /d "$(winpath "$notes/notes.ini")" /f
-reg add "$product\\Lotus Notes" /v NotesDllPath /d "$(winpath "$notes/nnotes.dll")" /f
 reg add "$product" /v "TRACE FILE" /d "$(winpath "$dir/trace.log")" /f
 trace_to_file() { reg add "$product" /v "TRACE TO FILE" /t REG_DWORD /d "$1" /f; }
 trace_to_file 0

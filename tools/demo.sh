@@ -63,28 +63,25 @@ say "Directory server: ldap://127.0.0.1:$port/ (slapd pid $(cat "$dir/slapd/pid"
 . "$fixtures/wine-env.sh" # again, now that the display is known
 "$fixtures/wine-prefix.sh" start "$dir" >/dev/null
 
-# A stand-in Notes installation and the program's own folder.
-notes=$dir/notes
-program=$dir/program
-rm -rf "$notes" "$program"
-mkdir -p "$notes/Data" "$program"
-cp "$bin/nnotes.dll" "$notes/"
-cp "$bin/TARNBOOK.exe" "$bin/tarnlang.dll" "$bin/tarnhook.dll" "$program/"
-winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
-printf '[Notes]\r\nDirectory=%s\r\nMailServer=CN=Mail01/O=Voxtarion Demo\r\n' \
-    "$(winpath "$notes/Data")" >"$notes/notes.ini"
-rm -f "$dir/trace.log"
-
 product='HKCU\SOFTWARE\VEXMAR\Voxtarion\Varnel Desktop'
 reg() { "$WINE" reg "$@" >>"$dir/wine.log" 2>&1; }
 : >"$dir/wine.log"
 reg delete 'HKLM\SOFTWARE\VEXMAR' /f || true
 reg delete 'HKCU\SOFTWARE\VEXMAR' /f || true
+
+# A stand-in Notes installation and the program's own folder.
+notes=$dir/notes
+program=$dir/program
+"$fixtures/notes-install.sh" "$dir" "$notes" "$bin" "CN=Mail01/O=Voxtarion Demo"
+rm -rf "$program"
+mkdir -p "$program"
+cp "$bin/TARNBOOK.exe" "$bin/tarnlang.dll" "$bin/tarnhook.dll" "$program/"
+winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
+rm -f "$dir/trace.log"
+
 reg add "$product\\Lotus Notes" /v HostName /d 127.0.0.1 /f
 reg add "$product\\Lotus Notes" /v PortNumber /d "$port" /f
 reg add "$product\\Lotus Notes" /v SearchBase /d "$base" /f
-reg add "$product\\Lotus Notes" /v NotesIniPath /d "$(winpath "$notes/notes.ini")" /f
-reg add "$product\\Lotus Notes" /v NotesDllPath /d "$(winpath "$notes/nnotes.dll")" /f
 reg add "$product" /v "TRACE TO FILE" /t REG_DWORD /d 1 /f
 reg add "$product" /v "TRACE FILE" /d "$(winpath "$dir/trace.log")" /f
 

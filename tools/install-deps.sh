@@ -1,6 +1,7 @@
 #!/bin/sh
 # install-deps.sh: installs the Debian packages that building, testing, the demo, the
-# screenshots and the release packages need. The one place that installs anything; the demo
+# screenshots and the release packages (zip, Windows Installer, signing, the Group Policy
+# template's check) need. The one place that installs anything; the demo
 # and the test command run it first. Installs only what is missing, so a second run is quick
 # and needs no network.
 #
@@ -18,9 +19,13 @@ run="wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb"
 # The directory servers of the tests and the demo, and their command-line tools: OpenLDAP's
 # slapd, Samba as an Active Directory domain controller, 389 Directory Server.
 directory="slapd ldap-utils samba-ad-dc samba-ad-provision ldb-tools 389-ds-base"
-# Screenshots (window dumps and their conversion to PNG) and the release packages.
-pictures="x11-apps x11-utils imagemagick zip unzip"
-packages="$build $run $directory $pictures"
+# Screenshots: window dumps and their conversion to PNG.
+pictures="x11-apps x11-utils imagemagick"
+# The release packages: zip files, Windows Installer packages (wixl, and msitools to read and
+# finish them), Authenticode signatures and the throwaway certificate of their test, and the
+# XML check of the Group Policy template.
+release="zip unzip wixl msitools osslsigncode openssl libxml2-utils"
+packages="$build $run $directory $pictures $release"
 
 missing=""
 for p in $packages; do

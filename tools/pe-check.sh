@@ -23,13 +23,7 @@ wldap32.dll ws2_32.dll msvcrt.dll shell32.dll ole32.dll"
 status=0
 fail() { echo "FAIL $name: $*"; status=1; bad=1; }
 
-# fixed_version FILE: the four numbers of VS_FIXEDFILEINFO's file version, as 1.2.3.4.
-fixed_version() {
-    at=$(grep -obUaP '\xbd\x04\xef\xfe' "$1" | head -n 1 | cut -d: -f1)
-    [ -n "$at" ] || return 1
-    set -- $(od -An -tu2 -j $((at + 8)) -N 8 "$1")
-    echo "$2.$1.$4.$3"
-}
+. "$(dirname "$0")/pe-version.sh"
 
 for program in "$@"; do
     name=$(basename "$program")

@@ -3,6 +3,7 @@
 // cannot be written. It ends by itself with its specific report and loses nothing.
 #include "tarnbook_run.h"
 
+#include "exit_status_check.h"
 #include "product_keys.h"
 #include "resource_ids.h"
 #include "stored_values.h"
@@ -31,7 +32,7 @@ TEST(TarnbookBadConfiguration, ValuesNoBufferTakesCountAsAbsentAndTheRunEndsWith
         // The defaults: every colour traced to the viewer, no file; Notes not found.
         ASSERT_TRUE(run.Start());
         driver::ExpectNoWindowUntilExit(run.Process());
-        EXPECT_EQ(run.Process().ExitCode(), std::optional<DWORD>(0)) << form.name;
+        EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable)) << form.name;
         EXPECT_TRUE(run.Traced("CTarnbookApp::InitLotus()", 0xFF0000)) << form.name;
         EXPECT_TRUE(run.Traced(ResourceText(IDS_NOTES_NOT_FOUND), 0x0000FF)) << form.name;
         EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog)) << form.name;
@@ -53,6 +54,7 @@ TEST(TarnbookBadConfiguration, ATraceFileThatIsAFolderNeitherStopsTheRunNorItsTr
     ASSERT_TRUE(run.WaitForExit()) << "the run did not end within a minute";
     EXPECT_TRUE(run.Traced("CTarnbookApp::InitLotus()", 0xFF0000));
     EXPECT_TRUE(run.Traced(ResourceText(IDS_NOTES_NOT_FOUND), 0x0000FF));
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
     EXPECT_EQ(GetFileAttributesA(folder.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 

@@ -2,6 +2,7 @@
 // locating Notes, binding the bridge and opening the Notes session.
 #include "tarnbook_run.h"
 
+#include "exit_status_check.h"
 #include "file_dialog.h"
 #include "message_box.h"
 #include "product_keys.h"
@@ -52,6 +53,8 @@ TEST(TarnbookRunMode, AnEmptyCommandLineOrBlanksAndTabsRunSilentlyWithoutAnyWind
                   "InitNotesSession,CloseAddressBook,CloseNotesSession")
             << "arguments [" << arguments << "]";
         EXPECT_FALSE(run.RedLines().empty()) << "the failed connection is traced in red";
+        EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable))
+            << "arguments [" << arguments << "]";
     }
 }
 
@@ -73,6 +76,7 @@ TEST(TarnbookRunMode, AnyTextShowsTheSettingsDialogFilledFromTheStoredSettings) 
     EXPECT_FALSE(run.Traced(kInitLotusTrace, 0xFF0000)) << "Notes is not looked for";
     EXPECT_FALSE(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName"));
     EXPECT_FALSE(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber"));
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnchanged));
 }
 
 TEST(TarnbookSettingsDialog, OkWithAClearedHostNameSavesItEmptyAndGoesOn) {
@@ -99,6 +103,7 @@ TEST(TarnbookSettingsDialog, OkWithAClearedHostNameSavesItEmptyAndGoesOn) {
     EXPECT_EQ(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber"),
               std::string("0", 2));
     EXPECT_EQ(CallNames(run.BridgeCalls()), "InitNotesSession,CloseAddressBook,CloseNotesSession");
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookLocatingNotes, SilentlyNotFoundIsTracedAndNothingIsAsked) {
@@ -107,6 +112,7 @@ TEST(TarnbookLocatingNotes, SilentlyNotFoundIsTracedAndNothingIsAsked) {
     driver::ExpectNoWindowUntilExit(run.Process());
     EXPECT_TRUE(run.Traced(ResourceText(IDS_NOTES_NOT_FOUND), 0x0000FF));
     EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog)) << "the bridge is not loaded";
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookLocatingNotes, CancelAtTheQuestionEndsTheRun) {
@@ -120,6 +126,7 @@ TEST(TarnbookLocatingNotes, CancelAtTheQuestionEndsTheRun) {
     EXPECT_TRUE(box.topmost);
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog));
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookLocatingNotes, TheFileDialogTakesOnlyNnotesDllAndRecordsWhereItWasFound) {
@@ -152,6 +159,7 @@ TEST(TarnbookLocatingNotes, TheFileDialogTakesOnlyNnotesDllAndRecordsWhereItWasF
     EXPECT_EQ(GetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesDllPath"),
               run.Notes().dllPath);
     EXPECT_EQ(CallNames(run.BridgeCalls()), "InitNotesSession,CloseAddressBook,CloseNotesSession");
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookLocatingNotes, AChosenLibraryThatDoesNotLoadIsReportedOnce) {
@@ -172,6 +180,7 @@ TEST(TarnbookLocatingNotes, AChosenLibraryThatDoesNotLoadIsReportedOnce) {
     driver::ExpectNoWindowUntilExit(run.Process());
     EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog));
     EXPECT_FALSE(GetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesDllPath"));
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookBridge, AMissingBridgeLibraryIsReportedByName) {
@@ -183,12 +192,14 @@ TEST(TarnbookBridge, AMissingBridgeLibraryIsReportedByName) {
         ExpectFailureBox(driver::AnswerMessageBox(run.Process(), IDOK),
                          ResourceText(IDS_LIBRARY_NOT_LOADED, "tarnhook.dll"));
         driver::ExpectNoWindowUntilExit(run.Process());
+        EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
     }
     TarnbookRun silent("no-bridge-silent", "");
     silent.RecordNotesMachineWide();
     ASSERT_TRUE(silent.Start());
     driver::ExpectNoWindowUntilExit(silent.Process());
     EXPECT_TRUE(silent.Traced(ResourceText(IDS_LIBRARY_NOT_LOADED, "tarnhook.dll"), 0x0000FF));
+    EXPECT_TRUE(EndedWith(silent.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookBridge, AMissingEntryPointIsNamedAndNoSessionIsOpened) {
@@ -200,6 +211,7 @@ TEST(TarnbookBridge, AMissingEntryPointIsNamedAndNoSessionIsOpened) {
                      ResourceText(IDS_ENTRY_POINT_MISSING, "DeleteAll"));
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_EQ(CallNames(run.BridgeCalls()), "") << "neither a session nor CloseLotus";
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookBridge, EachEntryPointIsRequired) {
@@ -212,6 +224,7 @@ TEST(TarnbookBridge, EachEntryPointIsRequired) {
         ASSERT_TRUE(run.WaitForExit());
         EXPECT_TRUE(run.Traced(ResourceText(IDS_ENTRY_POINT_MISSING, name), 0x0000FF)) << name;
         EXPECT_EQ(CallNames(run.BridgeCalls()), "") << name;
+        EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable)) << name;
     }
 }
 
@@ -224,6 +237,7 @@ TEST(TarnbookBridge, AFailedSessionIsReportedAndNeverClosed) {
     ExpectFailureBox(driver::AnswerMessageBox(run.Process(), IDOK), "InitNotesSession failed!");
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_EQ(CallNames(run.BridgeCalls()), "InitNotesSession");
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookBridge, SilentFailuresAreTracedInRedInsteadOfShown) {
@@ -234,6 +248,7 @@ TEST(TarnbookBridge, SilentFailuresAreTracedInRedInsteadOfShown) {
     run.ExpectNothingAskedUntilExit();
     EXPECT_TRUE(run.Traced("InitNotesSession failed!", 0x0000FF));
     EXPECT_TRUE(run.Traced(kInitLotusTrace, 0xFF0000));
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
 }
 
 TEST(TarnbookResources, AMissingResourceLibraryOnlyLeavesATrace) {
@@ -246,6 +261,7 @@ TEST(TarnbookResources, AMissingResourceLibraryOnlyLeavesATrace) {
     EXPECT_EQ(lines[0].text, "Load Resource dll failed");
     EXPECT_EQ(lines[0].colour, 0x0000FFu);
     EXPECT_FALSE(driver::FileExists(run.Program().bridgeLog));
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnchanged));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // error text is reported, and the address book is never opened.
 #include "download_session.h"
 
+#include "exit_status_check.h"
 #include "message_box.h"
 #include "resource_ids.h"
 #include "window_actions.h"
@@ -29,6 +30,7 @@ TEST(DownloadConnection, AServerThatIsDownIsReportedInTheLibrarysWordsNotAsSucce
         run.FinishWithoutMessageBox();
         EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{downText});
         EXPECT_EQ(CallNames(run.Calls()), kNoAddressBook);
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
     }
     {
         // No settings at all: an empty host name and port 0 are tried as they are.
@@ -38,6 +40,7 @@ TEST(DownloadConnection, AServerThatIsDownIsReportedInTheLibrarysWordsNotAsSucce
         run.FinishWithoutMessageBox();
         EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{downText});
         EXPECT_EQ(CallNames(run.Calls()), kNoAddressBook);
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
     }
     {
         SCOPED_TRACE("interactive, wrong port");
@@ -54,6 +57,7 @@ TEST(DownloadConnection, AServerThatIsDownIsReportedInTheLibrarysWordsNotAsSucce
         run.WaitForExit();
         EXPECT_EQ(CallNames(run.Calls()), kNoAddressBook);
         EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
     }
 }
 
@@ -69,6 +73,7 @@ TEST(DownloadConnection, ARefusedAnonymousBindIsReportedWithTheBindResultsText) 
     EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{LdapText(LDAP_INAPPROPRIATE_AUTH)});
     EXPECT_EQ(CallNames(run.Calls()), kNoAddressBook);
     EXPECT_EQ(run.AddressBook(), before);
+    EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "download_session.h"
 
 #include "download_notices.h"
+#include "exit_status_check.h"
 
 #include "message_box.h"
 #include "resource_ids.h"
@@ -54,6 +55,7 @@ TEST(DownloadOutcome, NoEntriesLeaveTheAddressBookUntouchedAndTraceTheSettings) 
     EXPECT_NE(count, -1) << ::testing::PrintToString(run.Traced(kBlue));
     EXPECT_LT(notice, server);
     EXPECT_LT(server, count);
+    EXPECT_TRUE(EndedWith(run.Program(), kBookUnchanged));
 }
 
 TEST(DownloadOutcome, NoEntriesAreToldInABoxTitledWithTheDownloadCaptionOverTheProgressWindow) {
@@ -79,6 +81,7 @@ TEST(DownloadOutcome, NoEntriesAreToldInABoxTitledWithTheDownloadCaptionOverTheP
     EXPECT_TRUE(CallsNamed(run.Calls(), "DeleteAll").empty());
     EXPECT_EQ(run.AddressBook(), before);
     EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+    EXPECT_TRUE(EndedWith(run.Program(), kBookUnchanged));
 }
 
 TEST(DownloadOutcome, EntriesWithoutOneInternetAddressEmptyTheAddressBookAndSaySoInSilence) {
@@ -97,6 +100,7 @@ TEST(DownloadOutcome, EntriesWithoutOneInternetAddressEmptyTheAddressBookAndSayS
     EXPECT_TRUE(Contains(blue, "Voxtarion address:5001"));
     EXPECT_TRUE(Contains(blue, "Voxtarion address:5002"));
     EXPECT_FALSE(Contains(blue, "Voxtarion address:5003")) << "a second mail value was judged";
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed)) << "the book holds the whole directory";
 }
 
 TEST(DownloadOutcome, EntriesWithoutOneInternetAddressAreToldInABoxAfterTheBookWasEmptied) {
@@ -115,6 +119,7 @@ TEST(DownloadOutcome, EntriesWithoutOneInternetAddressAreToldInABoxAfterTheBookW
     driver::PressButton(box.window, IDOK);
     run.WaitForExit();
     EXPECT_TRUE(run.AddressBookRecords().empty()) << run.AddressBook();
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
 }
 
 TEST(DownloadOutcome, ARefusedRecordEndsTheWalkKeepsTheRecordsBeforeItAndIsReported) {
@@ -159,6 +164,7 @@ TEST(DownloadOutcome, ARefusedRecordEndsTheWalkKeepsTheRecordsBeforeItAndIsRepor
     const std::vector<std::string> red = run.Traced(kRed);
     ASSERT_EQ(red.size(), 1u) << ::testing::PrintToString(red);
     EXPECT_NE(red[0].find(records[2].args[3]), std::string::npos) << red[0];
+    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
 }
 
 TEST(DownloadOutcome, ARefusedRecordIsToldInABoxWhileTheBarStandsAtTwoSteps) {
@@ -188,6 +194,7 @@ TEST(DownloadOutcome, ARefusedRecordIsToldInABoxWhileTheBarStandsAtTwoSteps) {
 
     EXPECT_EQ(run.Records().size(), 3u) << "the walk went on after the refusal";
     EXPECT_EQ(run.AddressBookRecords().size(), 2u) << run.AddressBook();
+    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
 }
 
 TEST(DownloadOutcome, ADirectoryCappedForPagedSearchesTooIsWrittenAsFarAsItGoesAndSaysSo) {
@@ -228,6 +235,7 @@ TEST(DownloadOutcome, ADirectoryCappedForPagedSearchesTooIsWrittenAsFarAsItGoesA
         const LoggedProgress* bar = ProgressAt(records.front());
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->max, total);
+        EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
     }
 }
 
@@ -247,6 +255,7 @@ TEST(DownloadOutcome, AnAddressBookThatCannotBeOpenedIsOnlyTracedInEitherMode) {
                   "InitNotesSession,OpenAddressBook,CloseAddressBook,CloseNotesSession");
         EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{kOpenFailed});
         EXPECT_EQ(run.AddressBook(), before);
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable)) << "Notes gave no address book";
     }
 }
 

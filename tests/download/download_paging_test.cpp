@@ -3,6 +3,7 @@
 #include "download_session.h"
 
 #include "download_notices.h"
+#include "exit_status_check.h"
 
 #include <windows.h>
 #include <winldap.h>
@@ -61,6 +62,7 @@ TEST(DownloadPaging, ADirectoryLikeActiveDirectorysIsWrittenWholeOnceAndInItsOrd
                          LdapText(LDAP_SIZELIMIT_EXCEEDED) + " after " + std::to_string(limit) +
                              " entries: searching again in pages of " + std::to_string(limit)))
         << ::testing::PrintToString(run.Traced(kBlue));
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
 }
 
 TEST(DownloadPaging, ADirectoryWithoutLimitsIsSearchedOnceAsAlways) {
@@ -78,6 +80,7 @@ TEST(DownloadPaging, ADirectoryWithoutLimitsIsSearchedOnceAsAlways) {
     EXPECT_EQ(run.Traces().size(), 4u);
     EXPECT_EQ(CallNames(run.Calls()).rfind("InitNotesSession,OpenAddressBook,DeleteAll,", 0), 0u);
     EXPECT_EQ(run.Records().size(), static_cast<size_t>(servers.Number("staff.entries")));
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
 }
 
 TEST(DownloadPaging, AServerThatFallsSilentBetweenPagesLeavesWhatCameWrittenAndSaysSo) {
@@ -100,6 +103,7 @@ TEST(DownloadPaging, AServerThatFallsSilentBetweenPagesLeavesWhatCameWrittenAndS
     const std::vector<LoggedCall> calls = run.Calls();
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls.back().name, "CloseNotesSession");
+    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
 }
 
 // A server that holds the program in its request: paused before the program connects, or when
@@ -138,6 +142,7 @@ TEST(DownloadPaging, AServerThatDoesNotAnswerIsWaitedForABoundedTimeAndNamed) {
                                         ServerSilentText("127.0.0.1", port, kServerAnswerSeconds)});
         EXPECT_EQ(CallNames(run.Calls()), test.calls);
         EXPECT_EQ(run.AddressBook(), book);
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "download_session.h"
 
 #include "download_notices.h"
+#include "exit_status_check.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,7 @@ TEST(DownloadRecords, EachEntryWithAnInternetAddressBecomesOneRecordOfItsFirstVa
     EXPECT_EQ(book.size(), records.size()) << run.AddressBook();
     EXPECT_EQ(run.AddressBook().find("old.record@tarn.test"), std::string::npos);
     EXPECT_EQ(CallsNamed(run.Calls(), "DeleteAll").size(), 1u);
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
 }
 
 TEST(DownloadRecords, TheAddressBookIsOpenedOnTheMailServerThatNotesIniNames) {
@@ -103,6 +105,7 @@ TEST(DownloadRecords, WithoutMailServerInNotesIniTheAddressBookIsOpenedOnTheEmpt
         << ::testing::PrintToString(run.Traced(kBlue));
     EXPECT_EQ(run.AddressBookRecords().size(),
               static_cast<size_t>(servers.Number("staff.entries")));
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
 }
 
 } // namespace
@@ -137,6 +140,7 @@ TEST(DownloadRecords, OddValuesArriveWholeInTheSystemCodePageOrAreNamedWhenTheyC
     EXPECT_EQ(run.Traced(kRed),
               std::vector<std::string>{UnwritableMailText("cn=Yamada Hanako," + base)});
     EXPECT_EQ(run.AddressBookRecords().size(), records.size()) << "records lost on the way";
+    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete)) << "an entry was left out";
 }
 
 } // namespace

@@ -99,6 +99,22 @@ class ProgressWindow : public ::testing::Test {
     static HWND Bar(const CProgressDlg& dialog) {
         return GetDlgItem(dialog.GetSafeHwnd(), IDC_PROGRESS_BAR);
     }
+    // The bar once the shown window shows it, pumping this thread's messages meanwhile: under
+    // load that can take a moment. nullptr when it did not within 5 seconds.
+    static HWND WaitForVisibleBar(const CProgressDlg& dialog) {
+        const ULONGLONG start = GetTickCount64();
+        for (;;) {
+            const HWND bar = Bar(dialog);
+            if (bar && IsWindowVisible(bar))
+                return bar;
+            if (GetTickCount64() - start > 5000)
+                return nullptr;
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&message);
+            Sleep(10);
+        }
+    }
     static PBRANGE Range(const CProgressDlg& dialog) {
         PBRANGE range = {};
         SendMessageA(Bar(dialog), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
@@ -125,6 +141,9 @@ TEST_F(ProgressWindow, ARangeBeyond65535IsKeptWhole) {
 TEST_F(ProgressWindow, EachStepMovesTheBarByTheStep) {
     CProgressDlg dialog(nullptr);
     dialog.ShowWindow(SW_SHOW);
+    ASSERT_NE(WaitForVisibleBar(dialog), nullptr)
+        << "the progress window showed no bar within 5 seconds (window " << dialog.GetSafeHwnd()
+        << ")";
     dialog.SetRange(0, 70000);
     dialog.SetStep(1);
     for (int step = 1; step <= 3; ++step) {

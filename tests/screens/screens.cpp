@@ -18,6 +18,8 @@
 #include "window_finder.h"
 #include "window_reading.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -213,6 +215,35 @@ TEST(Screens, NotesNotFoundAndTheLibraryDialog) {
     EXPECT_TRUE(run.WaitForExit());
 }
 
+// Keeps the first list view among a window's descendants in *found.
+BOOL CALLBACK FindListView(HWND child, LPARAM found) {
+    char name[32] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpA(name, WC_LISTVIEWA) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+// The file dialog reads its folder after it shows: it has settled once its list holds the
+// files, the same number at two looks a moment apart.
+bool WaitForListedFiles(HWND dialog, int count) {
+    int last = -1;
+    return driver::PollUntil(
+        [&] {
+            HWND list = nullptr;
+            EnumChildWindows(dialog, FindListView, reinterpret_cast<LPARAM>(&list));
+            DWORD_PTR items = 0;
+            const bool read = list && SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0,
+                                                          SMTO_ABORTIFHUNG, 500, &items);
+            const int now = read ? static_cast<int>(items) : -1;
+            const bool settled = now >= count && now == last;
+            last = now;
+            return settled;
+        },
+        driver::kWindowTimeoutMs);
+}
+
 TEST(Screens, ServerInstallDialogs) {
     TarnsetupRun run("shot-server-install");
     for (const char* database : {"discussion.nsf", "mail-archive.nsf", "team-room.nsf"})
@@ -224,6 +255,8 @@ TEST(Screens, ServerInstallDialogs) {
     driver::PressButton(option, IDOK);
     driver::FileDialog dialog =
         driver::FileDialog::WaitFor(run.Process(), ResourceText(IDS_SERVER_INSTALL_CAPTION));
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(WaitForListedFiles(dialog.Window(), 3)) << "the dialog does not list the databases";
     Capture("file-dialog-databases", dialog.Window());
     dialog.Cancel();
     EXPECT_TRUE(run.WaitForExit());

@@ -3,6 +3,7 @@
 // Every other entry survives, and a file that cannot be written is named in the report.
 #include "tarnsetup_run.h"
 
+#include "exit_status_check.h"
 #include "message_box.h"
 #include "resource_ids.h"
 #include "stored_values.h"
@@ -38,6 +39,7 @@ void ExpectReport(TarnsetupRun& run, const std::string& text) {
     driver::PressButton(box.window, IDOK);
     EXPECT_TRUE(driver::WaitForWindowGone(box.window));
     run.ExpectNoQuestionUntilExit();
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupNotesIniNotWritten));
 }
 
 TEST(TarnsetupNotesIni, ListsUpToTheLongestValueAndBytesAboveSevenFKeepEveryOtherEntry) {
@@ -51,9 +53,11 @@ TEST(TarnsetupNotesIni, ListsUpToTheLongestValueAndBytesAboveSevenFKeepEveryOthe
     run.ExpectNoQuestionUntilExit();
     EXPECT_TRUE(run.NotesIniText() == NotesIni(run, hooks + ",tarnhook", addins + ",tarnpwd"))
         << "the install changed other bytes";
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
     ASSERT_TRUE(run.Start("-u"));
     run.ExpectNoQuestionUntilExit();
     EXPECT_TRUE(run.NotesIniText() == before) << "the uninstall did not restore the file";
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 TEST(TarnsetupNotesIni, ListsOf64KiBAreKeptWholeAndTheReportSaysWhy) {
@@ -70,6 +74,7 @@ TEST(TarnsetupNotesIni, ListsOf64KiBAreKeptWholeAndTheReportSaysWhy) {
     ASSERT_TRUE(run.Start("-u"));
     run.ExpectNoQuestionUntilExit();
     EXPECT_TRUE(run.NotesIniText() == before) << "the uninstall lost bytes";
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 TEST(TarnsetupNotesIni, ADirectoryNoBufferHoldsAndAMissingSectionStillLetTheEditWork) {
@@ -94,6 +99,7 @@ TEST(TarnsetupNotesIni, ADirectoryNoBufferHoldsAndAMissingSectionStillLetTheEdit
         run.ExpectNoQuestionUntilExit();
         EXPECT_TRUE(run.NotesIniText() == c.installed) << c.what << ":\n"
                                                        << run.NotesIniText().substr(0, 400);
+        EXPECT_TRUE(EndedWith(run.Process(), kSetupDone)) << c.what;
     }
 }
 
@@ -109,6 +115,7 @@ TEST(TarnsetupNotesIni, ARecordedPathThatFillsItsBufferIsUsedWhole) {
     EXPECT_EQ(run.NotesIniText(),
               run.NotesIniWith("NSF_HOOKS=tarnhook\r\nEXTMGR_ADDINS=tarnpwd\r\n"));
     EXPECT_EQ(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesIniPath"), path);
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 // The report of a file that cannot be written, naming it.
@@ -165,6 +172,7 @@ TEST(TarnsetupNotesIni, AReadOnlyFileIsEitherReportedAndKeptOrEditedWhole) {
     EXPECT_TRUE(run.WaitForExit());
     const std::string after = run.NotesIniText();
     EXPECT_EQ(after, box ? before : run.NotesIniWith("NSF_HOOKS=a\r\nEXTMGR_ADDINS=b\r\n"));
+    EXPECT_TRUE(EndedWith(run.Process(), box ? kSetupNotesIniNotWritten : kSetupDone));
     EXPECT_NE(GetFileAttributesA(run.Notes().iniPath.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     SetFileAttributesA(run.Notes().iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -2,6 +2,7 @@
 // call, and what the bridge's result does to notes.ini.
 #include "tarnsetup_run.h"
 
+#include "exit_status_check.h"
 #include "message_box.h"
 #include "resource_ids.h"
 #include "window_actions.h"
@@ -53,6 +54,7 @@ TEST(TarnsetupInstall, AResultOfMinusOneRemovesBothEntries) {
     run.ExpectNoQuestionUntilExit();
     OnlyCall(run, "InstallVoxtarionComponents");
     EXPECT_EQ(run.NotesIniText(), run.NotesIniWith(kRemoved));
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupInstallRefused));
 }
 
 TEST(TarnsetupInstall, AResultOfFortySixRegistersBothEntries) {
@@ -64,6 +66,7 @@ TEST(TarnsetupInstall, AResultOfFortySixRegistersBothEntries) {
     EXPECT_EQ(OnlyCall(run, "InstallVoxtarionComponents").args, std::vector<std::string>{"1"});
     EXPECT_EQ(run.NotesIniText(),
               run.NotesIniWith("NSF_HOOKS=other,tarnhook\r\nEXTMGR_ADDINS=tarnpwd\r\n"));
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 TEST(TarnsetupInstall, AnyOtherResultRegistersTheHookLibraryAndRemovesTheAddIn) {
@@ -73,6 +76,7 @@ TEST(TarnsetupInstall, AnyOtherResultRegistersTheHookLibraryAndRemovesTheAddIn) 
     run.ExpectNoQuestionUntilExit();
     EXPECT_EQ(OnlyCall(run, "InstallVoxtarionComponents").result, 0);
     EXPECT_EQ(run.NotesIniText(), run.NotesIniWith("NSF_HOOKS=tarnhook\r\nEXTMGR_ADDINS=\r\n"));
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 TEST(TarnsetupUninstall, RemovesBothEntriesWithTheFirstStatusTextShowing) {
@@ -83,6 +87,7 @@ TEST(TarnsetupUninstall, RemovesBothEntriesWithTheFirstStatusTextShowing) {
     EXPECT_EQ(StatusTextDuring(OnlyCall(run, "UnInstallVoxtarionComponents")),
               ResourceText(IDS_STATUS_FIRST));
     EXPECT_EQ(run.NotesIniText(), run.NotesIniWith(kRemoved));
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 TEST(TarnsetupInstall, AMissingEntryPointIsReportedAndNotesIniStaysAsItWas) {
@@ -112,6 +117,7 @@ TEST(TarnsetupInstall, AMissingEntryPointIsReportedAndNotesIniStaysAsItWas) {
         run.ExpectNoQuestionUntilExit();
         EXPECT_FALSE(run.BridgeWasCalled()) << c.exportName;
         EXPECT_EQ(run.NotesIniText(), before) << c.exportName;
+        EXPECT_TRUE(EndedWith(run.Process(), kSetupLibraryMissing)) << c.exportName;
     }
 }
 

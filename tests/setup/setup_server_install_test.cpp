@@ -2,6 +2,7 @@
 // one Notes session in which each database gets the components.
 #include "tarnsetup_run.h"
 
+#include "exit_status_check.h"
 #include "file_dialog.h"
 #include "message_box.h"
 #include "resource_ids.h"
@@ -80,6 +81,7 @@ TEST(TarnsetupServerInstall, OneDatabaseIsPassedWithItsFullPathAndTheFirstOption
     ASSERT_EQ(calls[1].args.size(), 2u);
     EXPECT_STRCASEEQ(calls[1].args[0].c_str(), (run.Notes().dataDir + "\\mail.nsf").c_str());
     EXPECT_EQ(calls[1].args[1], "1");
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 TEST(TarnsetupServerInstall, ThreeDatabasesGetOneSessionAndEachItsOwnStatusText) {
@@ -104,6 +106,7 @@ TEST(TarnsetupServerInstall, ThreeDatabasesGetOneSessionAndEachItsOwnStatusText)
         EXPECT_EQ(StatusTextDuring(call), ResourceText(IDS_STATUS_SERVER_INSTALL, call.args[0]));
     }
     EXPECT_EQ(run.NotesIniText(), iniBefore) << "the server install never writes notes.ini";
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 TEST(TarnsetupServerInstall, CancelInTheOptionDialogRunsNothing) {
@@ -111,6 +114,7 @@ TEST(TarnsetupServerInstall, CancelInTheOptionDialogRunsNothing) {
     ASSERT_TRUE(AnswerOptionDialog(run, Option::CancelAfterSecond));
     run.ExpectNoQuestionUntilExit();
     EXPECT_FALSE(run.BridgeWasCalled());
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupCancelled));
 }
 
 TEST(TarnsetupServerInstall, ACancelledDatabaseDialogDoesNothing) {
@@ -125,6 +129,7 @@ TEST(TarnsetupServerInstall, ACancelledDatabaseDialogDoesNothing) {
     run.ExpectNoQuestionUntilExit();
     EXPECT_FALSE(run.BridgeWasCalled());
     EXPECT_EQ(run.NotesIniText(), iniBefore);
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupCancelled));
 }
 
 TEST(TarnsetupServerInstall, AMissingSessionEntryPointIsNamedAndNoSessionOpens) {
@@ -139,6 +144,7 @@ TEST(TarnsetupServerInstall, AMissingSessionEntryPointIsNamedAndNoSessionOpens) 
                        ResourceText(IDS_ENTRY_POINT_MISSING, exportName));
         run.ExpectNoQuestionUntilExit();
         EXPECT_FALSE(run.BridgeWasCalled()) << "InitNotesSession must not be called";
+        EXPECT_TRUE(EndedWith(run.Process(), kSetupLibraryMissing)) << exportName;
     }
 }
 

@@ -2,6 +2,7 @@
 // locating Notes through notes.ini and loading the bridge.
 #include "tarnsetup_run.h"
 
+#include "exit_status_check.h"
 #include "file_dialog.h"
 #include "message_box.h"
 #include "product_keys.h"
@@ -17,11 +18,12 @@
 
 namespace {
 
-// The bridge calls of a run that ends by itself, as "name(args)" in call order.
+// The bridge calls of a run that ends by itself and succeeds, as "name(args)" in call order.
 std::string CallsOfRun(TarnsetupRun& run, const std::string& arguments) {
     if (!run.Start(arguments))
         return "(not started)";
     run.ExpectNoQuestionUntilExit();
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone)) << "command line [" << arguments << "]";
     std::string calls;
     for (const LoggedCall& call : run.BridgeCalls()) {
         calls += (calls.empty() ? "" : ",") + call.name + "(";
@@ -64,6 +66,8 @@ TEST(TarnsetupCommandLine, MinusSAnywhereRunsTheServerInstall) {
         driver::PressButton(dialog, IDCANCEL);
         EXPECT_TRUE(run.WaitForExit());
         EXPECT_FALSE(run.BridgeWasCalled()) << "command line [" << arguments << "]";
+        EXPECT_TRUE(EndedWith(run.Process(), kSetupCancelled))
+            << "command line [" << arguments << "]";
     }
 }
 
@@ -76,6 +80,7 @@ TEST(TarnsetupStartup, WithoutTheResourceLibraryOnlyTheBuiltInMessageShows) {
     EXPECT_FALSE(run.BridgeWasCalled());
     // notes.ini was not looked for: its path was never copied to the per-user key.
     EXPECT_FALSE(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesIniPath"));
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupLibraryMissing));
 }
 
 // A top-level window titled text 31, as the product's own desktop program would show.
@@ -115,6 +120,7 @@ TEST(TarnsetupStartup, TheQuestionRepeatsWhileTheBlockingWindowIsOpen) {
     EXPECT_TRUE(driver::WaitForWindowGone(third.window));
     run.ExpectNoQuestionUntilExit();
     EXPECT_EQ(CallNames(run.BridgeCalls()), "InstallVoxtarionComponents");
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupDone));
 }
 
 TEST(TarnsetupStartup, CancelAtTheWindowCheckEndsBeforeAnythingIsRead) {
@@ -128,6 +134,7 @@ TEST(TarnsetupStartup, CancelAtTheWindowCheckEndsBeforeAnythingIsRead) {
     EXPECT_FALSE(run.BridgeWasCalled());
     EXPECT_FALSE(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesIniPath"));
     EXPECT_EQ(run.NotesIniText(), iniBefore);
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupCancelled));
 }
 
 // A folder on drive C: whose nnotes.dll and tarnhook.dll are removed when the test ends, and
@@ -203,6 +210,7 @@ TEST(TarnsetupStartup, ADirectoryTooLongForTheLibraryNameCountsAsNotLoaded) {
     ExpectQuestionBox(driver::AnswerMessageBox(longer.Process(), IDCANCEL), IDS_NOTES_NOT_FOUND);
     EXPECT_TRUE(longer.WaitForExit());
     EXPECT_FALSE(longer.BridgeWasCalled());
+    EXPECT_TRUE(EndedWith(longer.Process(), kSetupNotesNotFound));
 }
 
 TEST(TarnsetupStartup, NotesFoundNowhereAsksAndCancelEnds) {
@@ -212,6 +220,7 @@ TEST(TarnsetupStartup, NotesFoundNowhereAsksAndCancelEnds) {
     ExpectQuestionBox(driver::AnswerMessageBox(run.Process(), IDCANCEL), IDS_NOTES_NOT_FOUND);
     run.ExpectNoQuestionUntilExit();
     EXPECT_FALSE(run.BridgeWasCalled());
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupNotesNotFound));
 }
 
 TEST(TarnsetupStartup, OkAtTheNotesQuestionLetsTheUserLookAndACancelledLookEndsQuietly) {
@@ -226,6 +235,7 @@ TEST(TarnsetupStartup, OkAtTheNotesQuestionLetsTheUserLookAndACancelledLookEndsQ
     EXPECT_TRUE(dialog.WaitUntilClosed());
     run.ExpectNoQuestionUntilExit();
     EXPECT_FALSE(run.BridgeWasCalled());
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupNotesNotFound));
 }
 
 TEST(TarnsetupStartup, AMissingBridgeLibraryIsReportedByName) {
@@ -234,6 +244,7 @@ TEST(TarnsetupStartup, AMissingBridgeLibraryIsReportedByName) {
     ExpectErrorBox(driver::AnswerMessageBox(run.Process(), IDOK), ResourceText(IDS_SETUP_CAPTION),
                    ResourceText(IDS_LIBRARY_NOT_LOADED, "tarnhook.dll"));
     run.ExpectNoQuestionUntilExit();
+    EXPECT_TRUE(EndedWith(run.Process(), kSetupLibraryMissing));
 }
 
 } // namespace

@@ -1,0 +1,75 @@
+#!/bin/sh
+# policy-check.sh ADMX ADML LIST: the Group Policy template against the values the programs
+# read. LIST is a program printing the policies they call for (tests/release/product_values.cpp,
+# from the one list in common/product_keys.h) as "<key>\t<value name>\t<class>". Checks that
+# both files are well-formed XML, that the template holds exactly those policies, each naming
+# exactly one value, and that every string, presentation and presentation control the ADMX
+# refers to is in the ADML. Prints one line per finding; exits 1 when
+# anything is wrong.
+set -u
+[ $# -eq 3 ] || { echo "usage: $0 ADMX ADML LIST" >&2; exit 2; }
+admx=$1 adml=$2 list=$3
+status=0
+fail() { echo "FAIL $*"; status=1; }
+tab=$(printf '\t')
+
+for file in "$admx" "$adml"; do
+    xmllint --noout "$file" || { echo "FAIL $file is not well-formed XML"; exit 1; }
+done
+# xpath FILE EXPRESSION: the value of an XPath expression; elements by local name, as both
+# files put everything in the policy definitions namespace.
+xpath() { xmllint --xpath "$2" "$1" 2>/dev/null; }
+el() { printf "*[local-name()='%s']" "$1"; }
+# The values of every attribute the expression selects, one a line.
+attributes() { xpath "$1" "$2" | sed 's/^ *[A-Za-z]*="//; s/"$//; s/" [A-Za-z]*="/\n/g'; }
+
+# Each policy: its key, the one value name it writes, its class.
+policies=$(xpath "$admx" "count(//$(el policy))")
+[ "${policies:-0}" -gt 0 ] || fail "no policy in $admx"
+written=""
+i=1
+while [ "$i" -le "${policies:-0}" ]; do
+    policy="(//$(el policy))[$i]"
+    name=$(xpath "$admx" "string($policy/@name)")
+    values=$(attributes "$admx" "$policy/@valueName | $policy/$(el elements)/*/@valueName")
+    if [ "$(printf '%s\n' "$values" | grep -c .)" != 1 ]; then
+        fail "policy $name names not one value but: $(echo $values)"
+    fi
+    written="$written$(xpath "$admx" "string($policy/@key)")$tab$values$tab$(xpath "$admx" "string($policy/@class)")
+"
+    i=$((i + 1))
+done
+expected=$("$list" | tr -d '\r' | sort)
+[ -n "$expected" ] || fail "the list of values is empty"
+actual=$(printf '%s' "$written" | sort)
+if [ "$expected" != "$actual" ]; then
+    fail "the policies do not match the values the programs read (< wanted, > in the template):"
+    printf '%s\n' "$expected" >"${TMPDIR:-/tmp}/policy-expected.$$"
+    printf '%s\n' "$actual" | diff "${TMPDIR:-/tmp}/policy-expected.$$" - | grep '^[<>]'
+    rm -f "${TMPDIR:-/tmp}/policy-expected.$$"
+fi
+
+# Every string the ADMX refers to is in the ADML.
+for id in $(grep -o '\$(string\.[A-Za-z0-9_]*)' "$admx" | sed 's/^$(string\.//; s/)$//' | sort -u); do
+    [ "$(xpath "$adml" "count(//$(el string)[@id='$id'])")" = 1 ] || fail "no string $id in $adml"
+done
+# Each policy with elements has its presentation in the ADML, with one control per element.
+i=1
+while [ "$i" -le "${policies:-0}" ]; do
+    policy="(//$(el policy))[$i]"
+    name=$(xpath "$admx" "string($policy/@name)")
+    elements=$(attributes "$admx" "$policy/$(el elements)/*/@id" | sort | tr '\n' ' ')
+    id=$(xpath "$admx" "string($policy/@presentation)" | sed 's/^$(presentation\.//; s/)$//')
+    i=$((i + 1))
+    if [ -z "$id" ]; then
+        [ -z "$elements" ] || fail "policy $name has elements but no presentation"
+        continue
+    fi
+    presentation="//$(el presentation)[@id='$id']"
+    [ "$(xpath "$adml" "count($presentation)")" = 1 ] || { fail "no presentation $id in $adml"; continue; }
+    controls=$(attributes "$adml" "$presentation/*/@refId" | sort | tr '\n' ' ')
+    [ "$elements" = "$controls" ] ||
+        fail "policy $name: presentation $id has controls for [$controls], the elements are [$elements]"
+done
+[ $status = 0 ] && echo "ok   $(basename "$admx"): $policies policies for the values read; $(basename "$adml") holds what it refers to"
+exit $status

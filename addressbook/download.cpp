@@ -131,7 +131,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                                      ? static_cast<ULONG>(LDAP_NO_RESULTS_RETURNED)
                                      : search.code),
                    caption);
-        if (IsServerLost(search.code))
+        if (search.brokenOff || IsServerLost(search.code))
             m_nExitStatus = kBookUnreachable;
         return 0;
     }

@@ -3,6 +3,7 @@
 // its plain limit; and servers that are killed while the download reads them.
 #include "download_notices.h"
 #include "download_session.h"
+#include "exit_status_check.h"
 
 #include <windows.h>
 #include <winldap.h>
@@ -36,6 +37,7 @@ void DownloadWhole(DownloadRun& run, int port, const std::string& base, int mail
         << "an entry was written twice";
     EXPECT_EQ(run.AddressBookRecords().size(), mails.size());
     EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
 }
 
 TEST(DownloadServers, AnActiveDirectoryDomainFromItsRootIsWrittenOnceWithItsReferencesSkipped) {
@@ -101,6 +103,7 @@ TEST(DownloadServers, AServerKilledDuringThePlainSearchLeavesTheAddressBookAsItW
 
     EXPECT_EQ(run.AddressBook(), before);
     EXPECT_TRUE(CallsNamed(run.Calls(), "DeleteAll").empty());
+    EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
     const std::vector<std::string> red = run.Traced(kRed);
     ASSERT_EQ(red.size(), 1u) << ::testing::PrintToString(red);
     EXPECT_EQ(red[0].rfind("The connection to the directory server 127.0.0.1:" +
@@ -125,6 +128,7 @@ TEST(DownloadServers, AServerKilledBetweenPagesLeavesWhatCameWrittenAndSaysSo) {
 
     // The first page is written (every hundredth entry is a voice mailbox), and the cut named.
     EXPECT_EQ(run.Records().size(), static_cast<size_t>(limit - 1));
+    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
     const std::vector<std::string> red = run.Traced(kRed);
     ASSERT_FALSE(red.empty());
     EXPECT_NE(red.back().find("ended the search after " + std::to_string(limit) + " entries"),

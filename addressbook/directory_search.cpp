@@ -1,5 +1,6 @@
 #include "directory_search.h"
 
+#include "directory_bind.h"
 #include "paged_search.h"
 #include "trace.h"
 
@@ -156,40 +157,7 @@ Pages SearchInPagesTheServerTakes(LDAP* session, PCHAR base, PCHAR attributes[],
     }
 }
 
-// Waits at most seconds for the whole answer to the request message. Returns what ldap_result
-// returns; a request left without answer is abandoned, so that nothing of it stays behind.
-ULONG AwaitAnswer(LDAP* session, ULONG message, unsigned seconds, LdapResult& answer) {
-    l_timeval bound = {static_cast<LONG>(seconds), 0};
-    const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, &bound, answer.receive());
-    if (got == 0)
-        ldap_abandon(session, message);
-    return got;
-}
-
 } // namespace
-
-ULONG LastLdapError() {
-    const ULONG code = LdapGetLastError();
-    return code == LDAP_SUCCESS ? static_cast<ULONG>(LDAP_SERVER_DOWN) : code;
-}
-
-ULONG BindAnonymously(LDAP* session, unsigned seconds) {
-    const ULONG message = ldap_simple_bindA(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""));
-    if (message == static_cast<ULONG>(-1)) {
-        // The request could not even be sent (no connection). Not every library keeps the
-        // reason for an asynchronous call; the synchronous bind reports it, and fails at once.
-        return ldap_bind_sA(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""),
-                            LDAP_AUTH_SIMPLE);
-    }
-    LdapResult answer;
-    const ULONG got = AwaitAnswer(session, message, seconds, answer);
-    if (got == 0)
-        return LDAP_TIMEOUT;
-    // No answer at all: the connection broke while the bind waited for it.
-    if (got == static_cast<ULONG>(-1) || !answer.get())
-        return LDAP_SERVER_DOWN;
-    return ldap_result2error(session, answer.get(), FALSE);
-}
 
 DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
                                 unsigned seconds) {

@@ -4,6 +4,7 @@
 #define TARN_TARNBOOK_APP_H
 
 #include "app_base.h"
+#include "directory_access.h"
 #include "path_text.h"
 
 #include <windows.h>
@@ -27,12 +28,16 @@ class CTarnbookApp : public ApplicationBase {
     int DoDownloadAdddressBook();
     int IsMailAddress(const char* mail);
 
+    // TARNBOOK /setbindpassword: reads the bind password, encrypts and stores it.
+    int SetBindPassword();
+
     // The settings in use, as read and confirmed.
     bool IsSilent() const { return m_bSilent != 0; }
     int PortNumber() const { return m_nPortNumber; }
     const std::string& HostName() const { return m_strHostName; }
     const std::string& SearchBase() const { return m_strSearchBase; }
     const char* NotesIniPath() const { return m_szNotesIniPath; }
+    const DirectoryAccess& Access() const { return m_access; }
 
   protected:
     bool InitInstance() override;
@@ -48,6 +53,8 @@ class CTarnbookApp : public ApplicationBase {
     std::string m_strSearchBase;
     std::string m_strHostName;
     char m_szNotesIniPath[kPathBufferSize] = "notes.ini";
+    DirectoryAccess m_access;      // how to sign in to the directory
+    std::string m_strBoundAccount; // the account signed in as; empty when anonymous
 };
 
 #endif

@@ -136,6 +136,9 @@ class DownloadRun {
     // The lines the download traced: from its first line, "DownloadAddressBook", on. (The
     // start-up before it has its own traces, such as a settings key missing under one root.)
     std::vector<driver::TraceLine> Traces() const;
+    // Every line the viewer received, the start-up's and any other program's included.
+    std::vector<driver::TraceLine> AllTraces() const { return viewer_.Lines(); }
+    const std::string& ProgramDir() const { return program_.dir; }
     // The texts of those lines in one colour, in order.
     std::vector<std::string> Traced(DWORD colour) const;
 

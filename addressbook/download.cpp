@@ -13,6 +13,7 @@
 #include "progress_dlg.h"
 #include "resource_ids.h"
 #include "resource_text.h"
+#include "server_certificate.h"
 #include "session_options.h"
 #include "status_dlg.h"
 #include "trace.h"
@@ -99,12 +100,27 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(SessionOptionRefusedText(options.refused, LdapErrorText(options.code)), caption);
         return 0;
     }
+    // Nothing goes over TLS before the server's certificate is known to be checked.
+    if (bind.security != ConnectionSecurity::None &&
+        !ArrangeCertificateCheck(m_hLdap, m_strHostName, port, bind.security, kServerAnswerSeconds,
+                                 problem)) {
+        Report(problem, caption);
+        return 0;
+    }
     // Neither connecting nor binding may wait for a silent server forever.
     l_timeval bound = {static_cast<LONG>(kServerAnswerSeconds), 0};
     ULONG result = ldap_connect(m_hLdap, &bound);
+    if (result != LDAP_SUCCESS && CallbackVerdict().checked && !CallbackVerdict().trusted) {
+        Report(CertificateRefusedText(server, CallbackVerdict().reason), caption);
+        return 0;
+    }
     if (result == LDAP_SUCCESS && bind.security == ConnectionSecurity::StartTls) {
         ULONG serverCode = LDAP_SUCCESS;
         result = ldap_start_tls_sA(m_hLdap, &serverCode, nullptr, nullptr, nullptr);
+        if (result != LDAP_SUCCESS && CallbackVerdict().checked && !CallbackVerdict().trusted) {
+            Report(CertificateRefusedText(server, CallbackVerdict().reason), caption);
+            return 0;
+        }
         if (result != LDAP_SUCCESS) {
             Report(TlsFailedText(server, "StartTLS",
                                  LdapErrorText(serverCode != LDAP_SUCCESS ? serverCode : result)),

@@ -137,7 +137,7 @@ void KillServer(DWORD pid) {
         ADD_FAILURE() << "server " << pid << " did not end (state " << ProcessState(pid) << ")";
 }
 
-OwnSlapd::OwnSlapd(const std::string& name) {
+OwnSlapd::OwnSlapd(const std::string& name, const std::string& options) {
     const std::string testbed = driver::EnvironmentValue("TARN_TESTBED_DIR");
     dir_ = testbed + "/slapd/" + name;
     script_ = driver::EnvironmentValue("TARN_SOURCE_DIR") + "/tests/fixtures/slapd.sh";
@@ -145,13 +145,14 @@ OwnSlapd::OwnSlapd(const std::string& name) {
     const std::string pidFile = driver::WindowsPath(dir_ + "/pid");
     DeleteFileA(portFile.c_str());
     DeleteFileA(pidFile.c_str());
-    RunScript("start " + dir_ + " " + testbed + "/slapd/data");
+    RunScript("start " + dir_ + " " + testbed + "/slapd/data " + options);
     if (!driver::PollUntil([&] { return !driver::ReadTextFile(pidFile).empty(); }, 30000)) {
         ADD_FAILURE() << "slapd did not start in " << dir_;
         return;
     }
     port_ = std::atoi(driver::ReadTextFile(portFile).c_str());
     pid_ = static_cast<DWORD>(std::strtoul(driver::ReadTextFile(pidFile).c_str(), nullptr, 10));
+    tlsPort_ = std::atoi(driver::ReadTextFile(driver::WindowsPath(dir_ + "/tlsport")).c_str());
 }
 
 OwnSlapd::~OwnSlapd() {

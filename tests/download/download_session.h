@@ -52,12 +52,15 @@ void KillServer(DWORD pid);
 // started in TARN_TESTBED_DIR/slapd/<name> when constructed, stopped when destroyed.
 class OwnSlapd {
   public:
-    explicit OwnSlapd(const std::string& name);
+    // options: what slapd.sh takes after the data, e.g. "--tls".
+    explicit OwnSlapd(const std::string& name, const std::string& options = std::string());
     ~OwnSlapd();
     OwnSlapd(const OwnSlapd&) = delete;
     OwnSlapd& operator=(const OwnSlapd&) = delete;
     int Port() const { return port_; }
     DWORD Pid() const { return pid_; }
+    // The LDAPS port of a server started with --tls.
+    int TlsPort() const { return tlsPort_; }
 
   private:
     // Runs the fixture script slapd.sh with arguments, as a Linux program.
@@ -65,6 +68,7 @@ class OwnSlapd {
     std::string dir_;
     std::string script_;
     int port_ = 0;
+    int tlsPort_ = 0;
     DWORD pid_ = 0;
 };
 

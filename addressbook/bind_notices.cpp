@@ -19,6 +19,10 @@ const char kStoreAgain[] = "TARNBOOK /setbindpassword";
 
 } // namespace
 
+std::string WithServerWords(const std::string& reason, const std::string& diagnostic) {
+    return diagnostic.empty() ? reason : reason + " (" + diagnostic + ")";
+}
+
 std::string UnknownSettingText(const std::string& name, const std::string& value,
                                const std::string& known) {
     return "The registry value " + name + " holds \"" + value +

@@ -6,6 +6,10 @@
 
 #include <string>
 
+// The library's text for a code with the server's own words on it, where it sent any:
+// "Invalid Credentials (80090308: ... data 52e ...)".
+std::string WithServerWords(const std::string& reason, const std::string& diagnostic);
+
 // A BindMethod or Security value this program does not know; known lists the values it does.
 std::string UnknownSettingText(const std::string& name, const std::string& value,
                                const std::string& known);

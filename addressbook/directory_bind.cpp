@@ -18,8 +18,10 @@ ULONG AwaitAnswer(LDAP* session, ULONG message, unsigned seconds, LdapResult& an
     return got;
 }
 
-// A simple bind of name and password, bounded in time.
-ULONG BindSimply(LDAP* session, PCHAR name, PCHAR password, unsigned seconds) {
+// A simple bind of name and password, bounded in time. diagnostic receives the server's own
+// words on a refusal, where it sent any.
+ULONG BindSimply(LDAP* session, PCHAR name, PCHAR password, unsigned seconds,
+                 std::string& diagnostic) {
     const ULONG message = ldap_simple_bindA(session, name, password);
     if (message == static_cast<ULONG>(-1)) {
         // The request could not even be sent (no connection). Not every library keeps the
@@ -33,7 +35,13 @@ ULONG BindSimply(LDAP* session, PCHAR name, PCHAR password, unsigned seconds) {
     // No answer at all: the connection broke while the bind waited for it.
     if (got == static_cast<ULONG>(-1) || !answer.get())
         return LDAP_SERVER_DOWN;
-    return ldap_result2error(session, answer.get(), FALSE);
+    ULONG code = LDAP_SUCCESS;
+    LdapText words;
+    if (ldap_parse_resultA(session, answer.get(), &code, nullptr, words.receive(), nullptr, nullptr,
+                           FALSE) != LDAP_SUCCESS)
+        return ldap_result2error(session, answer.get(), FALSE);
+    diagnostic = words.get() ? words.get() : "";
+    return code;
 }
 
 // Asks the library to sign and seal what a Negotiate bind sets up, as Active Directory's
@@ -137,7 +145,8 @@ bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::strin
     return true;
 }
 
-ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds) {
+ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds,
+                      std::string& diagnostic) {
     ULONG code = LDAP_SUCCESS;
     switch (request.method) {
     case BindMethod::Negotiate:
@@ -145,11 +154,12 @@ ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds) {
         break;
     case BindMethod::Simple: {
         std::string name = SimpleBindName(request.user, request.domain);
-        code = BindSimply(session, &name[0], request.password.c_str(), seconds);
+        code = BindSimply(session, &name[0], request.password.c_str(), seconds, diagnostic);
         break;
     }
     default:
-        code = BindSimply(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""), seconds);
+        code =
+            BindSimply(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""), seconds, diagnostic);
         break;
     }
     request.password.Clear();

@@ -34,13 +34,16 @@ std::string PageCookie(LDAP* session, LDAPMessage* page, LdapCookie& cookie) {
     return std::string(cookie.get()->bv_val, cookie.get()->bv_len);
 }
 
-// The code in the closing message of a search's answer, when the chain holds that message.
-bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code) {
+// The code in the closing message of a search's answer, and the server's own words about it,
+// when the chain holds that message.
+bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code, std::string& diagnostic) {
     ULONG returned = LDAP_SUCCESS;
-    if (ldap_parse_resultA(session, chain, &returned, nullptr, nullptr, nullptr, nullptr, FALSE) !=
-        LDAP_SUCCESS)
+    LdapText message;
+    if (ldap_parse_resultA(session, chain, &returned, nullptr, message.receive(), nullptr, nullptr,
+                           FALSE) != LDAP_SUCCESS)
         return false;
     code = returned;
+    diagnostic = message.get() ? message.get() : "";
     return true;
 }
 
@@ -48,6 +51,7 @@ bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code) {
 struct SearchAnswer {
     ULONG code = LDAP_SUCCESS; // the closing message's code, or why none came
     bool closed = false;       // the server's closing message arrived: the answer is whole
+    std::string diagnostic;    // the server's own words in its closing message
 };
 
 // The answer to a search request, awaited a second at a time for as long as the server keeps
@@ -70,17 +74,17 @@ SearchAnswer AwaitSearchAnswer(LDAP* session, ULONG message, unsigned seconds,
                 if (++silentSeconds < seconds)
                     continue;
                 ldap_abandon(session, message);
-                return {LDAP_TIMEOUT, false};
+                return {LDAP_TIMEOUT, false, {}};
             }
             if (got == static_cast<ULONG>(-1) || !part.get())
-                return {LastLdapError(), false};
+                return {LastLdapError(), false, {}};
             silentSeconds = 0;
         } else if (whole == static_cast<ULONG>(-1) || !part.get()) {
             // The connection broke: what came so far is not the whole answer.
-            return {LastLdapError(), false};
+            return {LastLdapError(), false, {}};
         }
         SearchAnswer answer;
-        answer.closed = ClosingCode(session, part.get(), answer.code);
+        answer.closed = ClosingCode(session, part.get(), answer.code, answer.diagnostic);
         parts.push_back(std::move(part));
         if (answer.closed)
             return answer;
@@ -96,7 +100,7 @@ SearchAnswer Search(LDAP* session, PCHAR base, PCHAR attributes[], PLDAPControlA
         ldap_search_extA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter), attributes,
                          0, controls, nullptr, 0, 0, &message);
     if (sent != LDAP_SUCCESS)
-        return {sent == static_cast<ULONG>(-1) ? LastLdapError() : sent, false};
+        return {sent == static_cast<ULONG>(-1) ? LastLdapError() : sent, false, {}};
     return AwaitSearchAnswer(session, message, seconds, parts);
 }
 
@@ -166,6 +170,7 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
     std::vector<LdapResult> single;
     const SearchAnswer answer = Search(session, searchBase, attributes, nullptr, seconds, single);
     search.code = answer.code;
+    search.diagnostic = answer.diagnostic;
     // A search that broke off (a silent server, a lost connection) did not bring the whole
     // directory, and the server did not say where it stopped: the address book stays as it is.
     if (!answer.closed) {

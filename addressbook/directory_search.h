@@ -15,6 +15,7 @@ struct DirectorySearch {
     // when the server did not answer in time).
     ULONG code = LDAP_SUCCESS;
     ULONG entries = 0;
+    std::string diagnostic; // the server's own words on the plain search's code, if any
     bool paged = false;     // the results are the pages of the repeated search
     bool brokenOff = false; // the search ended without the server's closing answer: no results
 };

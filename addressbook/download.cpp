@@ -129,13 +129,14 @@ int CTarnbookApp::DoLDAPConnect() {
         }
     }
     if (result == LDAP_SUCCESS) {
-        result = BindToDirectory(m_hLdap, bind, kServerAnswerSeconds);
+        std::string diagnostic;
+        result = BindToDirectory(m_hLdap, bind, kServerAnswerSeconds, diagnostic);
         // A refused anonymous bind is reported in the library's words alone, as it always
         // was; a refused account is named with what to check.
         if (result != LDAP_SUCCESS && result != LDAP_TIMEOUT &&
             bind.method != BindMethod::Anonymous) {
-            Report(BindRefusedText(result, LdapErrorText(result), m_access.method, bind.Account(),
-                                   server),
+            Report(BindRefusedText(result, WithServerWords(LdapErrorText(result), diagnostic),
+                                   m_access.method, bind.Account(), server),
                    caption);
             return 0;
         }
@@ -178,9 +179,13 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                    caption);
         else if (search.code == LDAP_SUCCESS)
             Report(LdapErrorText(LDAP_NO_RESULTS_RETURNED), caption);
-        else
-            Report(SearchRefusedText(search.code, LdapErrorText(search.code), m_strBoundAccount),
+        else if (IsReadRefusal(search.code))
+            Report(SearchRefusedText(search.code,
+                                     WithServerWords(LdapErrorText(search.code), search.diagnostic),
+                                     m_strBoundAccount),
                    caption);
+        else
+            Report(LdapErrorText(search.code), caption);
         return 0;
     }
     caption = LoadResourceText(IDS_PROGRESS_CAPTION);

@@ -25,7 +25,6 @@ bool InputIsFed(HANDLE input) {
 
 // Reads standard input to its end (or kLongestInput bytes) and keeps its first line.
 void ReadFirstLine(HANDLE input, SecretText& password) {
-    SecretText all;
     char buffer[kLongestInput];
     DWORD total = 0, got = 0;
     while (total < sizeof buffer &&

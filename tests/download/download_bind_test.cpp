@@ -3,9 +3,14 @@
 // as an administrator would store them; the password only ever encrypted.
 #include "bind_notices.h"
 #include "download_session.h"
+#include "message_box.h"
+#include "password_dlg_ids.h"
 #include "password_store.h"
 #include "temp_folder.h"
 #include "test_registry.h"
+#include "window_actions.h"
+#include "window_finder.h"
+#include "window_reading.h"
 
 #include <windows.h>
 #include <winldap.h>
@@ -256,6 +261,33 @@ TEST(DownloadBindPassword, EmptyInputStoresNothing) {
               PasswordNotStoredText("the password is empty.") + "\r\n");
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
         EXPECT_FALSE(GetRegistryBytes(root, TARN_NOTES_KEY, "BindPassword"));
+}
+
+TEST(DownloadBindPassword, APersonTypesItIntoAMaskedFieldAndIsToldWhereItWent) {
+    DownloadRun run("bind-setpassword-dialog");
+    driver::Process program;
+    driver::LaunchOptions options;
+    options.WorkingDirectory(run.ProgramDir()).Arguments("/setbindpassword");
+    ASSERT_TRUE(program.Start(run.ProgramDir() + "\\TARNBOOK.exe", options));
+    driver::WindowMatch match;
+    match.test = [](HWND window) { return driver::Item(window, IDC_BIND_PASSWORD) != nullptr; };
+    match.kind = "the password dialog";
+    const HWND dialog = driver::WaitForWindow(program, match);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(GetWindowLongA(driver::Item(dialog, IDC_BIND_PASSWORD), GWL_STYLE) & ES_PASSWORD)
+        << "the password is shown as typed";
+    ASSERT_TRUE(driver::SetEditText(dialog, IDC_BIND_PASSWORD, "Typed-Pass-77"));
+    driver::PressButton(dialog, IDOK);
+    const driver::MessageBoxInfo box = driver::AnswerMessageBox(program, IDOK);
+    EXPECT_EQ(box.text, PasswordStoredText(SettingsKeyName(HKEY_LOCAL_MACHINE)));
+    ASSERT_TRUE(program.WaitForExit(kRunTimeoutMs));
+
+    const std::optional<std::string> stored =
+        GetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "BindPassword");
+    ASSERT_TRUE(stored);
+    SecretText password;
+    ASSERT_EQ(UnprotectPassword(std::vector<BYTE>(stored->begin(), stored->end()), password), 0u);
+    EXPECT_EQ(std::string(password.c_str()), "Typed-Pass-77");
 }
 
 } // namespace

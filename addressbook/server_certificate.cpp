@@ -25,6 +25,25 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
+// The chain's own errors, in words; "" when it has none. Revocation is not asked for, so its
+// status stays unknown.
+std::string ChainErrorText(DWORD status) {
+    status &= ~static_cast<DWORD>(CERT_TRUST_REVOCATION_STATUS_UNKNOWN |
+                                  CERT_TRUST_IS_OFFLINE_REVOCATION);
+    if (status == CERT_TRUST_NO_ERROR)
+        return std::string();
+    if (status & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN |
+                  CERT_TRUST_IS_NOT_SIGNATURE_VALID | CERT_TRUST_IS_CYCLIC))
+        return "it was not issued by an authority that this computer trusts";
+    if (status & CERT_TRUST_IS_NOT_TIME_VALID)
+        return "it has expired or is not valid yet";
+    if (status & CERT_TRUST_IS_REVOKED)
+        return "it has been revoked";
+    if (status & CERT_TRUST_IS_NOT_VALID_FOR_USAGE)
+        return "it was not issued for a server";
+    return "its chain of authorities does not check out";
+}
+
 std::string PolicyErrorText(DWORD error, const std::string& host) {
     switch (error) {
     case static_cast<DWORD>(CERT_E_UNTRUSTEDROOT):
@@ -86,11 +105,16 @@ CertificateVerdict CheckServerCertificate(PCCERT_CONTEXT cert, const std::string
     status.cbSize = sizeof status;
     const BOOL ran =
         CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status);
+    // The policy does not report every error of the chain on every system (Wine's lets an
+    // incomplete chain pass): the chain's own status is looked at too.
+    const std::string chainError = ChainErrorText(chain->TrustStatus.dwErrorStatus);
     CertFreeCertificateChain(chain);
     if (!ran)
         verdict.reason = SystemErrorText(GetLastError());
     else if (status.dwError != ERROR_SUCCESS)
         verdict.reason = PolicyErrorText(status.dwError, host);
+    else if (!chainError.empty())
+        verdict.reason = chainError;
     else
         verdict.trusted = true;
     return verdict;

@@ -72,6 +72,22 @@ class OwnSlapd {
     DWORD pid_ = 0;
 };
 
+// The test bed's certificate authority (tls-certs.sh, in TARN_TESTBED_DIR/slapd/tls) in the
+// machine's trusted root store, for the object's lifetime.
+class TrustedAuthority {
+  public:
+    TrustedAuthority();
+    ~TrustedAuthority();
+    TrustedAuthority(const TrustedAuthority&) = delete;
+    TrustedAuthority& operator=(const TrustedAuthority&) = delete;
+
+  private:
+    std::string der_;
+};
+
+// A file of the test bed's certificate authority folder: "server.crt", "ca.cer".
+std::string TestbedTlsFile(const std::string& name);
+
 // Runs an action on the trace viewer's thread when the program sends a given line, before the
 // program's send returns: the program waits at that line until the action is done.
 class TraceHook {

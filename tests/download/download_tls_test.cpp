@@ -3,71 +3,15 @@
 // says so. A small directory: Wine's client cannot carry a large answer over TLS.
 #include "bind_notices.h"
 #include "download_session.h"
-#include "temp_folder.h"
 #include "test_registry.h"
-#include "win_path.h"
 
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
-
-// The test bed's authority in the machine's trusted root store, for the object's lifetime.
-// The store is closed after each change: a registry store writes its changes when closed.
-class TrustedAuthority {
-  public:
-    TrustedAuthority()
-        : der_(driver::ReadTextFile(driver::WindowsPath(
-              driver::EnvironmentValue("TARN_TESTBED_DIR") + "/slapd/tls/ca.cer"))) {
-        const HCERTSTORE store = OpenRoot();
-        if (!store || der_.empty() ||
-            !CertAddEncodedCertificateToStore(
-                store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()),
-                static_cast<DWORD>(der_.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr))
-            ADD_FAILURE() << "the test bed's authority could not be trusted: error "
-                          << GetLastError();
-        if (store)
-            CertCloseStore(store, 0);
-    }
-    // The certificate's own registry key goes: Wine's store does not write a deletion back.
-    ~TrustedAuthority() {
-        const PCCERT_CONTEXT ours = CertCreateCertificateContext(
-            X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()),
-            static_cast<DWORD>(der_.size()));
-        BYTE hash[20];
-        DWORD size = sizeof hash;
-        if (!ours ||
-            !CertGetCertificateContextProperty(ours, CERT_SHA1_HASH_PROP_ID, hash, &size)) {
-            ADD_FAILURE() << "the test bed's authority stays trusted";
-        } else {
-            std::string key = "Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\";
-            for (DWORD i = 0; i < size; ++i) {
-                char digits[3];
-                std::snprintf(digits, sizeof digits, "%02X", hash[i]);
-                key += digits;
-            }
-            DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str());
-            EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, key.c_str()))
-                << "the test bed's authority stays trusted";
-        }
-        if (ours)
-            CertFreeCertificateContext(ours);
-    }
-    TrustedAuthority(const TrustedAuthority&) = delete;
-    TrustedAuthority& operator=(const TrustedAuthority&) = delete;
-
-  private:
-    static HCERTSTORE OpenRoot() {
-        return CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE,
-                             "Root");
-    }
-    std::string der_;
-};
 
 class DownloadTls : public ::testing::Test {
   protected:

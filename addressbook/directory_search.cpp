@@ -1,5 +1,6 @@
 #include "directory_search.h"
 
+#include "directory_bind.h"
 #include "paged_search.h"
 #include "trace.h"
 
@@ -33,13 +34,16 @@ std::string PageCookie(LDAP* session, LDAPMessage* page, LdapCookie& cookie) {
     return std::string(cookie.get()->bv_val, cookie.get()->bv_len);
 }
 
-// The code in the closing message of a search's answer, when the chain holds that message.
-bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code) {
+// The code in the closing message of a search's answer, and the server's own words about it,
+// when the chain holds that message.
+bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code, std::string& diagnostic) {
     ULONG returned = LDAP_SUCCESS;
-    if (ldap_parse_resultA(session, chain, &returned, nullptr, nullptr, nullptr, nullptr, FALSE) !=
-        LDAP_SUCCESS)
+    LdapText message;
+    if (ldap_parse_resultA(session, chain, &returned, nullptr, message.receive(), nullptr, nullptr,
+                           FALSE) != LDAP_SUCCESS)
         return false;
     code = returned;
+    diagnostic = message.get() ? message.get() : "";
     return true;
 }
 
@@ -47,6 +51,7 @@ bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code) {
 struct SearchAnswer {
     ULONG code = LDAP_SUCCESS; // the closing message's code, or why none came
     bool closed = false;       // the server's closing message arrived: the answer is whole
+    std::string diagnostic;    // the server's own words in its closing message
 };
 
 // The answer to a search request, awaited a second at a time for as long as the server keeps
@@ -69,17 +74,17 @@ SearchAnswer AwaitSearchAnswer(LDAP* session, ULONG message, unsigned seconds,
                 if (++silentSeconds < seconds)
                     continue;
                 ldap_abandon(session, message);
-                return {LDAP_TIMEOUT, false};
+                return {LDAP_TIMEOUT, false, {}};
             }
             if (got == static_cast<ULONG>(-1) || !part.get())
-                return {LastLdapError(), false};
+                return {LastLdapError(), false, {}};
             silentSeconds = 0;
         } else if (whole == static_cast<ULONG>(-1) || !part.get()) {
             // The connection broke: what came so far is not the whole answer.
-            return {LastLdapError(), false};
+            return {LastLdapError(), false, {}};
         }
         SearchAnswer answer;
-        answer.closed = ClosingCode(session, part.get(), answer.code);
+        answer.closed = ClosingCode(session, part.get(), answer.code, answer.diagnostic);
         parts.push_back(std::move(part));
         if (answer.closed)
             return answer;
@@ -95,7 +100,7 @@ SearchAnswer Search(LDAP* session, PCHAR base, PCHAR attributes[], PLDAPControlA
         ldap_search_extA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter), attributes,
                          0, controls, nullptr, 0, 0, &message);
     if (sent != LDAP_SUCCESS)
-        return {sent == static_cast<ULONG>(-1) ? LastLdapError() : sent, false};
+        return {sent == static_cast<ULONG>(-1) ? LastLdapError() : sent, false, {}};
     return AwaitSearchAnswer(session, message, seconds, parts);
 }
 
@@ -156,40 +161,7 @@ Pages SearchInPagesTheServerTakes(LDAP* session, PCHAR base, PCHAR attributes[],
     }
 }
 
-// Waits at most seconds for the whole answer to the request message. Returns what ldap_result
-// returns; a request left without answer is abandoned, so that nothing of it stays behind.
-ULONG AwaitAnswer(LDAP* session, ULONG message, unsigned seconds, LdapResult& answer) {
-    l_timeval bound = {static_cast<LONG>(seconds), 0};
-    const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, &bound, answer.receive());
-    if (got == 0)
-        ldap_abandon(session, message);
-    return got;
-}
-
 } // namespace
-
-ULONG LastLdapError() {
-    const ULONG code = LdapGetLastError();
-    return code == LDAP_SUCCESS ? static_cast<ULONG>(LDAP_SERVER_DOWN) : code;
-}
-
-ULONG BindAnonymously(LDAP* session, unsigned seconds) {
-    const ULONG message = ldap_simple_bindA(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""));
-    if (message == static_cast<ULONG>(-1)) {
-        // The request could not even be sent (no connection). Not every library keeps the
-        // reason for an asynchronous call; the synchronous bind reports it, and fails at once.
-        return ldap_bind_sA(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""),
-                            LDAP_AUTH_SIMPLE);
-    }
-    LdapResult answer;
-    const ULONG got = AwaitAnswer(session, message, seconds, answer);
-    if (got == 0)
-        return LDAP_TIMEOUT;
-    // No answer at all: the connection broke while the bind waited for it.
-    if (got == static_cast<ULONG>(-1) || !answer.get())
-        return LDAP_SERVER_DOWN;
-    return ldap_result2error(session, answer.get(), FALSE);
-}
 
 DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
                                 unsigned seconds) {
@@ -198,6 +170,7 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
     std::vector<LdapResult> single;
     const SearchAnswer answer = Search(session, searchBase, attributes, nullptr, seconds, single);
     search.code = answer.code;
+    search.diagnostic = answer.diagnostic;
     // A search that broke off (a silent server, a lost connection) did not bring the whole
     // directory, and the server did not say where it stopped: the address book stays as it is.
     if (!answer.closed) {

@@ -1,5 +1,5 @@
-// The directory's side of the download: the anonymous bind and the search, each bounded in
-// time, and the repetition in pages of a search that the server's size limit cut short.
+// The directory's side of the download: the search, bounded in time, and the repetition in
+// pages of a search that the server's size limit cut short.
 #ifndef TARN_DIRECTORY_SEARCH_H
 #define TARN_DIRECTORY_SEARCH_H
 
@@ -8,13 +8,6 @@
 #include <string>
 #include <vector>
 
-// Binds anonymously (simple bind, empty name and password) and waits at most seconds for the
-// answer. Returns the bind's result code; LDAP_TIMEOUT when the server did not answer.
-ULONG BindAnonymously(LDAP* session, unsigned seconds);
-
-// The client library's code for its last failure; LDAP_SERVER_DOWN where it keeps none.
-ULONG LastLdapError();
-
 // What a search brought: one result chain, or one per page, in the directory's order.
 struct DirectorySearch {
     std::vector<LdapResult> results;
@@ -22,6 +15,7 @@ struct DirectorySearch {
     // when the server did not answer in time).
     ULONG code = LDAP_SUCCESS;
     ULONG entries = 0;
+    std::string diagnostic; // the server's own words on the plain search's code, if any
     bool paged = false;     // the results are the pages of the repeated search
     bool brokenOff = false; // the search ended without the server's closing answer: no results
 };

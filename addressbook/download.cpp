@@ -3,6 +3,8 @@
 #include "tarnbook_app.h"
 
 #include "bridge_binding.h"
+#include "bind_notices.h"
+#include "directory_bind.h"
 #include "directory_search.h"
 #include "directory_text.h"
 #include "download_notices.h"
@@ -11,6 +13,7 @@
 #include "progress_dlg.h"
 #include "resource_ids.h"
 #include "resource_text.h"
+#include "server_certificate.h"
 #include "session_options.h"
 #include "status_dlg.h"
 #include "trace.h"
@@ -77,8 +80,21 @@ int CTarnbookApp::DoLDAPConnect() {
     CStatusDlg status(IDS_STATUS_CONNECTING, NotesMainWindow(), CStatusDlg::Placement::OverOwner);
     const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
 
-    m_hLdap =
-        ldap_initA(const_cast<PCHAR>(m_strHostName.c_str()), static_cast<ULONG>(m_nPortNumber));
+    // The sign-in the settings ask for, checked before anything is sent.
+    BindRequest bind;
+    std::string problem;
+    if (!PrepareBind(m_access, bind, problem)) {
+        if (!m_bSilent)
+            Trace(problem.c_str(), kTraceRed);
+        Report(problem, caption);
+        return 0;
+    }
+    const int port = PortFor(bind.security, m_nPortNumber);
+    const std::string server = m_strHostName + ":" + std::to_string(port);
+    PCHAR host = const_cast<PCHAR>(m_strHostName.c_str());
+    m_hLdap = bind.security == ConnectionSecurity::Ldaps
+                  ? ldap_sslinitA(host, static_cast<ULONG>(port), 1)
+                  : ldap_initA(host, static_cast<ULONG>(port));
     if (!m_hLdap) {
         // The library's own error for the failed opening; "server down" where it keeps none.
         Report(LdapErrorText(LastLdapError()), caption);
@@ -90,19 +106,56 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(SessionOptionRefusedText(options.refused, LdapErrorText(options.code)), caption);
         return 0;
     }
+    // Nothing goes over TLS before the server's certificate is known to be checked.
+    if (bind.security != ConnectionSecurity::None &&
+        !ArrangeCertificateCheck(m_hLdap, m_strHostName, port, bind.security, kServerAnswerSeconds,
+                                 problem)) {
+        Report(problem, caption);
+        return 0;
+    }
     // Neither connecting nor binding may wait for a silent server forever.
     l_timeval bound = {static_cast<LONG>(kServerAnswerSeconds), 0};
     ULONG result = ldap_connect(m_hLdap, &bound);
-    if (result == LDAP_SUCCESS)
-        result = BindAnonymously(m_hLdap, kServerAnswerSeconds);
+    if (result != LDAP_SUCCESS && CallbackVerdict().checked && !CallbackVerdict().trusted) {
+        Report(CertificateRefusedText(server, CallbackVerdict().reason), caption);
+        return 0;
+    }
+    if (result == LDAP_SUCCESS && bind.security == ConnectionSecurity::StartTls) {
+        ULONG serverCode = LDAP_SUCCESS;
+        result = ldap_start_tls_sA(m_hLdap, &serverCode, nullptr, nullptr, nullptr);
+        if (result != LDAP_SUCCESS && CallbackVerdict().checked && !CallbackVerdict().trusted) {
+            Report(CertificateRefusedText(server, CallbackVerdict().reason), caption);
+            return 0;
+        }
+        if (result != LDAP_SUCCESS) {
+            Report(TlsFailedText(server, "StartTLS",
+                                 LdapErrorText(serverCode != LDAP_SUCCESS ? serverCode : result)),
+                   caption);
+            return 0;
+        }
+    }
+    if (result == LDAP_SUCCESS) {
+        std::string diagnostic;
+        result = BindToDirectory(m_hLdap, bind, kServerAnswerSeconds, diagnostic);
+        // A refused anonymous bind is reported in the library's words alone, as it always
+        // was; a refused account is named with what to check.
+        if (result != LDAP_SUCCESS && result != LDAP_TIMEOUT &&
+            bind.method != BindMethod::Anonymous) {
+            Report(BindRefusedText(result, WithServerWords(LdapErrorText(result), diagnostic),
+                                   m_access.method, bind.Account(), server),
+                   caption);
+            return 0;
+        }
+    }
     if (result == LDAP_TIMEOUT) {
-        Report(ServerSilentText(m_strHostName, m_nPortNumber, kServerAnswerSeconds), caption);
+        Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
         return 0;
     }
     if (result != LDAP_SUCCESS) {
         Report(LdapErrorText(result), caption);
         return 0;
     }
+    m_strBoundAccount = bind.Account();
     return 1;
 }
 
@@ -120,17 +173,25 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                           CStatusDlg::Placement::OverOwner);
         search = SearchDirectory(m_hLdap, m_strSearchBase, attributes, kServerAnswerSeconds);
     }
+    // A server that refuses the client answers with a closing message and no entries: that is
+    // a refusal, not an empty directory.
+    if (search.entries == 0 && IsReadRefusal(search.code))
+        search.results.clear();
     if (search.results.empty()) {
         if (search.code == LDAP_TIMEOUT)
             Report(ServerSilentText(m_strHostName, m_nPortNumber, kServerAnswerSeconds), caption);
         else if (search.brokenOff)
             Report(ConnectionLostText(m_strHostName, m_nPortNumber, LdapErrorText(search.code)),
                    caption);
-        else
-            Report(LdapErrorText(search.code == LDAP_SUCCESS
-                                     ? static_cast<ULONG>(LDAP_NO_RESULTS_RETURNED)
-                                     : search.code),
+        else if (search.code == LDAP_SUCCESS)
+            Report(LdapErrorText(LDAP_NO_RESULTS_RETURNED), caption);
+        else if (IsReadRefusal(search.code))
+            Report(SearchRefusedText(search.code,
+                                     WithServerWords(LdapErrorText(search.code), search.diagnostic),
+                                     m_strBoundAccount),
                    caption);
+        else
+            Report(LdapErrorText(search.code), caption);
         if (search.brokenOff || IsServerLost(search.code))
             m_nExitStatus = kBookUnreachable;
         return 0;

@@ -4,6 +4,7 @@
 #include "notes_discovery.h"
 #include "resource_ids.h"
 #include "resource_text.h"
+#include "set_bind_password.h"
 #include "trace.h"
 
 CTarnbookApp::CTarnbookApp() = default;
@@ -16,6 +17,12 @@ bool CTarnbookApp::InitInstance() {
     }
     SetResourceModule(resources);
 
+    // Only this exact argument stores the bind password; any other keeps meaning interactive.
+    // The blanks a shell leaves behind a redirection do not count.
+    if (IsSetBindPasswordCommand(CommandLine())) {
+        m_nExitStatus = SetBindPassword() ? kPasswordStored : kPasswordNotStored;
+        return false;
+    }
     m_bSilent = CommandLine().empty() ? 1 : 0;
 
     GetUserInfo(HKEY_LOCAL_MACHINE);

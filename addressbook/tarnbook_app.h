@@ -5,6 +5,7 @@
 
 #include "app_base.h"
 #include "exit_status.h"
+#include "directory_access.h"
 #include "path_text.h"
 
 #include <windows.h>
@@ -28,12 +29,16 @@ class CTarnbookApp : public ApplicationBase {
     int DoDownloadAdddressBook();
     int IsMailAddress(const char* mail);
 
+    // TARNBOOK /setbindpassword: reads the bind password, encrypts and stores it.
+    int SetBindPassword();
+
     // The settings in use, as read and confirmed.
     bool IsSilent() const { return m_bSilent != 0; }
     int PortNumber() const { return m_nPortNumber; }
     const std::string& HostName() const { return m_strHostName; }
     const std::string& SearchBase() const { return m_strSearchBase; }
     const char* NotesIniPath() const { return m_szNotesIniPath; }
+    const DirectoryAccess& Access() const { return m_access; }
 
   protected:
     bool InitInstance() override;
@@ -52,6 +57,8 @@ class CTarnbookApp : public ApplicationBase {
     // What the run's ending means (exit_status.h), kept up to date as the run goes on; the
     // process's exit status.
     int m_nExitStatus = kBookUnchanged;
+    DirectoryAccess m_access;      // how to sign in to the directory
+    std::string m_strBoundAccount; // the account signed in as; empty when anonymous
 };
 
 #endif

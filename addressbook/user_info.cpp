@@ -27,6 +27,19 @@ void CTarnbookApp::GetUserInfo(HKEY root) {
         m_nPortNumber = ParsePortNumber(value);
     if (ReadRegistryText(key.get(), kSearchBaseValue, value, sizeof value))
         m_strSearchBase = value;
+    // How to sign in, read like the others: the per-user value wins where both are stored.
+    const struct {
+        const char* name;
+        std::string& field;
+    } access[] = {{"BindMethod", m_access.method},
+                  {"BindUser", m_access.user},
+                  {"BindDomain", m_access.domain},
+                  {"Security", m_access.security}};
+    for (const auto& setting : access) {
+        if (ReadRegistryText(key.get(), setting.name, value, sizeof value))
+            setting.field = value;
+    }
+    ReadStoredPassword(key.get(), SettingsKeyName(root), m_access.password);
 }
 
 bool CTarnbookApp::EditUserInfo() {

@@ -20,6 +20,13 @@ enum TarnbookExitStatus : int {
     kBookUnreachable = 3,
 };
 
+// TARNBOOK /setbindpassword.
+enum SetBindPasswordExitStatus : int {
+    kPasswordStored = 0,
+    // Nothing was stored: empty input, the dialog cancelled, or neither key could be written.
+    kPasswordNotStored = 1,
+};
+
 // TARNSETUP.
 enum TarnsetupExitStatus : int {
     kSetupDone = 0,

@@ -17,8 +17,9 @@ binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 googletest clang libclang-rt-1
 # Running the Windows programs: Wine (32- and 64-bit), its fonts, a virtual display.
 run="wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb"
 # The directory servers of the tests and the demo, and their command-line tools: OpenLDAP's
-# slapd, Samba as an Active Directory domain controller, 389 Directory Server.
-directory="slapd ldap-utils samba-ad-dc samba-ad-provision ldb-tools 389-ds-base"
+# slapd, Samba as an Active Directory domain controller, 389 Directory Server; openssl makes
+# the test bed's own certificate authority for the TLS tests.
+directory="slapd ldap-utils samba-ad-dc samba-ad-provision ldb-tools 389-ds-base openssl"
 # Screenshots: window dumps and their conversion to PNG.
 pictures="x11-apps x11-utils imagemagick"
 # The release packages: zip files, Windows Installer packages (wixl, and msitools to read and

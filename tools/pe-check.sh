@@ -18,7 +18,7 @@ strings=$(printf '%s' "$objdump" | sed 's/objdump$/strings/')
 command -v "$strings" >/dev/null 2>&1 || strings=strings
 # The system libraries a shipped program may import.
 allowed="kernel32.dll user32.dll gdi32.dll advapi32.dll comctl32.dll comdlg32.dll uxtheme.dll
-wldap32.dll ws2_32.dll msvcrt.dll shell32.dll ole32.dll"
+wldap32.dll ws2_32.dll msvcrt.dll shell32.dll ole32.dll crypt32.dll secur32.dll"
 
 status=0
 fail() { echo "FAIL $name: $*"; status=1; bad=1; }

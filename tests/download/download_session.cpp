@@ -10,11 +10,13 @@
 #include "window_finder.h"
 #include "window_reading.h"
 
+#include <wincrypt.h>
 #include <winldap.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <future>
 #include <sstream>
 
@@ -137,7 +139,7 @@ void KillServer(DWORD pid) {
         ADD_FAILURE() << "server " << pid << " did not end (state " << ProcessState(pid) << ")";
 }
 
-OwnSlapd::OwnSlapd(const std::string& name) {
+OwnSlapd::OwnSlapd(const std::string& name, const std::string& options) {
     const std::string testbed = driver::EnvironmentValue("TARN_TESTBED_DIR");
     dir_ = testbed + "/slapd/" + name;
     script_ = driver::EnvironmentValue("TARN_SOURCE_DIR") + "/tests/fixtures/slapd.sh";
@@ -145,13 +147,14 @@ OwnSlapd::OwnSlapd(const std::string& name) {
     const std::string pidFile = driver::WindowsPath(dir_ + "/pid");
     DeleteFileA(portFile.c_str());
     DeleteFileA(pidFile.c_str());
-    RunScript("start " + dir_ + " " + testbed + "/slapd/data");
+    RunScript("start " + dir_ + " " + testbed + "/slapd/data " + options);
     if (!driver::PollUntil([&] { return !driver::ReadTextFile(pidFile).empty(); }, 30000)) {
         ADD_FAILURE() << "slapd did not start in " << dir_;
         return;
     }
     port_ = std::atoi(driver::ReadTextFile(portFile).c_str());
     pid_ = static_cast<DWORD>(std::strtoul(driver::ReadTextFile(pidFile).c_str(), nullptr, 10));
+    tlsPort_ = std::atoi(driver::ReadTextFile(driver::WindowsPath(dir_ + "/tlsport")).c_str());
 }
 
 OwnSlapd::~OwnSlapd() {
@@ -171,6 +174,47 @@ void ResumeServer(DWORD pid) {
     if (!driver::PollUntil([pid, pauses] { return ProcessState(pid) != 'T' || g_pauses != pauses; },
                            5000))
         ADD_FAILURE() << "slapd " << pid << " did not go on";
+}
+
+std::string TestbedTlsFile(const std::string& name) {
+    return driver::WindowsPath(driver::EnvironmentValue("TARN_TESTBED_DIR") + "/slapd/tls/" + name);
+}
+
+// The store is closed after the change: a registry store writes its changes when closed.
+TrustedAuthority::TrustedAuthority() : der_(driver::ReadTextFile(TestbedTlsFile("ca.cer"))) {
+    const HCERTSTORE store =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+    if (!store || der_.empty() ||
+        !CertAddEncodedCertificateToStore(
+            store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()),
+            static_cast<DWORD>(der_.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr))
+        ADD_FAILURE() << "the test bed's authority could not be trusted: error " << GetLastError();
+    if (store)
+        CertCloseStore(store, 0);
+}
+
+// The certificate's own registry key goes: Wine's store does not write a deletion back.
+TrustedAuthority::~TrustedAuthority() {
+    const PCCERT_CONTEXT ours =
+        CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()),
+                                     static_cast<DWORD>(der_.size()));
+    BYTE hash[20];
+    DWORD size = sizeof hash;
+    if (!ours || !CertGetCertificateContextProperty(ours, CERT_SHA1_HASH_PROP_ID, hash, &size)) {
+        ADD_FAILURE() << "the test bed's authority stays trusted";
+    } else {
+        std::string key = "Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\";
+        for (DWORD i = 0; i < size; ++i) {
+            char digits[3];
+            std::snprintf(digits, sizeof digits, "%02X", hash[i]);
+            key += digits;
+        }
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str());
+        EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, key.c_str()))
+            << "the test bed's authority stays trusted";
+    }
+    if (ours)
+        CertFreeCertificateContext(ours);
 }
 
 TraceHook::TraceHook(HWND viewer, std::string text, std::function<void()> action)

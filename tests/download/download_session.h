@@ -52,12 +52,15 @@ void KillServer(DWORD pid);
 // started in TARN_TESTBED_DIR/slapd/<name> when constructed, stopped when destroyed.
 class OwnSlapd {
   public:
-    explicit OwnSlapd(const std::string& name);
+    // options: what slapd.sh takes after the data, e.g. "--tls".
+    explicit OwnSlapd(const std::string& name, const std::string& options = std::string());
     ~OwnSlapd();
     OwnSlapd(const OwnSlapd&) = delete;
     OwnSlapd& operator=(const OwnSlapd&) = delete;
     int Port() const { return port_; }
     DWORD Pid() const { return pid_; }
+    // The LDAPS port of a server started with --tls.
+    int TlsPort() const { return tlsPort_; }
 
   private:
     // Runs the fixture script slapd.sh with arguments, as a Linux program.
@@ -65,8 +68,25 @@ class OwnSlapd {
     std::string dir_;
     std::string script_;
     int port_ = 0;
+    int tlsPort_ = 0;
     DWORD pid_ = 0;
 };
+
+// The test bed's certificate authority (tls-certs.sh, in TARN_TESTBED_DIR/slapd/tls) in the
+// machine's trusted root store, for the object's lifetime.
+class TrustedAuthority {
+  public:
+    TrustedAuthority();
+    ~TrustedAuthority();
+    TrustedAuthority(const TrustedAuthority&) = delete;
+    TrustedAuthority& operator=(const TrustedAuthority&) = delete;
+
+  private:
+    std::string der_;
+};
+
+// A file of the test bed's certificate authority folder: "server.crt", "ca.cer".
+std::string TestbedTlsFile(const std::string& name);
 
 // Runs an action on the trace viewer's thread when the program sends a given line, before the
 // program's send returns: the program waits at that line until the action is done.
@@ -136,6 +156,9 @@ class DownloadRun {
     // The lines the download traced: from its first line, "DownloadAddressBook", on. (The
     // start-up before it has its own traces, such as a settings key missing under one root.)
     std::vector<driver::TraceLine> Traces() const;
+    // Every line the viewer received, the start-up's and any other program's included.
+    std::vector<driver::TraceLine> AllTraces() const { return viewer_.Lines(); }
+    const std::string& ProgramDir() const { return program_.dir; }
     // The texts of those lines in one colour, in order.
     std::vector<std::string> Traced(DWORD colour) const;
 

@@ -4,10 +4,16 @@
 // without most of these options; Windows' own would not.
 #include "download_notices.h"
 #include "download_session.h"
+#include "bind_notices.h"
 #include "import_redirect.h"
+#include "password_store.h"
 #include "product_keys.h"
+#include "temp_folder.h"
 #include "tarnbook_app.h"
 #include "test_registry.h"
+
+#include <rpc.h>
+#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +35,49 @@ void* g_setOption = nullptr;
 void* g_connect = nullptr;
 void* g_bind = nullptr;
 
+// A Negotiate bind as the download made it; the real one is never made (Wine's client crashes
+// on one without credentials).
+struct NegotiateBind {
+    bool made = false;
+    bool namePassed = false;
+    ULONG method = 0;
+    bool credentials = false;
+    std::string user, domain, password;
+    unsigned long flags = 0;
+};
+NegotiateBind g_negotiate;
+
+ULONG __cdecl RecordSyncBind(LDAP*, PCHAR name, PCHAR credentials, ULONG method) {
+    g_calls.push_back({"ldap_bind_sA"});
+    g_negotiate.made = true;
+    g_negotiate.namePassed = name != nullptr;
+    g_negotiate.method = method;
+    g_negotiate.credentials = credentials != nullptr;
+    if (credentials) {
+        const auto* identity = reinterpret_cast<const SEC_WINNT_AUTH_IDENTITY_A*>(credentials);
+        auto text = [](const unsigned char* bytes, unsigned long length) {
+            return std::string(reinterpret_cast<const char*>(bytes), length);
+        };
+        g_negotiate.user = text(identity->User, identity->UserLength);
+        g_negotiate.domain = text(identity->Domain, identity->DomainLength);
+        g_negotiate.password = text(identity->Password, identity->PasswordLength);
+        g_negotiate.flags = identity->Flags;
+    }
+    return LDAP_SUCCESS;
+}
+
+// The certificate callback, where a test plays a client that takes one, as Windows' does.
+using CertificateCallback = BOOLEAN(__cdecl*)(LDAP*, PCCERT_CONTEXT*);
+bool g_takeCertificateCallback = false;
+CertificateCallback g_certificateCallback = nullptr;
+std::string g_serverCertificate; // what the played handshake shows, DER
+int g_callbackAnswer = -1;       // what the callback answered; -1: never called
+
 ULONG __cdecl RecordSetOption(LDAP* session, int option, const void* value) {
+    if (option == LDAP_OPT_SERVER_CERTIFICATE && g_takeCertificateCallback) {
+        g_certificateCallback = reinterpret_cast<CertificateCallback>(const_cast<void*>(value));
+        return LDAP_SUCCESS;
+    }
     const bool onOff = value == LDAP_OPT_ON || value == LDAP_OPT_OFF;
     g_calls.push_back(
         {"ldap_set_option", option,
@@ -41,6 +89,15 @@ ULONG __cdecl RecordSetOption(LDAP* session, int option, const void* value) {
 
 ULONG __cdecl RecordConnect(LDAP* session, l_timeval* bound) {
     g_calls.push_back({"ldap_connect"});
+    if (g_certificateCallback) {
+        // The handshake as Windows' client makes it: the callback gets a context it frees.
+        PCCERT_CONTEXT shown = CertCreateCertificateContext(
+            X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(g_serverCertificate.data()),
+            static_cast<DWORD>(g_serverCertificate.size()));
+        g_callbackAnswer = g_certificateCallback(session, &shown) ? 1 : 0;
+        // The played server is gone either way: what counts is the callback's answer.
+        return LDAP_SERVER_DOWN;
+    }
     return reinterpret_cast<decltype(&RecordConnect)>(g_connect)(session, bound);
 }
 
@@ -60,6 +117,10 @@ class DirectorySession : public ::testing::Test {
         g_calls.clear();
         g_boxes.clear();
         g_refusedOption = -1;
+        g_negotiate = NegotiateBind();
+        g_takeCertificateCallback = false;
+        g_certificateCallback = nullptr;
+        g_callbackAnswer = -1;
         ResetProductRegistry();
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName", "127.0.0.1");
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber",
@@ -88,6 +149,8 @@ class DirectorySession : public ::testing::Test {
     ImportRedirect connect_{"wldap32.dll", "ldap_connect", reinterpret_cast<void*>(&RecordConnect)};
     ImportRedirect bind_{"wldap32.dll", "ldap_simple_bindA", reinterpret_cast<void*>(&RecordBind)};
     ImportRedirect box_{"user32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordBox)};
+    ImportRedirect syncBind_{"wldap32.dll", "ldap_bind_sA",
+                             reinterpret_cast<void*>(&RecordSyncBind)};
     CTarnbookApp app_;
 };
 
@@ -143,6 +206,113 @@ TEST_F(DirectorySession, AnOptionTheLibraryRefusesEndsTheDownloadBeforeItConnect
         EXPECT_EQ(Position("ldap_connect"), g_calls.size()) << "connected all the same";
         EXPECT_EQ(g_boxes, std::vector<std::string>{
                                SessionOptionRefusedText(test.name, LdapText(test.refusal))});
+    }
+}
+
+TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForSigningAndSealing) {
+    SecretText secret;
+    secret.Assign("Account-Pass-1", 14);
+    std::vector<BYTE> blob;
+    ASSERT_EQ(ProtectPassword(secret, false, blob), 0u);
+    const struct {
+        const char* what;
+        const char* user;
+        const char* domain;
+        bool credentials;
+        const char* boundUser;
+        const char* boundDomain;
+    } cases[] = {
+        {"the logged-on user", "", "", false, "", ""},
+        {"an account and its domain", "reader", "TARN", true, "reader", "TARN"},
+        {"DOMAIN\\user", "TARN\\reader", "", true, "reader", "TARN"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        g_calls.clear();
+        g_boxes.clear();
+        g_negotiate = NegotiateBind();
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindMethod", "negotiate");
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindUser", test.user);
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindDomain", test.domain);
+        SetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindPassword", REG_BINARY,
+                         std::string(blob.begin(), blob.end()));
+        CTarnbookApp app;
+        app.GetUserInfo(HKEY_CURRENT_USER);
+        ASSERT_EQ(app.DoLDAPConnect(), 1) << ::testing::PrintToString(g_boxes);
+
+        ASSERT_TRUE(g_negotiate.made);
+        EXPECT_EQ(g_negotiate.method, static_cast<ULONG>(LDAP_AUTH_NEGOTIATE));
+        EXPECT_FALSE(g_negotiate.namePassed);
+        EXPECT_EQ(g_negotiate.credentials, test.credentials);
+        if (test.credentials) {
+            EXPECT_EQ(g_negotiate.user, test.boundUser);
+            EXPECT_EQ(g_negotiate.domain, test.boundDomain);
+            EXPECT_EQ(g_negotiate.password, "Account-Pass-1");
+            EXPECT_EQ(g_negotiate.flags, static_cast<unsigned long>(SEC_WINNT_AUTH_IDENTITY_ANSI));
+        }
+        const size_t bind = Position("ldap_bind_sA");
+        EXPECT_LT(Position("ldap_connect"), bind);
+        for (int option : {LDAP_OPT_SIGN, LDAP_OPT_ENCRYPT}) {
+            const size_t at = Position("ldap_set_option", option);
+            ASSERT_LT(at, bind) << "option " << option << " not set before the bind";
+            EXPECT_EQ(g_calls[at].value, reinterpret_cast<ULONG_PTR>(LDAP_OPT_ON));
+        }
+        EXPECT_EQ(Position("ldap_simple_bindA"), g_calls.size()) << "a simple bind was made";
+    }
+}
+
+// A certificate of the test bed's TLS folder ("server.crt", "selfsigned.crt") as DER.
+std::string TestbedCertificate(const char* name) {
+    const std::string pem = driver::ReadTextFile(TestbedTlsFile(name));
+    DWORD size = 0;
+    if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
+                              nullptr))
+        return std::string();
+    std::string der(size, '\0');
+    CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER,
+                         reinterpret_cast<BYTE*>(&der[0]), &size, nullptr, nullptr);
+    return der;
+}
+
+TEST_F(DirectorySession, AClientThatShowsTheCertificateHasItCheckedInTheCallback) {
+    // Trusted for the whole test: a process's chain engine need not see a later change.
+    const TrustedAuthority trusted;
+    const struct {
+        const char* what;
+        const char* certificate;
+        const char* host;
+        int answer;         // what the callback must answer
+        std::string reason; // the refusal shown; "" when the certificate is taken
+    } cases[] = {
+        {"no authority", "selfsigned.crt", "127.0.0.1", 0,
+         "it was not issued by an authority that this computer trusts"},
+        {"another host", "server.crt", "localhost", 0,
+         "it was issued for another host than localhost"},
+        {"trusted and for this host", "server.crt", "127.0.0.1", 1, ""},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        g_calls.clear();
+        g_boxes.clear();
+        g_takeCertificateCallback = true;
+        g_certificateCallback = nullptr;
+        g_callbackAnswer = -1;
+        g_serverCertificate = TestbedCertificate(test.certificate);
+        ASSERT_FALSE(g_serverCertificate.empty()) << "no " << test.certificate;
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName", test.host);
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "Security", "ldaps");
+        CTarnbookApp app;
+        app.GetUserInfo(HKEY_CURRENT_USER);
+        const int port = app.PortNumber();
+        app.DoLDAPConnect();
+
+        ASSERT_NE(g_certificateCallback, nullptr) << "no callback set";
+        EXPECT_EQ(g_callbackAnswer, test.answer);
+        // A refused certificate is named; a taken one leaves only the played connection's end.
+        const std::string server = std::string(test.host) + ":" + std::to_string(port);
+        EXPECT_EQ(g_boxes, std::vector<std::string>{
+                               test.reason.empty() ? LdapText(LDAP_SERVER_DOWN)
+                                                   : CertificateRefusedText(server, test.reason)});
     }
 }
 

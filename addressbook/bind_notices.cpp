@@ -1,0 +1,113 @@
+#include "bind_notices.h"
+
+namespace {
+
+// LDAP result codes (RFC 4511) and the client library's own codes for a bind method it lacks.
+constexpr unsigned long kOperationsError = 0x01;
+constexpr unsigned long kAuthMethodNotSupported = 0x07;
+constexpr unsigned long kStrongAuthRequired = 0x08;
+constexpr unsigned long kConfidentialityRequired = 0x0d;
+constexpr unsigned long kNoSuchObject = 0x20;
+constexpr unsigned long kInappropriateAuth = 0x30;
+constexpr unsigned long kInvalidCredentials = 0x31;
+constexpr unsigned long kInsufficientRights = 0x32;
+constexpr unsigned long kClientAuthUnknown = 0x56;
+constexpr unsigned long kClientNotSupported = 0x5c;
+
+const char kNothingRead[] = " Nothing was read from the directory.";
+const char kStoreAgain[] = "TARNBOOK /setbindpassword";
+
+} // namespace
+
+std::string WithServerWords(const std::string& reason, const std::string& diagnostic) {
+    return diagnostic.empty() ? reason : reason + " (" + diagnostic + ")";
+}
+
+std::string UnknownSettingText(const std::string& name, const std::string& value,
+                               const std::string& known) {
+    return "The registry value " + name + " holds \"" + value +
+           "\", which this program does not know (" + known + ")." + kNothingRead;
+}
+
+std::string AccountMissingText() {
+    return std::string("BindMethod simple needs an account in BindUser and its password, "
+                       "stored with ") +
+           kStoreAgain + "." + kNothingRead;
+}
+
+std::string PasswordMissingText(const std::string& account) {
+    return "No password is stored for the account " + account + " (BindPassword). Store it with " +
+           kStoreAgain + "." + kNothingRead;
+}
+
+std::string PasswordUnreadableText(const std::string& where, const std::string& reason) {
+    return "The password stored in BindPassword under " + where +
+           " cannot be decrypted on this computer by this user (" + reason +
+           "): it was stored on another computer or by another user. Store it again here with " +
+           kStoreAgain + "." + kNothingRead;
+}
+
+std::string BindRefusedText(unsigned long code, const std::string& reason,
+                            const std::string& method, const std::string& account,
+                            const std::string& server) {
+    const std::string as = account.empty() ? std::string("anonymously") : "as " + account;
+    switch (code) {
+    case kInvalidCredentials:
+        return reason + ": the directory server " + server + " refused the account " + account +
+               " with the stored password. Check BindUser and BindDomain, or store the password "
+               "again with " +
+               kStoreAgain + "." + kNothingRead;
+    case kAuthMethodNotSupported:
+    case kInappropriateAuth:
+    case kClientAuthUnknown:
+    case kClientNotSupported:
+        return reason + ": the directory server " + server + " does not offer the sign-in method " +
+               method + ". Choose another BindMethod." + kNothingRead;
+    case kStrongAuthRequired:
+    case kConfidentialityRequired:
+        return reason + ": the directory server " + server + " does not take a sign-in " + as +
+               " over this connection. Set Security to ldaps or starttls, or BindMethod to "
+               "negotiate." +
+               kNothingRead;
+    default:
+        return reason + " (signing in " + as + " to " + server + ")." + kNothingRead;
+    }
+}
+
+bool IsReadRefusal(unsigned long code) {
+    return code == kOperationsError || code == kStrongAuthRequired ||
+           code == kConfidentialityRequired || code == kInsufficientRights;
+}
+
+std::string SearchRefusedText(unsigned long code, const std::string& reason,
+                              const std::string& account) {
+    const bool refused = IsReadRefusal(code);
+    if (account.empty() && refused)
+        return reason +
+               ": the directory server does not let anonymous clients read it. Set BindMethod "
+               "to negotiate or simple.";
+    if (!account.empty() && (refused || code == kNoSuchObject))
+        return reason + ": the account " + account + " may not read the search base.";
+    return reason;
+}
+
+std::string CertificateRefusedText(const std::string& server, const std::string& reason) {
+    return "The certificate of the directory server " + server + " was refused: " + reason + "." +
+           kNothingRead;
+}
+
+std::string TlsFailedText(const std::string& server, const std::string& how,
+                          const std::string& reason) {
+    return reason + ": no encrypted connection (" + how +
+           ") could be set up with the directory "
+           "server " +
+           server + "." + kNothingRead;
+}
+
+std::string PasswordStoredText(const std::string& where) {
+    return "The bind password is stored, encrypted, in BindPassword under " + where + ".";
+}
+
+std::string PasswordNotStoredText(const std::string& why) {
+    return "No bind password was stored: " + why;
+}

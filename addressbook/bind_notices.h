@@ -1,0 +1,53 @@
+// The download's messages about signing in to the directory and about the encrypted
+// connection. The resource library has no texts for them, so they are built in. None of them
+// ever holds a password.
+#ifndef TARN_BIND_NOTICES_H
+#define TARN_BIND_NOTICES_H
+
+#include <string>
+
+// The library's text for a code with the server's own words on it, where it sent any:
+// "Invalid Credentials (80090308: ... data 52e ...)".
+std::string WithServerWords(const std::string& reason, const std::string& diagnostic);
+
+// A BindMethod or Security value this program does not know; known lists the values it does.
+std::string UnknownSettingText(const std::string& name, const std::string& value,
+                               const std::string& known);
+
+// BindMethod simple without BindUser.
+std::string AccountMissingText();
+
+// An account named without a password stored for it.
+std::string PasswordMissingText(const std::string& account);
+
+// The stored password cannot be decrypted here; where names the key, reason is the system's
+// text for its error.
+std::string PasswordUnreadableText(const std::string& where, const std::string& reason);
+
+// The bind failed with code (an LDAP result code) and the library's text for it. method is
+// the BindMethod value, account the name it signed in as (empty for an anonymous bind).
+std::string BindRefusedText(unsigned long code, const std::string& reason,
+                            const std::string& method, const std::string& account,
+                            const std::string& server);
+
+// Codes with which a server refuses a client that may not read (or not read unsigned).
+bool IsReadRefusal(unsigned long code);
+
+// The search was refused with code and the library's text for it; account as above. Where
+// the code says that the client may not read, the text says what to change; else it is the
+// library's text alone.
+std::string SearchRefusedText(unsigned long code, const std::string& reason,
+                              const std::string& account);
+
+// The server's certificate does not check out: not trusted, or not issued for host.
+std::string CertificateRefusedText(const std::string& server, const std::string& reason);
+
+// TLS could not be set up with the server (reason: the library's text).
+std::string TlsFailedText(const std::string& server, const std::string& how,
+                          const std::string& reason);
+
+// What /setbindpassword reports.
+std::string PasswordStoredText(const std::string& where);
+std::string PasswordNotStoredText(const std::string& why);
+
+#endif

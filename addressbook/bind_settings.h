@@ -1,0 +1,44 @@
+// The settings that say how the download signs in to the directory and whether the connection
+// is encrypted: BindMethod, BindUser, BindDomain and Security, as text from the registry.
+#ifndef TARN_BIND_SETTINGS_H
+#define TARN_BIND_SETTINGS_H
+
+#include <string>
+
+enum class BindMethod {
+    Anonymous, // a simple bind with an empty name and password
+    Negotiate, // Windows' integrated sign-on: the logged-on user, or the account named
+    Simple,    // a name (a DN or user@domain) and a password
+    Unknown,
+};
+
+enum class ConnectionSecurity {
+    None,     // plain LDAP
+    Ldaps,    // TLS from the first byte
+    StartTls, // plain LDAP turned into TLS before the bind
+    Unknown,
+};
+
+// A missing or empty value is the default (anonymous, none); letter case does not count.
+BindMethod ParseBindMethod(const std::string& value);
+ConnectionSecurity ParseSecurity(const std::string& value);
+
+// The port to connect to: the stored one, or where none is stored (0) the well-known port of
+// LDAP over TLS for ldaps; 0 otherwise, which leaves the library's plain LDAP port.
+int PortFor(ConnectionSecurity security, int storedPort);
+
+// The name of a simple bind: a DN, user@domain or DOMAIN\user as stored, else the bare user
+// name joined to the domain as user@domain.
+std::string SimpleBindName(const std::string& user, const std::string& domain);
+
+// The account of a Negotiate bind as user and domain: DOMAIN\user is split, user@domain is
+// kept whole with the domain as stored (Windows takes a user principal name so).
+struct NegotiateAccount {
+    std::string user;
+    std::string domain;
+    // As the download's messages name it: DOMAIN\user, or the user alone.
+    std::string Name() const { return domain.empty() ? user : domain + "\\" + user; }
+};
+NegotiateAccount SplitNegotiateAccount(const std::string& user, const std::string& domain);
+
+#endif

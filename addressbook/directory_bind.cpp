@@ -1,0 +1,172 @@
+#include "directory_bind.h"
+
+#include "bind_notices.h"
+#include "download_notices.h"
+#include "trace.h"
+
+#include <rpc.h>
+
+namespace {
+
+// Waits at most seconds for the whole answer to the request message. Returns what ldap_result
+// returns; a request left without answer is abandoned, so that nothing of it stays behind.
+ULONG AwaitAnswer(LDAP* session, ULONG message, unsigned seconds, LdapResult& answer) {
+    l_timeval bound = {static_cast<LONG>(seconds), 0};
+    const ULONG got = ldap_result(session, message, LDAP_MSG_ALL, &bound, answer.receive());
+    if (got == 0)
+        ldap_abandon(session, message);
+    return got;
+}
+
+// A simple bind of name and password, bounded in time. diagnostic receives the server's own
+// words on a refusal, where it sent any.
+ULONG BindSimply(LDAP* session, PCHAR name, PCHAR password, unsigned seconds,
+                 std::string& diagnostic) {
+    const ULONG message = ldap_simple_bindA(session, name, password);
+    if (message == static_cast<ULONG>(-1)) {
+        // The request could not even be sent (no connection). Not every library keeps the
+        // reason for an asynchronous call; the synchronous bind reports it, and fails at once.
+        return ldap_bind_sA(session, name, password, LDAP_AUTH_SIMPLE);
+    }
+    LdapResult answer;
+    const ULONG got = AwaitAnswer(session, message, seconds, answer);
+    if (got == 0)
+        return LDAP_TIMEOUT;
+    // No answer at all: the connection broke while the bind waited for it.
+    if (got == static_cast<ULONG>(-1) || !answer.get())
+        return LDAP_SERVER_DOWN;
+    ULONG code = LDAP_SUCCESS;
+    LdapText words;
+    if (ldap_parse_resultA(session, answer.get(), &code, nullptr, words.receive(), nullptr, nullptr,
+                           FALSE) != LDAP_SUCCESS)
+        return ldap_result2error(session, answer.get(), FALSE);
+    diagnostic = words.get() ? words.get() : "";
+    return code;
+}
+
+// Asks the library to sign and seal what a Negotiate bind sets up, as Active Directory's
+// signing policy requires of connections without TLS. A library that cannot is let through
+// with a trace: the exchange is then protected only by what the sign-on itself negotiates.
+ULONG AskForSigningAndSealing(LDAP* session) {
+    const struct {
+        int option;
+        const char* name;
+    } options[] = {{LDAP_OPT_SIGN, "signing"}, {LDAP_OPT_ENCRYPT, "sealing"}};
+    for (const auto& option : options) {
+        const ULONG code = ldap_set_option(session, option.option, LDAP_OPT_ON);
+        if (code == LDAP_NOT_SUPPORTED) {
+            Trace((std::string("The LDAP client library does not offer ") + option.name +
+                   " of the Negotiate sign-on")
+                      .c_str(),
+                  kTraceBlue);
+        } else if (code != LDAP_SUCCESS) {
+            const char* text = ldap_err2stringA(code);
+            Trace(SessionOptionRefusedText(option.name, text ? text : "").c_str(), kTraceRed);
+            return code;
+        }
+    }
+    return LDAP_SUCCESS;
+}
+
+ULONG BindNegotiate(LDAP* session, BindRequest& request) {
+    if (request.security == ConnectionSecurity::None) {
+        const ULONG asked = AskForSigningAndSealing(session);
+        if (asked != LDAP_SUCCESS)
+            return asked;
+    }
+    if (request.user.empty()) {
+        // No credentials: the logged-on user's own, through Kerberos or NTLM.
+        return ldap_bind_sA(session, nullptr, nullptr, LDAP_AUTH_NEGOTIATE);
+    }
+    const NegotiateAccount account = SplitNegotiateAccount(request.user, request.domain);
+    SEC_WINNT_AUTH_IDENTITY_A identity = {};
+    identity.User = reinterpret_cast<unsigned char*>(const_cast<char*>(account.user.c_str()));
+    identity.UserLength = static_cast<unsigned long>(account.user.size());
+    identity.Domain = reinterpret_cast<unsigned char*>(const_cast<char*>(account.domain.c_str()));
+    identity.DomainLength = static_cast<unsigned long>(account.domain.size());
+    identity.Password = reinterpret_cast<unsigned char*>(request.password.c_str());
+    identity.PasswordLength = static_cast<unsigned long>(request.password.size());
+    identity.Flags = SEC_WINNT_AUTH_IDENTITY_ANSI;
+    const ULONG code =
+        ldap_bind_sA(session, nullptr, reinterpret_cast<PCHAR>(&identity), LDAP_AUTH_NEGOTIATE);
+    SecureZeroMemory(&identity, sizeof identity);
+    return code;
+}
+
+} // namespace
+
+std::string BindRequest::Account() const {
+    switch (method) {
+    case BindMethod::Simple:
+        return SimpleBindName(user, domain);
+    case BindMethod::Negotiate:
+        return user.empty() ? std::string("the logged-on user")
+                            : SplitNegotiateAccount(user, domain).Name();
+    default:
+        return std::string();
+    }
+}
+
+bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::string& problem) {
+    request.method = ParseBindMethod(access.method);
+    request.security = ParseSecurity(access.security);
+    request.user = access.user;
+    request.domain = access.domain;
+    if (request.method == BindMethod::Unknown) {
+        problem = UnknownSettingText("BindMethod", access.method, "anonymous, negotiate or simple");
+        return false;
+    }
+    if (request.security == ConnectionSecurity::Unknown) {
+        problem = UnknownSettingText("Security", access.security, "none, ldaps or starttls");
+        return false;
+    }
+    if (request.method == BindMethod::Anonymous ||
+        (request.method == BindMethod::Negotiate && request.user.empty()))
+        return true;
+    if (request.user.empty()) {
+        problem = AccountMissingText();
+        return false;
+    }
+    // An empty password would make a simple bind an unauthenticated one, which servers answer
+    // as if it were anonymous: a password is always needed with an account.
+    if (access.password.blob.empty()) {
+        problem = PasswordMissingText(request.Account());
+        return false;
+    }
+    const DWORD decrypted = UnprotectPassword(access.password.blob, request.password);
+    if (decrypted != ERROR_SUCCESS) {
+        problem = PasswordUnreadableText(access.password.where, SystemErrorText(decrypted));
+        return false;
+    }
+    if (request.password.empty()) {
+        problem = PasswordMissingText(request.Account());
+        return false;
+    }
+    return true;
+}
+
+ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds,
+                      std::string& diagnostic) {
+    ULONG code = LDAP_SUCCESS;
+    switch (request.method) {
+    case BindMethod::Negotiate:
+        code = BindNegotiate(session, request);
+        break;
+    case BindMethod::Simple: {
+        std::string name = SimpleBindName(request.user, request.domain);
+        code = BindSimply(session, &name[0], request.password.c_str(), seconds, diagnostic);
+        break;
+    }
+    default:
+        code =
+            BindSimply(session, const_cast<PCHAR>(""), const_cast<PCHAR>(""), seconds, diagnostic);
+        break;
+    }
+    request.password.Clear();
+    return code;
+}
+
+ULONG LastLdapError() {
+    const ULONG code = LdapGetLastError();
+    return code == LDAP_SUCCESS ? static_cast<ULONG>(LDAP_SERVER_DOWN) : code;
+}

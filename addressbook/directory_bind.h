@@ -1,0 +1,37 @@
+// Signing in to the directory: anonymously, with Windows' integrated sign-on (Negotiate) as
+// the logged-on user or an account, or with a simple bind of a name and a password.
+#ifndef TARN_DIRECTORY_BIND_H
+#define TARN_DIRECTORY_BIND_H
+
+#include "bind_settings.h"
+#include "directory_access.h"
+#include "ldap_handles.h"
+#include "secret_text.h"
+
+#include <string>
+
+// The sign-in to make: the settings checked, the password decrypted.
+struct BindRequest {
+    BindMethod method = BindMethod::Anonymous;
+    ConnectionSecurity security = ConnectionSecurity::None;
+    std::string user;
+    std::string domain;
+    SecretText password; // empty where none is used
+    // The account as the messages name it; empty for an anonymous bind.
+    std::string Account() const;
+};
+
+// Checks the settings and decrypts the password. On failure problem holds the message.
+bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::string& problem);
+
+// Binds as request says and clears the password from memory. A simple bind waits at most
+// seconds for the answer (LDAP_TIMEOUT when none came); a Negotiate bind asks for signing and
+// sealing first where the connection is not TLS. Returns the bind's result code; diagnostic
+// receives the server's own words on it, where a simple bind's answer carried any.
+ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds,
+                      std::string& diagnostic);
+
+// The client library's code for its last failure; LDAP_SERVER_DOWN where it keeps none.
+ULONG LastLdapError();
+
+#endif

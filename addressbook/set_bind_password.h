@@ -1,0 +1,11 @@
+// The command line that stores the bind password instead of downloading.
+#ifndef TARN_SET_BIND_PASSWORD_H
+#define TARN_SET_BIND_PASSWORD_H
+
+#include <string>
+
+// True for "/setbindpassword" alone, with any blanks behind it (a shell leaves those where it
+// took out a redirection); any other text keeps meaning interactive mode.
+bool IsSetBindPasswordCommand(const std::string& commandLine);
+
+#endif

@@ -1,0 +1,92 @@
+#include "bind_notices.h"
+#include "bind_settings.h"
+#include "set_bind_password.h"
+
+#include <gtest/gtest.h>
+
+TEST(BindSettings, KnownValuesInAnyLetterCaseAndMissingOnesAsTheDefault) {
+    const struct {
+        const char* value;
+        BindMethod method;
+        ConnectionSecurity security;
+    } cases[] = {
+        {"", BindMethod::Anonymous, ConnectionSecurity::None},
+        {"anonymous", BindMethod::Anonymous, ConnectionSecurity::Unknown},
+        {"none", BindMethod::Unknown, ConnectionSecurity::None},
+        {"Negotiate", BindMethod::Negotiate, ConnectionSecurity::Unknown},
+        {"SIMPLE", BindMethod::Simple, ConnectionSecurity::Unknown},
+        {"LDAPS", BindMethod::Unknown, ConnectionSecurity::Ldaps},
+        {"StartTLS", BindMethod::Unknown, ConnectionSecurity::StartTls},
+        {"simple ", BindMethod::Unknown, ConnectionSecurity::Unknown},
+        {"kerberos", BindMethod::Unknown, ConnectionSecurity::Unknown},
+        {"sim", BindMethod::Unknown, ConnectionSecurity::Unknown},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(ParseBindMethod(test.value), test.method) << '"' << test.value << '"';
+        EXPECT_EQ(ParseSecurity(test.value), test.security) << '"' << test.value << '"';
+    }
+}
+
+TEST(BindSettings, LdapsWithoutAStoredPortUsesTheTlsPort) {
+    EXPECT_EQ(PortFor(ConnectionSecurity::Ldaps, 0), 636);
+    EXPECT_EQ(PortFor(ConnectionSecurity::Ldaps, 3269), 3269);
+    EXPECT_EQ(PortFor(ConnectionSecurity::StartTls, 0), 0);
+    EXPECT_EQ(PortFor(ConnectionSecurity::None, 0), 0);
+}
+
+TEST(BindSettings, AccountNamesAreJoinedToTheDomainOnlyWhereTheyNameNone) {
+    EXPECT_EQ(SimpleBindName("reader", "tarn.test"), "reader@tarn.test");
+    EXPECT_EQ(SimpleBindName("reader@tarn.test", "OTHER"), "reader@tarn.test");
+    EXPECT_EQ(SimpleBindName("cn=reader,dc=tarn", "tarn.test"), "cn=reader,dc=tarn");
+    EXPECT_EQ(SimpleBindName("TARN\\reader", "tarn.test"), "TARN\\reader");
+    EXPECT_EQ(SimpleBindName("reader", ""), "reader");
+
+    const NegotiateAccount split = SplitNegotiateAccount("TARN\\reader", "");
+    EXPECT_EQ(split.user, "reader");
+    EXPECT_EQ(split.domain, "TARN");
+    EXPECT_EQ(split.Name(), "TARN\\reader");
+    EXPECT_EQ(SplitNegotiateAccount("reader@tarn.test", "").Name(), "reader@tarn.test");
+    EXPECT_EQ(SplitNegotiateAccount("reader", "TARN").Name(), "TARN\\reader");
+}
+
+TEST(BindNotices, EachRefusalSaysWhatToChange) {
+    const std::string server = "dc.tarn.test:389";
+    const struct {
+        unsigned long code;
+        const char* says;
+    } cases[] = {
+        {0x31, "refused the account TARN\\reader with the stored password"},
+        {0x07, "does not offer the sign-in method negotiate"},
+        {0x56, "does not offer the sign-in method negotiate"},
+        {0x08, "Set Security to ldaps or starttls"},
+        {0x0d, "Set Security to ldaps or starttls"},
+        {0x51, "(signing in as TARN\\reader to dc.tarn.test:389)"},
+    };
+    for (const auto& test : cases) {
+        const std::string text =
+            BindRefusedText(test.code, "Reason", "negotiate", "TARN\\reader", server);
+        EXPECT_EQ(text.rfind("Reason", 0), 0u) << text;
+        EXPECT_NE(text.find(test.says), std::string::npos) << text;
+        EXPECT_NE(text.find("Nothing was read"), std::string::npos) << text;
+    }
+}
+
+TEST(BindNotices, ASearchRefusalNamesTheCauseOnlyWhereTheCodeIsARefusal) {
+    EXPECT_NE(SearchRefusedText(0x01, "Operations Error", "").find("Set BindMethod"),
+              std::string::npos);
+    EXPECT_NE(SearchRefusedText(0x32, "Insufficient Rights", "reader@tarn.test")
+                  .find("the account reader@tarn.test may not read"),
+              std::string::npos);
+    EXPECT_EQ(SearchRefusedText(0x20, "No Such Object", ""), "No Such Object");
+    EXPECT_EQ(SearchRefusedText(0x51, "Server Down", "reader@tarn.test"), "Server Down");
+}
+
+TEST(SetBindPasswordCommand, OnlyTheSwitchItselfWithBlanksBehindStoresAPassword) {
+    EXPECT_TRUE(IsSetBindPasswordCommand("/setbindpassword"));
+    EXPECT_TRUE(IsSetBindPasswordCommand("/setbindpassword  ")); // cmd's "| ... > file"
+    EXPECT_FALSE(IsSetBindPasswordCommand("/setbindpassword x"));
+    EXPECT_FALSE(IsSetBindPasswordCommand("/SetBindPassword"));
+    EXPECT_FALSE(IsSetBindPasswordCommand("/setbindpasswordx"));
+    EXPECT_FALSE(IsSetBindPasswordCommand("x /setbindpassword"));
+    EXPECT_FALSE(IsSetBindPasswordCommand(""));
+}

@@ -1,0 +1,293 @@
+// The download against a directory that refuses anonymous readers: Samba's domain controller
+// in its default setting, where only a bound client may search. The bind settings are stored
+// as an administrator would store them; the password only ever encrypted.
+#include "bind_notices.h"
+#include "download_session.h"
+#include "message_box.h"
+#include "password_dlg_ids.h"
+#include "password_store.h"
+#include "temp_folder.h"
+#include "test_registry.h"
+#include "window_actions.h"
+#include "window_finder.h"
+#include "window_reading.h"
+
+#include <windows.h>
+#include <winldap.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr char kDirectoryService[] =
+    "CN=Directory Service,CN=Windows NT,CN=Services,CN=Configuration,DC=tarn,DC=test";
+
+// Samba's default for the test's length: without dSHeuristics an anonymous client may bind but
+// not search ("Operation unavailable without authentication"). The fixture's setting that lets
+// anonymous clients read comes back at the end, whatever happened.
+class AnonymousReadersRefused {
+  public:
+    AnonymousReadersRefused() { Change(LDAP_MOD_DELETE, nullptr); }
+    ~AnonymousReadersRefused() { Change(LDAP_MOD_REPLACE, "0000002"); }
+    AnonymousReadersRefused(const AnonymousReadersRefused&) = delete;
+    AnonymousReadersRefused& operator=(const AnonymousReadersRefused&) = delete;
+
+  private:
+    static void Change(ULONG operation, const char* value) {
+        const TestbedServers& servers = TestbedServers::Get();
+        LDAP* session = ldap_initA(const_cast<PCHAR>("127.0.0.1"), servers.Port("samba"));
+        ASSERT_NE(session, nullptr);
+        ULONG version = LDAP_VERSION3;
+        ldap_set_option(session, LDAP_OPT_PROTOCOL_VERSION, &version);
+        std::string admin = servers.Fact("samba.admin"), password = servers.Fact("samba.password");
+        ULONG code = ldap_bind_sA(session, &admin[0], &password[0], LDAP_AUTH_SIMPLE);
+        if (code == LDAP_SUCCESS) {
+            PCHAR values[] = {const_cast<PCHAR>(value), nullptr};
+            LDAPModA change = {operation, const_cast<PCHAR>("dSHeuristics"), {}};
+            change.mod_vals.modv_strvals = value ? values : nullptr;
+            LDAPModA* changes[] = {&change, nullptr};
+            code = ldap_modify_sA(session, const_cast<PCHAR>(kDirectoryService), changes);
+        }
+        ldap_unbind(session);
+        EXPECT_EQ(code, static_cast<ULONG>(LDAP_SUCCESS)) << "dSHeuristics not changed";
+    }
+};
+
+std::vector<BYTE> Encrypted(const std::string& text, bool machineScope) {
+    SecretText secret;
+    secret.Assign(text.data(), text.size());
+    std::vector<BYTE> blob;
+    EXPECT_EQ(ProtectPassword(secret, machineScope, blob), 0u);
+    return blob;
+}
+
+// The bind settings of a run, per user unless said otherwise.
+struct Bind {
+    std::string method, user, domain;
+    std::string password; // stored encrypted; "" stores none
+    HKEY root = HKEY_CURRENT_USER;
+};
+
+void StoreBind(const Bind& bind) {
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindMethod", bind.method);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindUser", bind.user);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindDomain", bind.domain);
+    if (bind.password.empty())
+        return;
+    const std::vector<BYTE> blob = Encrypted(bind.password, bind.root == HKEY_LOCAL_MACHINE);
+    SetRegistryBytes(bind.root, TARN_NOTES_KEY, "BindPassword", REG_BINARY,
+                     std::string(blob.begin(), blob.end()));
+}
+
+// A silent download of the whole domain with the bind settings given.
+void Download(DownloadRun& run, const Bind& bind) {
+    const TestbedServers& servers = TestbedServers::Get();
+    run.UseDirectory(servers.Port("samba"), servers.Fact("samba.base"));
+    run.SeedAddressBook({"Old,Record,1,old.record@tarn.test"});
+    StoreBind(bind);
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox();
+}
+
+// Where the plain password could have been left: the product's registry values under both
+// roots, the files of the run's program and Notes folders, every trace line.
+std::vector<std::string> PlacesHolding(const DownloadRun& run, const std::string& password) {
+    std::vector<std::string> places;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(root, TARN_NOTES_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            continue;
+        char name[256];
+        BYTE data[8192];
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = sizeof name, dataSize = sizeof data;
+            if (RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, data, &dataSize) !=
+                ERROR_SUCCESS)
+                break;
+            if (std::string(reinterpret_cast<char*>(data), dataSize).find(password) !=
+                std::string::npos)
+                places.push_back(std::string("registry value ") + name);
+        }
+        RegCloseKey(key);
+    }
+    for (const std::string& folder :
+         {run.ProgramDir(), run.Notes().dataDir, run.Notes().programDir}) {
+        WIN32_FIND_DATAA found;
+        const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        do {
+            const std::string path = folder + "\\" + found.cFileName;
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                driver::ReadTextFile(path).find(password) != std::string::npos)
+                places.push_back(path);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    for (const driver::TraceLine& line : run.AllTraces()) {
+        if (line.text.find(password) != std::string::npos)
+            places.push_back("trace line: " + line.text);
+    }
+    return places;
+}
+
+class DownloadBind : public ::testing::Test {
+  protected:
+    const TestbedServers& servers_ = TestbedServers::Get();
+    const std::string reader_ = servers_.Fact("samba.reader");
+    const std::string password_ = servers_.Fact("samba.reader.password");
+    AnonymousReadersRefused refused_;
+};
+
+TEST_F(DownloadBind, AnAnonymousDownloadIsRefusedAndWritesNothing) {
+    DownloadRun run("bind-anonymous");
+    Download(run, Bind{});
+    EXPECT_TRUE(CallsNamed(run.Calls(), "DeleteAll").empty());
+    EXPECT_EQ(run.AddressBookRecords(),
+              std::vector<std::string>{"Old,Record,1,old.record@tarn.test"});
+    // The library's text, the server's own words and what to do.
+    const std::string serverWords = "00002020: Operation unavailable without authentication";
+    EXPECT_EQ(run.Traced(kRed),
+              std::vector<std::string>{SearchRefusedText(
+                  LDAP_OPERATIONS_ERROR,
+                  WithServerWords(LdapText(LDAP_OPERATIONS_ERROR), serverWords), "")});
+}
+
+TEST_F(DownloadBind, TheWholeDomainIsWrittenWithASimpleBindOrANegotiateBindOfAnAccount) {
+    const struct {
+        const char* what;
+        Bind bind;
+    } cases[] = {
+        {"simple, user@domain, per-user password",
+         {"simple", reader_ + "@tarn.test", "", password_}},
+        {"simple, user and domain, machine-wide password",
+         {"simple", reader_, "tarn.test", password_, HKEY_LOCAL_MACHINE}},
+        {"negotiate, explicit account",
+         {"negotiate", reader_, servers_.Fact("samba.domain"), password_, HKEY_LOCAL_MACHINE}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        DownloadRun run(std::string("bind-whole-") + test.bind.method);
+        Download(run, test.bind);
+        EXPECT_EQ(run.Records().size(), static_cast<size_t>(servers_.Number("samba.mail.entries")));
+        EXPECT_NE(RecordWithMail(run.Records(), servers_.Fact("samba.sample.mail")), nullptr);
+        EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+        EXPECT_EQ(PlacesHolding(run, password_), std::vector<std::string>{});
+    }
+}
+
+TEST_F(DownloadBind, EachSignInFailureHasItsOwnMessageAndWritesNothing) {
+    const std::string account = reader_ + "@tarn.test";
+    // Another computer's blob: this one's damaged, as no key here decrypts it.
+    std::vector<BYTE> foreign = Encrypted(password_, false);
+    foreign[foreign.size() / 2] ^= 0x5a;
+    const struct {
+        const char* what;
+        Bind bind;
+        bool foreignBlob;
+        std::string says;
+    } cases[] = {
+        {"a wrong password",
+         {"simple", account, "", "Wrong-Password-1"},
+         false,
+         ": the directory server 127.0.0.1:" + std::to_string(servers_.Port("samba")) +
+             " refused the account " + account + " with the stored password"},
+        {"an unknown account",
+         {"simple", "nobody@tarn.test", "", password_},
+         false,
+         "refused the account nobody@tarn.test with the stored password"},
+        {"a password from another computer",
+         {"negotiate", account, "", ""},
+         true,
+         "cannot be decrypted on this computer by this user"},
+        {"no password stored", {"simple", account, "", ""}, false, PasswordMissingText(account)},
+        {"an unknown method",
+         {"kerberos", account, "", password_},
+         false,
+         UnknownSettingText("BindMethod", "kerberos", "anonymous, negotiate or simple")},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        DownloadRun run("bind-failure");
+        if (test.foreignBlob)
+            SetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindPassword", REG_BINARY,
+                             std::string(foreign.begin(), foreign.end()));
+        Download(run, test.bind);
+        const std::vector<std::string> red = run.Traced(kRed);
+        ASSERT_EQ(red.size(), 1u) << ::testing::PrintToString(red);
+        EXPECT_NE(red[0].find(test.says), std::string::npos) << red[0];
+        if (test.bind.password == "Wrong-Password-1") {
+            // The library's words, then the server's: Active Directory's code for the cause.
+            EXPECT_EQ(red[0].rfind(LdapText(LDAP_INVALID_CREDENTIALS) + " (", 0), 0u) << red[0];
+        }
+        EXPECT_TRUE(CallsNamed(run.Calls(), "OpenAddressBook").empty());
+        EXPECT_EQ(run.AddressBookRecords().size(), 1u);
+        for (const std::string& secret : {test.bind.password, password_}) {
+            if (!secret.empty()) {
+                EXPECT_EQ(red[0].find(secret), std::string::npos) << "the password is shown";
+            }
+        }
+    }
+}
+
+TEST_F(DownloadBind, APasswordStoredFromAPipeIsUsedAndNeverLeftInPlainText) {
+    DownloadRun run("bind-setpassword");
+    // As a script stores it: the program's own switch, the password on its standard input.
+    driver::Process store;
+    driver::LaunchOptions options;
+    options.WorkingDirectory(run.ProgramDir())
+        .Arguments("/c echo " + password_ + "| TARNBOOK.exe /setbindpassword > stored.txt");
+    ASSERT_TRUE(store.Start("C:\\windows\\system32\\cmd.exe", options));
+    ASSERT_TRUE(store.WaitForExit(kRunTimeoutMs));
+    EXPECT_EQ(driver::ReadTextFile(run.ProgramDir() + "\\stored.txt"),
+              PasswordStoredText(SettingsKeyName(HKEY_LOCAL_MACHINE)) + "\r\n");
+    ASSERT_TRUE(GetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "BindPassword"));
+
+    Download(run, Bind{"simple", reader_, "tarn.test", ""});
+    EXPECT_EQ(run.Records().size(), static_cast<size_t>(servers_.Number("samba.mail.entries")));
+    EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+    EXPECT_EQ(PlacesHolding(run, password_), std::vector<std::string>{});
+}
+
+TEST(DownloadBindPassword, EmptyInputStoresNothing) {
+    DownloadRun run("bind-setpassword-empty");
+    driver::Process store;
+    driver::LaunchOptions options;
+    options.WorkingDirectory(run.ProgramDir())
+        .Arguments("/c type nul | TARNBOOK.exe /setbindpassword > stored.txt");
+    ASSERT_TRUE(store.Start("C:\\windows\\system32\\cmd.exe", options));
+    ASSERT_TRUE(store.WaitForExit(kRunTimeoutMs));
+    EXPECT_EQ(driver::ReadTextFile(run.ProgramDir() + "\\stored.txt"),
+              PasswordNotStoredText("the password is empty.") + "\r\n");
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        EXPECT_FALSE(GetRegistryBytes(root, TARN_NOTES_KEY, "BindPassword"));
+}
+
+TEST(DownloadBindPassword, APersonTypesItIntoAMaskedFieldAndIsToldWhereItWent) {
+    DownloadRun run("bind-setpassword-dialog");
+    driver::Process program;
+    driver::LaunchOptions options;
+    options.WorkingDirectory(run.ProgramDir()).Arguments("/setbindpassword");
+    ASSERT_TRUE(program.Start(run.ProgramDir() + "\\TARNBOOK.exe", options));
+    driver::WindowMatch match;
+    match.test = [](HWND window) { return driver::Item(window, IDC_BIND_PASSWORD) != nullptr; };
+    match.kind = "the password dialog";
+    const HWND dialog = driver::WaitForWindow(program, match);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(GetWindowLongA(driver::Item(dialog, IDC_BIND_PASSWORD), GWL_STYLE) & ES_PASSWORD)
+        << "the password is shown as typed";
+    ASSERT_TRUE(driver::SetEditText(dialog, IDC_BIND_PASSWORD, "Typed-Pass-77"));
+    driver::PressButton(dialog, IDOK);
+    const driver::MessageBoxInfo box = driver::AnswerMessageBox(program, IDOK);
+    EXPECT_EQ(box.text, PasswordStoredText(SettingsKeyName(HKEY_LOCAL_MACHINE)));
+    ASSERT_TRUE(program.WaitForExit(kRunTimeoutMs));
+
+    const std::optional<std::string> stored =
+        GetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "BindPassword");
+    ASSERT_TRUE(stored);
+    SecretText password;
+    ASSERT_EQ(UnprotectPassword(std::vector<BYTE>(stored->begin(), stored->end()), password), 0u);
+    EXPECT_EQ(std::string(password.c_str()), "Typed-Pass-77");
+}
+
+} // namespace

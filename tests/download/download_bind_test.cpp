@@ -3,6 +3,7 @@
 // as an administrator would store them; the password only ever encrypted.
 #include "bind_notices.h"
 #include "download_session.h"
+#include "exit_status_check.h"
 #include "message_box.h"
 #include "password_dlg_ids.h"
 #include "password_store.h"
@@ -145,6 +146,7 @@ TEST_F(DownloadBind, AnAnonymousDownloadIsRefusedAndWritesNothing) {
     EXPECT_TRUE(CallsNamed(run.Calls(), "DeleteAll").empty());
     EXPECT_EQ(run.AddressBookRecords(),
               std::vector<std::string>{"Old,Record,1,old.record@tarn.test"});
+    EXPECT_TRUE(EndedWith(run.Program(), kBookUnchanged));
     // The library's text, the server's own words and what to do.
     const std::string serverWords = "00002020: Operation unavailable without authentication";
     EXPECT_EQ(run.Traced(kRed),
@@ -171,6 +173,7 @@ TEST_F(DownloadBind, TheWholeDomainIsWrittenWithASimpleBindOrANegotiateBindOfAnA
         Download(run, test.bind);
         EXPECT_EQ(run.Records().size(), static_cast<size_t>(servers_.Number("samba.mail.entries")));
         EXPECT_NE(RecordWithMail(run.Records(), servers_.Fact("samba.sample.mail")), nullptr);
+        EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
         EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
         EXPECT_EQ(PlacesHolding(run, password_), std::vector<std::string>{});
     }
@@ -222,6 +225,7 @@ TEST_F(DownloadBind, EachSignInFailureHasItsOwnMessageAndWritesNothing) {
         }
         EXPECT_TRUE(CallsNamed(run.Calls(), "OpenAddressBook").empty());
         EXPECT_EQ(run.AddressBookRecords().size(), 1u);
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
         for (const std::string& secret : {test.bind.password, password_}) {
             if (!secret.empty()) {
                 EXPECT_EQ(red[0].find(secret), std::string::npos) << "the password is shown";
@@ -281,6 +285,7 @@ TEST(DownloadBindPassword, APersonTypesItIntoAMaskedFieldAndIsToldWhereItWent) {
     const driver::MessageBoxInfo box = driver::AnswerMessageBox(program, IDOK);
     EXPECT_EQ(box.text, PasswordStoredText(SettingsKeyName(HKEY_LOCAL_MACHINE)));
     ASSERT_TRUE(program.WaitForExit(kRunTimeoutMs));
+    EXPECT_TRUE(EndedWith(program, kPasswordStored));
 
     const std::optional<std::string> stored =
         GetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "BindPassword");

@@ -3,6 +3,7 @@
 // says so. A small directory: Wine's client cannot carry a large answer over TLS.
 #include "bind_notices.h"
 #include "download_session.h"
+#include "exit_status_check.h"
 #include "test_registry.h"
 
 #include <windows.h>
@@ -41,6 +42,7 @@ TEST_F(DownloadTls, ADirectoryWithATrustedCertificateIsWrittenOverLdapsAndStartT
         EXPECT_EQ(run.Records().size(),
                   static_cast<size_t>(TestbedServers::Get().Number("staff.entries")));
         EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+        EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
     }
 }
 
@@ -75,6 +77,7 @@ TEST_F(DownloadTls, ACertificateNotTrustedOrForAnotherHostIsRefusedAndNothingIsW
                       std::string(test.host) + ":" + std::to_string(test.port), test.reason)});
         EXPECT_TRUE(CallsNamed(run.Calls(), "OpenAddressBook").empty());
         EXPECT_EQ(run.AddressBookRecords().size(), 1u);
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
     }
 }
 

@@ -1,18 +1,8 @@
 #include "bind_notices.h"
 
-namespace {
+#include "ldap_codes.h"
 
-// LDAP result codes (RFC 4511) and the client library's own codes for a bind method it lacks.
-constexpr unsigned long kOperationsError = 0x01;
-constexpr unsigned long kAuthMethodNotSupported = 0x07;
-constexpr unsigned long kStrongAuthRequired = 0x08;
-constexpr unsigned long kConfidentialityRequired = 0x0d;
-constexpr unsigned long kNoSuchObject = 0x20;
-constexpr unsigned long kInappropriateAuth = 0x30;
-constexpr unsigned long kInvalidCredentials = 0x31;
-constexpr unsigned long kInsufficientRights = 0x32;
-constexpr unsigned long kClientAuthUnknown = 0x56;
-constexpr unsigned long kClientNotSupported = 0x5c;
+namespace {
 
 const char kNothingRead[] = " Nothing was read from the directory.";
 const char kStoreAgain[] = "TARNBOOK /setbindpassword";
@@ -52,19 +42,19 @@ std::string BindRefusedText(unsigned long code, const std::string& reason,
                             const std::string& server) {
     const std::string as = account.empty() ? std::string("anonymously") : "as " + account;
     switch (code) {
-    case kInvalidCredentials:
+    case kLdapInvalidCredentials:
         return reason + ": the directory server " + server + " refused the account " + account +
                " with the stored password. Check BindUser and BindDomain, or store the password "
                "again with " +
                kStoreAgain + "." + kNothingRead;
-    case kAuthMethodNotSupported:
-    case kInappropriateAuth:
-    case kClientAuthUnknown:
-    case kClientNotSupported:
+    case kLdapAuthMethodNotSupported:
+    case kLdapInappropriateAuth:
+    case kLdapAuthUnknown:
+    case kLdapNotSupported:
         return reason + ": the directory server " + server + " does not offer the sign-in method " +
                method + ". Choose another BindMethod." + kNothingRead;
-    case kStrongAuthRequired:
-    case kConfidentialityRequired:
+    case kLdapStrongAuthRequired:
+    case kLdapConfidentialityRequired:
         return reason + ": the directory server " + server + " does not take a sign-in " + as +
                " over this connection. Set Security to ldaps or starttls, or BindMethod to "
                "negotiate." +
@@ -75,8 +65,8 @@ std::string BindRefusedText(unsigned long code, const std::string& reason,
 }
 
 bool IsReadRefusal(unsigned long code) {
-    return code == kOperationsError || code == kStrongAuthRequired ||
-           code == kConfidentialityRequired || code == kInsufficientRights;
+    return code == kLdapOperationsError || code == kLdapStrongAuthRequired ||
+           code == kLdapConfidentialityRequired || code == kLdapInsufficientRights;
 }
 
 std::string SearchRefusedText(unsigned long code, const std::string& reason,
@@ -86,7 +76,7 @@ std::string SearchRefusedText(unsigned long code, const std::string& reason,
         return reason +
                ": the directory server does not let anonymous clients read it. Set BindMethod "
                "to negotiate or simple.";
-    if (!account.empty() && (refused || code == kNoSuchObject))
+    if (!account.empty() && (refused || code == kLdapNoSuchObject))
         return reason + ": the account " + account + " may not read the search base.";
     return reason;
 }

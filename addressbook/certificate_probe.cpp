@@ -1,6 +1,6 @@
 #include "certificate_probe.h"
 
-#include "password_store.h"
+#include "system_error.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -80,7 +80,7 @@ class Context {
 };
 
 std::string NetworkError(int code) {
-    return SystemErrorText(static_cast<DWORD>(code));
+    return SystemErrorWords(static_cast<DWORD>(code));
 }
 
 bool SendAll(SOCKET socket, const char* data, size_t size) {
@@ -178,7 +178,7 @@ bool Handshake(SOCKET socket, const std::string& host, Context& context, std::st
         nullptr, const_cast<SEC_CHAR*>(UNISP_NAME_A), SECPKG_CRED_OUTBOUND, nullptr, &schannel,
         nullptr, nullptr, &credentials.handle, nullptr);
     if (status != SEC_E_OK) {
-        error = SystemErrorText(static_cast<DWORD>(status));
+        error = SystemErrorWords(static_cast<DWORD>(status));
         return false;
     }
     credentials.acquired = true;
@@ -198,7 +198,9 @@ bool Handshake(SOCKET socket, const std::string& host, Context& context, std::st
             &credentials.handle, context.made ? &context.handle : nullptr,
             const_cast<SEC_CHAR*>(host.c_str()), wanted, 0, 0, context.made ? &inputDesc : nullptr,
             0, &context.handle, &outputDesc, &granted, nullptr);
-        context.made = true;
+        // A first call that fails makes no context; a later one leaves the first's in place.
+        if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED)
+            context.made = true;
         if (output.pvBuffer) {
             const bool sent =
                 output.cbBuffer == 0 ||
@@ -219,7 +221,7 @@ bool Handshake(SOCKET socket, const std::string& host, Context& context, std::st
             continue;
         }
         if (status != SEC_I_CONTINUE_NEEDED) {
-            error = SystemErrorText(static_cast<DWORD>(status));
+            error = SystemErrorWords(static_cast<DWORD>(status));
             return false;
         }
         // Keep what the context has not taken yet; read on when it took everything.

@@ -2,6 +2,7 @@
 
 #include "bind_notices.h"
 #include "download_notices.h"
+#include "system_error.h"
 #include "trace.h"
 
 #include <rpc.h>
@@ -135,7 +136,7 @@ bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::strin
     }
     const DWORD decrypted = UnprotectPassword(access.password.blob, request.password);
     if (decrypted != ERROR_SUCCESS) {
-        problem = PasswordUnreadableText(access.password.where, SystemErrorText(decrypted));
+        problem = PasswordUnreadableText(access.password.where, SystemErrorWords(decrypted));
         return false;
     }
     if (request.password.empty()) {

@@ -4,16 +4,9 @@
 #ifndef TARN_PAGED_SEARCH_H
 #define TARN_PAGED_SEARCH_H
 
-#include <string>
+#include "ldap_codes.h"
 
-// LDAP result codes the bookkeeping decides by (RFC 4511; the client library's numbers).
-constexpr unsigned long kLdapSuccess = 0x00;
-constexpr unsigned long kLdapSizeLimitExceeded = 0x04;
-constexpr unsigned long kLdapAdminLimitExceeded = 0x0b;
-constexpr unsigned long kLdapUnwillingToPerform = 0x35;
-constexpr unsigned long kLdapLoopDetect = 0x36;
-constexpr unsigned long kLdapTimeout = 0x55;
-constexpr unsigned long kLdapNoResultsReturned = 0x5e;
+#include <string>
 
 // True when a search came back cut by the server's size limit or its administrative limit:
 // the search is worth repeating in pages.

@@ -1,6 +1,7 @@
 #include "password_store.h"
 
 #include "product_keys.h"
+#include "system_error.h"
 #include "win_handles.h"
 
 #include <wincrypt.h>
@@ -37,17 +38,6 @@ class ProtectedOutput {
 std::string SettingsKeyName(HKEY root) {
     return std::string(root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER") +
            "\\" TARN_NOTES_KEY;
-}
-
-std::string SystemErrorText(DWORD code) {
-    char text[512] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, sizeof text, nullptr);
-    std::string result(text, length);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' ||
-                               result.back() == ' ' || result.back() == '.'))
-        result.pop_back();
-    return result.empty() ? "error " + std::to_string(code) : result;
 }
 
 void ReadStoredPassword(HKEY key, const std::string& where, StoredPassword& stored) {
@@ -96,19 +86,19 @@ bool StoreBindPassword(SecretText& password, std::string& where, std::string& er
             RegCreateKeyExA(root, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_SET_VALUE, nullptr, key.receive(), nullptr);
         if (opened != ERROR_SUCCESS) {
-            error = SettingsKeyName(root) + ": " + SystemErrorText(static_cast<DWORD>(opened));
+            error = SettingsKeyName(root) + ": " + SystemErrorWords(static_cast<DWORD>(opened));
             continue;
         }
         std::vector<BYTE> blob;
         const DWORD encrypted = ProtectPassword(password, root == HKEY_LOCAL_MACHINE, blob);
         if (encrypted != ERROR_SUCCESS) {
-            error = "the password could not be encrypted (" + SystemErrorText(encrypted) + ")";
+            error = "the password could not be encrypted (" + SystemErrorWords(encrypted) + ")";
             return false;
         }
         const LONG written = RegSetValueExA(key.get(), kValueName, 0, REG_BINARY, blob.data(),
                                             static_cast<DWORD>(blob.size()));
         if (written != ERROR_SUCCESS) {
-            error = SettingsKeyName(root) + ": " + SystemErrorText(static_cast<DWORD>(written));
+            error = SettingsKeyName(root) + ": " + SystemErrorWords(static_cast<DWORD>(written));
             continue;
         }
         where = SettingsKeyName(root);

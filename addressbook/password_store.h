@@ -31,9 +31,6 @@ DWORD UnprotectPassword(const std::vector<BYTE>& blob, SecretText& password);
 // under the per-user key. On success where names the key; on failure error says why.
 bool StoreBindPassword(SecretText& password, std::string& where, std::string& error);
 
-// The system's text for an error code, without its line end.
-std::string SystemErrorText(DWORD code);
-
 // The full name of the settings key under a root, as the messages show it.
 std::string SettingsKeyName(HKEY root);
 

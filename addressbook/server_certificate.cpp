@@ -3,7 +3,7 @@
 #include "bind_notices.h"
 #include "certificate_probe.h"
 #include "download_notices.h"
-#include "password_store.h"
+#include "system_error.h"
 #include "trace.h"
 
 #include <vector>
@@ -59,7 +59,7 @@ std::string PolicyErrorText(DWORD error, const std::string& host) {
     case static_cast<DWORD>(CRYPT_E_REVOKED):
         return "it has been revoked";
     default:
-        return SystemErrorText(error);
+        return SystemErrorWords(error);
     }
 }
 
@@ -90,7 +90,7 @@ CertificateVerdict CheckServerCertificate(PCCERT_CONTEXT cert, const std::string
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     if (!CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &chainPara, 0, nullptr,
                                  &chain)) {
-        verdict.reason = "its chain could not be built (" + SystemErrorText(GetLastError()) + ")";
+        verdict.reason = "its chain could not be built (" + SystemErrorWords(GetLastError()) + ")";
         return verdict;
     }
     std::wstring serverName = Wide(host);
@@ -110,7 +110,7 @@ CertificateVerdict CheckServerCertificate(PCCERT_CONTEXT cert, const std::string
     const std::string chainError = ChainErrorText(chain->TrustStatus.dwErrorStatus);
     CertFreeCertificateChain(chain);
     if (!ran)
-        verdict.reason = SystemErrorText(GetLastError());
+        verdict.reason = SystemErrorWords(GetLastError());
     else if (status.dwError != ERROR_SUCCESS)
         verdict.reason = PolicyErrorText(status.dwError, host);
     else if (!chainError.empty())

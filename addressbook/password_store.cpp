@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr char kValueName[] = "BindPassword";
 constexpr DWORD kLargestBlob = 65536;
 
 // Binds the encrypted password to this program's use of it: a blob made by another program
@@ -42,11 +41,13 @@ std::string SettingsKeyName(HKEY root) {
 
 void ReadStoredPassword(HKEY key, const std::string& where, StoredPassword& stored) {
     DWORD size = 0;
-    if (RegQueryValueExA(key, kValueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, kBindPasswordValue, nullptr, nullptr, nullptr, &size) !=
+            ERROR_SUCCESS ||
         size > kLargestBlob)
         return;
     std::vector<BYTE> blob(size);
-    if (RegQueryValueExA(key, kValueName, nullptr, nullptr, blob.data(), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key, kBindPasswordValue, nullptr, nullptr, blob.data(), &size) !=
+        ERROR_SUCCESS)
         return;
     blob.resize(size);
     stored.blob = std::move(blob);
@@ -95,8 +96,8 @@ bool StoreBindPassword(SecretText& password, std::string& where, std::string& er
             error = "the password could not be encrypted (" + SystemErrorWords(encrypted) + ")";
             return false;
         }
-        const LONG written = RegSetValueExA(key.get(), kValueName, 0, REG_BINARY, blob.data(),
-                                            static_cast<DWORD>(blob.size()));
+        const LONG written = RegSetValueExA(key.get(), kBindPasswordValue, 0, REG_BINARY,
+                                            blob.data(), static_cast<DWORD>(blob.size()));
         if (written != ERROR_SUCCESS) {
             error = SettingsKeyName(root) + ": " + SystemErrorWords(static_cast<DWORD>(written));
             continue;

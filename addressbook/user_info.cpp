@@ -31,10 +31,10 @@ void CTarnbookApp::GetUserInfo(HKEY root) {
     const struct {
         const char* name;
         std::string& field;
-    } access[] = {{"BindMethod", m_access.method},
-                  {"BindUser", m_access.user},
-                  {"BindDomain", m_access.domain},
-                  {"Security", m_access.security}};
+    } access[] = {{kBindMethodValue, m_access.method},
+                  {kBindUserValue, m_access.user},
+                  {kBindDomainValue, m_access.domain},
+                  {kSecurityValue, m_access.security}};
     for (const auto& setting : access) {
         if (ReadRegistryText(key.get(), setting.name, value, sizeof value))
             setting.field = value;

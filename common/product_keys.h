@@ -19,6 +19,13 @@ constexpr char kPortNumberValue[] = "PortNumber";
 constexpr char kSearchBaseValue[] = "SearchBase";
 constexpr char kNotesIniPathValue[] = "NotesIniPath";
 constexpr char kNotesDllPathValue[] = "NotesDllPath";
+constexpr char kBindMethodValue[] = "BindMethod";
+constexpr char kBindUserValue[] = "BindUser";
+constexpr char kBindDomainValue[] = "BindDomain";
+constexpr char kSecurityValue[] = "Security";
+// The bind password, encrypted for one computer (HKLM) or one user (HKCU): no policy can hand
+// it out, so it is not in kProductValues; TARNBOOK /setbindpassword stores it on each computer.
+constexpr char kBindPasswordValue[] = "BindPassword";
 
 enum class ProductRoots { PerUser, MachineThenUser };
 
@@ -37,6 +44,10 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kSearchBaseValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kNotesIniPathValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kBindMethodValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kBindUserValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kBindDomainValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kSecurityValue, ProductRoots::MachineThenUser},
 };
 
 #endif

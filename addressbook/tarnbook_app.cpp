@@ -4,7 +4,7 @@
 #include "notes_discovery.h"
 #include "resource_ids.h"
 #include "resource_text.h"
-#include "set_bind_password.h"
+#include "password/set_bind_password.h"
 #include "trace.h"
 
 CTarnbookApp::CTarnbookApp() = default;
@@ -82,6 +82,10 @@ int CTarnbookApp::InitLotus() {
         return 0;
     }
     return 1;
+}
+
+int CTarnbookApp::SetBindPassword() {
+    return StoreBindPasswordFromUser();
 }
 
 void CTarnbookApp::CloseLotus() {

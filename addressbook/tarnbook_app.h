@@ -5,7 +5,7 @@
 
 #include "app_base.h"
 #include "exit_status.h"
-#include "directory_access.h"
+#include "directory/directory_access.h"
 #include "path_text.h"
 
 #include <windows.h>

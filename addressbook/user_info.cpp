@@ -2,11 +2,11 @@
 // settings dialog, saved per user.
 #include "tarnbook_app.h"
 
-#include "port_number.h"
+#include "settings/port_number.h"
 #include "product_keys.h"
 #include "registry_text.h"
 #include "trace.h"
-#include "user_info_dlg.h"
+#include "settings/user_info_dlg.h"
 #include "win_handles.h"
 
 #include <cstdio>

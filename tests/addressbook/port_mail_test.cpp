@@ -1,5 +1,5 @@
 #include "mail_address.h"
-#include "port_number.h"
+#include "settings/port_number.h"
 
 #include <gtest/gtest.h>
 

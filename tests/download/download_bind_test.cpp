@@ -1,12 +1,13 @@
 // The download against a directory that refuses anonymous readers: Samba's domain controller
 // in its default setting, where only a bound client may search. The bind settings are stored
 // as an administrator would store them; the password only ever encrypted.
-#include "bind_notices.h"
+#include "directory/bind_notices.h"
+#include "password/password_notices.h"
 #include "download_session.h"
 #include "exit_status_check.h"
 #include "message_box.h"
-#include "password_dlg_ids.h"
-#include "password_store.h"
+#include "password/password_dlg_ids.h"
+#include "password/password_store.h"
 #include "temp_folder.h"
 #include "test_registry.h"
 #include "window_actions.h"

@@ -3,7 +3,7 @@
 // opened.
 #include "download_session.h"
 
-#include "download_notices.h"
+#include "directory/download_notices.h"
 #include "exit_status_check.h"
 
 #include "message_box.h"

@@ -2,7 +2,7 @@
 // writes the whole directory; a server that goes silent is waited for a bounded time only.
 #include "download_session.h"
 
-#include "download_notices.h"
+#include "directory/download_notices.h"
 #include "exit_status_check.h"
 
 #include <windows.h>

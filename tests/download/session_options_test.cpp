@@ -2,11 +2,11 @@
 // client: every option call, the connection and the bind are recorded and passed on to the
 // library, against the test bed's directory server. Wine's client would behave the same
 // without most of these options; Windows' own would not.
-#include "download_notices.h"
+#include "directory/download_notices.h"
 #include "download_session.h"
-#include "bind_notices.h"
+#include "directory/bind_notices.h"
 #include "import_redirect.h"
-#include "password_store.h"
+#include "password/password_store.h"
 #include "product_keys.h"
 #include "temp_folder.h"
 #include "tarnbook_app.h"

@@ -3,7 +3,7 @@
 // the test for an Internet mail address.
 #include "fuzz_check.h"
 #include "mail_address.h"
-#include "port_number.h"
+#include "settings/port_number.h"
 
 #include <algorithm>
 #include <cstdlib>

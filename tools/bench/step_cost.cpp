@@ -2,7 +2,7 @@
 // resource library's template, steps it COUNT times over a range of COUNT and prints the
 // mean time per step in microseconds.
 //   bench_step_cost COUNT
-#include "progress_dlg.h"
+#include "progress/progress_dlg.h"
 
 #include "resource_text.h"
 

@@ -1,6 +1,6 @@
-#include "bind_notices.h"
-#include "bind_settings.h"
-#include "set_bind_password.h"
+#include "directory/bind_notices.h"
+#include "directory/bind_settings.h"
+#include "password/set_bind_password.h"
 
 #include <gtest/gtest.h>
 

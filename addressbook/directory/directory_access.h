@@ -3,7 +3,7 @@
 #ifndef TARN_DIRECTORY_ACCESS_H
 #define TARN_DIRECTORY_ACCESS_H
 
-#include "password_store.h"
+#include "password/password_store.h"
 
 #include <string>
 

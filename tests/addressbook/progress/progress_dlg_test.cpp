@@ -1,7 +1,7 @@
 // The progress window of the download, in the test's own process.
-#include "progress_dlg.h"
+#include "progress/progress_dlg.h"
 
-#include "bar_fill.h"
+#include "progress/bar_fill.h"
 #include "resource_ids.h"
 #include "resource_text.h"
 

@@ -46,8 +46,4 @@ std::string CertificateRefusedText(const std::string& server, const std::string&
 std::string TlsFailedText(const std::string& server, const std::string& how,
                           const std::string& reason);
 
-// What /setbindpassword reports.
-std::string PasswordStoredText(const std::string& where);
-std::string PasswordNotStoredText(const std::string& why);
-
 #endif

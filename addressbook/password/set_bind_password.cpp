@@ -1,9 +1,9 @@
 // TARNBOOK /setbindpassword: the bind password read from standard input, or asked for in a
 // dialog when standard input is a console or absent, encrypted and stored.
-#include "tarnbook_app.h"
+#include "set_bind_password.h"
 
-#include "bind_notices.h"
 #include "password_dlg.h"
+#include "password_notices.h"
 #include "password_store.h"
 #include "resource_ids.h"
 #include "resource_text.h"
@@ -53,7 +53,7 @@ void Tell(const std::string& text, bool toOutput, UINT icon) {
 
 } // namespace
 
-int CTarnbookApp::SetBindPassword() {
+int StoreBindPasswordFromUser() {
     Trace("SetBindPassword", kTraceBlue);
     SecretText password;
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);

@@ -3,7 +3,9 @@
 #ifndef TARN_CERTIFICATE_PROBE_H
 #define TARN_CERTIFICATE_PROBE_H
 
-#include "server_certificate.h"
+#include "certificate_check.h"
+
+#include <string>
 
 // Connects to host:port, asks for StartTLS first where startTls, completes a TLS handshake
 // without the system's own certificate validation and checks the certificate the server

@@ -1,6 +1,6 @@
 // The bookkeeping of a search repeated in pages, and the notice of a search cut short.
-#include "download_notices.h"
-#include "paged_search.h"
+#include "directory/download_notices.h"
+#include "directory/paged_search.h"
 
 #include <gtest/gtest.h>
 

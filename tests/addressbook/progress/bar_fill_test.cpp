@@ -1,4 +1,4 @@
-#include "bar_fill.h"
+#include "progress/bar_fill.h"
 
 #include <gtest/gtest.h>
 

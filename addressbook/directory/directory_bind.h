@@ -6,7 +6,7 @@
 #include "bind_settings.h"
 #include "directory_access.h"
 #include "ldap_handles.h"
-#include "secret_text.h"
+#include "password/secret_text.h"
 
 #include <string>
 

@@ -8,4 +8,9 @@
 // took out a redirection); any other text keeps meaning interactive mode.
 bool IsSetBindPasswordCommand(const std::string& commandLine);
 
+// Reads the bind password from standard input where a script feeds it, else in the password
+// dialog, and stores it encrypted; tells the person or the script what came of it. 1 when the
+// password was stored, 0 when nothing was.
+int StoreBindPasswordFromUser();
+
 #endif

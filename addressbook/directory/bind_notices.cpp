@@ -93,11 +93,3 @@ std::string TlsFailedText(const std::string& server, const std::string& how,
            "server " +
            server + "." + kNothingRead;
 }
-
-std::string PasswordStoredText(const std::string& where) {
-    return "The bind password is stored, encrypted, in BindPassword under " + where + ".";
-}
-
-std::string PasswordNotStoredText(const std::string& why) {
-    return "No bind password was stored: " + why;
-}

@@ -1,25 +1,15 @@
-// The check of a directory server's TLS certificate: its chain must end at an authority the
-// system trusts and it must be issued for the host name the download connects to.
+// The check of a directory server's TLS certificate arranged on the LDAP session: in the
+// client library's certificate callback, or on a TLS handshake of the program's own.
 #ifndef TARN_SERVER_CERTIFICATE_H
 #define TARN_SERVER_CERTIFICATE_H
 
-#include "bind_settings.h"
+#include "certificate_check.h"
+#include "directory/bind_settings.h"
 
 #include <windows.h>
-#include <wincrypt.h>
 #include <winldap.h>
 
 #include <string>
-
-// What the check of a certificate found.
-struct CertificateVerdict {
-    bool checked = false;
-    bool trusted = false;
-    std::string reason; // why it was refused, in words for the user
-};
-
-// Checks cert against the system's trust store and the SSL policy for host.
-CertificateVerdict CheckServerCertificate(PCCERT_CONTEXT cert, const std::string& host);
 
 // Makes sure that the server's certificate is checked before anything is sent over TLS.
 // Where the client library takes a certificate callback, it is set on session and the library

@@ -1,6 +1,7 @@
 // Registry keys of the product, looked up under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, and
-// every value the programs read from them. The Group Policy template (docs/policy) has one
-// policy per entry of kProductValues; its test reads this list.
+// every value the programs read from them. Each key has its policy key under
+// SOFTWARE\Policies, whose values win over the product keys'. The Group Policy template
+// (docs/policy) has one policy per entry of kProductValues; its test reads this list.
 #ifndef TARN_PRODUCT_KEYS_H
 #define TARN_PRODUCT_KEYS_H
 
@@ -8,6 +9,10 @@
 #define TARN_PRODUCT_KEY "SOFTWARE\\VEXMAR\\Voxtarion\\Varnel Desktop"
 // Notes location and directory settings.
 #define TARN_NOTES_KEY TARN_PRODUCT_KEY "\\Lotus Notes"
+// The same keys where Group Policy writes: below SOFTWARE\Policies, in HKLM (computer
+// policy) and HKCU (user policy). Shared by the 32-bit and the 64-bit view of the registry.
+#define TARN_POLICY_PRODUCT_KEY "SOFTWARE\\Policies\\VEXMAR\\Voxtarion\\Varnel Desktop"
+#define TARN_POLICY_NOTES_KEY TARN_POLICY_PRODUCT_KEY "\\Lotus Notes"
 
 // Under the product key, read per user only.
 constexpr char kTraceComponentsValue[] = "TRACE COMPONENTS";
@@ -23,6 +28,10 @@ constexpr char kBindMethodValue[] = "BindMethod";
 constexpr char kBindUserValue[] = "BindUser";
 constexpr char kBindDomainValue[] = "BindDomain";
 constexpr char kSecurityValue[] = "Security";
+// Whether an unattended run rewrites an unchanged address book ("always", "changed"), and
+// after how many days a whole refresh is forced all the same.
+constexpr char kRefreshValue[] = "Refresh";
+constexpr char kRefreshDaysValue[] = "RefreshDays";
 // The bind password, encrypted for one computer (HKLM) or one user (HKCU): no policy can hand
 // it out, so it is not in kProductValues; TARNBOOK /setbindpassword stores it on each computer.
 constexpr char kBindPasswordValue[] = "BindPassword";
@@ -48,6 +57,15 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kBindUserValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kBindDomainValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kSecurityValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kRefreshValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kRefreshDaysValue, ProductRoots::MachineThenUser},
 };
+
+// The policy key of a product key: TARN_PRODUCT_KEY gives TARN_POLICY_PRODUCT_KEY,
+// TARN_NOTES_KEY gives TARN_POLICY_NOTES_KEY.
+inline const char* PolicyKeyOf(const char* productKey) {
+    return productKey[sizeof TARN_PRODUCT_KEY - 1] == '\0' ? TARN_POLICY_PRODUCT_KEY
+                                                            : TARN_POLICY_NOTES_KEY;
+}
 
 #endif

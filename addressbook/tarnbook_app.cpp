@@ -27,6 +27,7 @@ bool CTarnbookApp::InitInstance() {
 
     GetUserInfo(HKEY_LOCAL_MACHINE);
     GetUserInfo(HKEY_CURRENT_USER);
+    GetPolicyInfo();
     if (!m_bSilent && !EditUserInfo())
         return false;
 

@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <winldap.h>
 
+#include <set>
 #include <string>
 
 class CTarnbookApp : public ApplicationBase {
@@ -21,6 +22,10 @@ class CTarnbookApp : public ApplicationBase {
     void CloseLotus();
 
     void GetUserInfo(HKEY root);
+    // The policy keys over what the product keys gave: a value a policy holds wins.
+    void GetPolicyInfo();
+    // True for a value of the Notes key that a policy sets.
+    bool IsManaged(const char* name) const;
     bool EditUserInfo();
     void SaveUserInfo();
 
@@ -47,6 +52,9 @@ class CTarnbookApp : public ApplicationBase {
   private:
     // A failure or notice: a system-modal message box, or a red trace line in silent mode.
     void Report(const std::string& text, const std::string& caption);
+    // Takes the value name of key into its setting; false where key does not hold it, or it
+    // does not fit, or (NotesIniPath) it is empty.
+    bool TakeSetting(HKEY key, const char* name);
 
     int m_bSilent = 0;
     int m_nPortNumber = 0;
@@ -57,8 +65,15 @@ class CTarnbookApp : public ApplicationBase {
     // What the run's ending means (exit_status.h), kept up to date as the run goes on; the
     // process's exit status.
     int m_nExitStatus = kBookUnchanged;
-    DirectoryAccess m_access;      // how to sign in to the directory
-    std::string m_strBoundAccount; // the account signed in as; empty when anonymous
+    DirectoryAccess m_access;        // how to sign in to the directory
+    std::string m_strBoundAccount;   // the account signed in as; empty when anonymous
+    std::set<std::string> m_managed; // the values that a policy sets
+    // The settings the dialog shows, as the product keys gave them before any policy.
+    struct {
+        std::string hostName;
+        std::string searchBase;
+        int portNumber = 0;
+    } m_ownSettings;
 };
 
 #endif

@@ -2,14 +2,49 @@
 // settings dialog, saved per user.
 #include "tarnbook_app.h"
 
-#include "settings/port_number.h"
+#include "policy_values.h"
 #include "product_keys.h"
 #include "registry_text.h"
-#include "trace.h"
+#include "settings/port_number.h"
 #include "settings/user_info_dlg.h"
+#include "trace.h"
 #include "win_handles.h"
 
 #include <cstdio>
+
+namespace {
+
+// The settings of the Notes key, in the order they are read.
+const char* const kSettingNames[] = {kHostNameValue,   kNotesIniPathValue, kPortNumberValue,
+                                     kSearchBaseValue, kBindMethodValue,   kBindUserValue,
+                                     kBindDomainValue, kSecurityValue};
+
+} // namespace
+
+bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
+    char value[kPathBufferSize];
+    if (!ReadRegistryText(key, name, value, sizeof value))
+        return false;
+    const std::string setting = name;
+    if (setting == kNotesIniPathValue) {
+        // An empty value names no file, so the path read before stays.
+        if (value[0] == '\0')
+            return false;
+        CopyToBuffer(m_szNotesIniPath, sizeof m_szNotesIniPath, value);
+    } else if (setting == kPortNumberValue) {
+        m_nPortNumber = ParsePortNumber(value);
+    } else {
+        const std::pair<const char*, std::string*> texts[] = {
+            {kHostNameValue, &m_strHostName},     {kSearchBaseValue, &m_strSearchBase},
+            {kBindMethodValue, &m_access.method}, {kBindUserValue, &m_access.user},
+            {kBindDomainValue, &m_access.domain}, {kSecurityValue, &m_access.security}};
+        for (const auto& text : texts) {
+            if (setting == text.first)
+                *text.second = value;
+        }
+    }
+    return true;
+}
 
 void CTarnbookApp::GetUserInfo(HKEY root) {
     RegKey key;
@@ -17,35 +52,33 @@ void CTarnbookApp::GetUserInfo(HKEY root) {
         Trace("GetUserInfo::RegCreateKey failed", kTraceRed);
         return;
     }
-    char value[kPathBufferSize];
-    if (ReadRegistryText(key.get(), kHostNameValue, value, sizeof value))
-        m_strHostName = value;
-    // An empty value names no file, so the path read before stays.
-    if (ReadRegistryText(key.get(), kNotesIniPathValue, value, sizeof value) && value[0] != '\0')
-        CopyToBuffer(m_szNotesIniPath, sizeof m_szNotesIniPath, value);
-    if (ReadRegistryText(key.get(), kPortNumberValue, value, sizeof value))
-        m_nPortNumber = ParsePortNumber(value);
-    if (ReadRegistryText(key.get(), kSearchBaseValue, value, sizeof value))
-        m_strSearchBase = value;
-    // How to sign in, read like the others: the per-user value wins where both are stored.
-    const struct {
-        const char* name;
-        std::string& field;
-    } access[] = {{kBindMethodValue, m_access.method},
-                  {kBindUserValue, m_access.user},
-                  {kBindDomainValue, m_access.domain},
-                  {kSecurityValue, m_access.security}};
-    for (const auto& setting : access) {
-        if (ReadRegistryText(key.get(), setting.name, value, sizeof value))
-            setting.field = value;
-    }
+    // The per-user value wins where both roots hold one.
+    for (const char* name : kSettingNames)
+        TakeSetting(key.get(), name);
     ReadStoredPassword(key.get(), SettingsKeyName(root), m_access.password);
+}
+
+void CTarnbookApp::GetPolicyInfo() {
+    m_ownSettings = {m_strHostName, m_strSearchBase, m_nPortNumber};
+    // The password is encrypted for one computer or one user: no policy can hand it out.
+    for (const char* name : kSettingNames) {
+        RegKey key;
+        if (OpenDecidingPolicy(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser, key) &&
+            TakeSetting(key.get(), name))
+            m_managed.insert(name);
+    }
+}
+
+bool CTarnbookApp::IsManaged(const char* name) const {
+    return m_managed.count(name) != 0;
 }
 
 bool CTarnbookApp::EditUserInfo() {
     CUserInfoDlg dialog;
     dialog.m_strHostName = m_strHostName;
     dialog.m_strSearchBase = m_strSearchBase;
+    dialog.m_bHostNameManaged = IsManaged(kHostNameValue);
+    dialog.m_bSearchBaseManaged = IsManaged(kSearchBaseValue);
     if (dialog.DoModal() != IDOK)
         return false;
     m_strHostName = dialog.m_strHostName;
@@ -55,8 +88,14 @@ bool CTarnbookApp::EditUserInfo() {
 }
 
 void CTarnbookApp::SaveUserInfo() {
+    // A value that a policy sets is the administrator's, not the user's: the user's key keeps
+    // what the product keys gave, so that it counts again once the policy is withdrawn.
+    const bool ownHost = IsManaged(kHostNameValue), ownBase = IsManaged(kSearchBaseValue);
+    const std::string& host = ownHost ? m_ownSettings.hostName : m_strHostName;
+    const std::string& base = ownBase ? m_ownSettings.searchBase : m_strSearchBase;
     char port[16];
-    std::snprintf(port, sizeof port, "%d", m_nPortNumber);
+    std::snprintf(port, sizeof port, "%d",
+                  IsManaged(kPortNumberValue) ? m_ownSettings.portNumber : m_nPortNumber);
     RegKey key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_NOTES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.receive(),
@@ -64,7 +103,7 @@ void CTarnbookApp::SaveUserInfo() {
         Trace("SaveUserInfo::RegCreateKey failed", kTraceRed);
         return;
     }
-    WriteRegistryText(key.get(), kHostNameValue, m_strHostName.c_str());
-    WriteRegistryText(key.get(), kSearchBaseValue, m_strSearchBase.c_str());
+    WriteRegistryText(key.get(), kHostNameValue, host.c_str());
+    WriteRegistryText(key.get(), kSearchBaseValue, base.c_str());
     WriteRegistryText(key.get(), kPortNumberValue, port);
 }

@@ -1,6 +1,7 @@
 #include "notes_discovery.h"
 
 #include "path_text.h"
+#include "policy_values.h"
 #include "product_keys.h"
 #include "registry_text.h"
 #include "resource_ids.h"
@@ -36,8 +37,11 @@ bool OpenLotusKey(RegKey& key) {
 } // namespace
 
 int LoadSavedNotesDll() {
+    // A policy's path first; else the machine-wide one wins over the per-user one.
     char path[kPathBufferSize] = "";
-    if (!ReadNotesDllPath(HKEY_LOCAL_MACHINE, path) && !ReadNotesDllPath(HKEY_CURRENT_USER, path))
+    if (!ReadPolicyText(TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser, path,
+                        sizeof path) &&
+        !ReadNotesDllPath(HKEY_LOCAL_MACHINE, path) && !ReadNotesDllPath(HKEY_CURRENT_USER, path))
         return 0;
     char dir[kPathBufferSize] = "";
     DirectoryOfPath(path, dir, sizeof dir);
@@ -118,6 +122,15 @@ void SaveNotesDllPath(const char* path) {
 
 void GetNotesIniPath(char* dest, int scope) {
     CopyToBuffer(dest, kPathBufferSize, "notes.ini");
+    // A path that a policy sets decides, whatever the scope, and is not copied into the
+    // user's own key: it stays the administrator's.
+    char managed[kPathBufferSize] = "";
+    if (ReadPolicyText(TARN_NOTES_KEY, kNotesIniPathValue, ProductRoots::MachineThenUser, managed,
+                       sizeof managed) &&
+        managed[0] != '\0') {
+        CopyToBuffer(dest, kPathBufferSize, managed);
+        return;
+    }
     RegKey key;
     if (RegOpenKeyExA(scope == 1 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, 0,
                       KEY_READ, key.receive()) != ERROR_SUCCESS) {

@@ -1,5 +1,6 @@
 #include "trace.h"
 
+#include "policy_values.h"
 #include "product_keys.h"
 #include "registry_text.h"
 #include "trace_trim.h"
@@ -39,8 +40,17 @@ bool ReadFromKey(HKEY key, TraceSettings& settings) {
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA)
         return false;
     ReadDword(key, kTraceToFileValue, settings.toFile);
-    if (settings.toFile != 0)
-        ReadRegistryText(key, kTraceFileValue, settings.path, sizeof settings.path);
+    ReadRegistryText(key, kTraceFileValue, settings.path, sizeof settings.path);
+    // The user policy over the user's own values.
+    RegKey policy;
+    if (OpenDecidingPolicy(TARN_PRODUCT_KEY, kTraceComponentsValue, ProductRoots::PerUser, policy))
+        ReadDword(policy.get(), kTraceComponentsValue, settings.mask);
+    if (OpenDecidingPolicy(TARN_PRODUCT_KEY, kTraceToFileValue, ProductRoots::PerUser, policy))
+        ReadDword(policy.get(), kTraceToFileValue, settings.toFile);
+    if (OpenDecidingPolicy(TARN_PRODUCT_KEY, kTraceFileValue, ProductRoots::PerUser, policy))
+        ReadRegistryText(policy.get(), kTraceFileValue, settings.path, sizeof settings.path);
+    if (settings.toFile == 0)
+        settings.path[0] = '\0';
     return true;
 }
 
@@ -77,6 +87,7 @@ class SettingsSource {
     bool Open() {
         key_.reset();
         parent_.reset();
+        policies_.reset();
         if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr,
                             REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, key_.receive(),
                             nullptr) != ERROR_SUCCESS)
@@ -85,6 +96,9 @@ class SettingsSource {
         const std::string product = TARN_PRODUCT_KEY;
         const std::string parent = product.substr(0, product.rfind('\\'));
         RegOpenKeyExA(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_NOTIFY, parent_.receive());
+        // The user's policies, where there are any: a policy set or withdrawn meanwhile counts
+        // from the next line on.
+        RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Policies", 0, KEY_NOTIFY, policies_.receive());
         return true;
     }
 
@@ -93,14 +107,19 @@ class SettingsSource {
             return false;
         if (!changed_.valid())
             changed_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-        return changed_.valid() &&
-               RegNotifyChangeKeyValue(parent_.get(), TRUE,
-                                       REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
-                                       changed_.get(), TRUE) == ERROR_SUCCESS;
+        const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+        if (!changed_.valid() || RegNotifyChangeKeyValue(parent_.get(), TRUE, filter,
+                                                         changed_.get(), TRUE) != ERROR_SUCCESS)
+            return false;
+        // One event for both watches: a line still costs a single look.
+        if (policies_)
+            RegNotifyChangeKeyValue(policies_.get(), TRUE, filter, changed_.get(), TRUE);
+        return true;
     }
 
     RegKey key_;
     RegKey parent_;        // KEY_NOTIFY only
+    RegKey policies_;      // KEY_NOTIFY only; empty where the user has no policies
     KernelHandle changed_; // auto-reset: the look that sees a change also clears it
     bool armed_ = false;
     bool unwatchable_ = false; // a freshly opened key could not be watched: read every line

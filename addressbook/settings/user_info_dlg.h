@@ -12,9 +12,13 @@ class CUserInfoDlg : public DialogBase {
 
     std::string m_strSearchBase;
     std::string m_strHostName;
+    // A field whose value a policy sets is shown and cannot be edited.
+    bool m_bSearchBaseManaged = false;
+    bool m_bHostNameManaged = false;
 
   protected:
     void DoDataExchange(DataExchange& dx) override;
+    BOOL OnInitDialog() override;
 };
 
 #endif

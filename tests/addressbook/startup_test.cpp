@@ -79,6 +79,23 @@ TEST(TarnbookRunMode, AnyTextShowsTheSettingsDialogFilledFromTheStoredSettings) 
     EXPECT_TRUE(EndedWith(run.Process(), kBookUnchanged));
 }
 
+TEST(TarnbookSettingsDialog, AFieldThatAPolicySetsShowsItsValueAndCannotBeEdited) {
+    TarnbookRun run("managed-field");
+    run.RecordNotesMachineWide();
+    run.StoreUnreachableServer();
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName", "own.example.org");
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "HostName", "127.0.0.1");
+    ASSERT_TRUE(run.Start("anything"));
+    const HWND dialog = driver::WaitForWindow(run.Process(), SettingsDialog());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(driver::EditText(dialog, IDC_HOST_NAME), "127.0.0.1");
+    EXPECT_TRUE(driver::Style(driver::Item(dialog, IDC_HOST_NAME)) & ES_READONLY);
+    EXPECT_FALSE(driver::Style(driver::Item(dialog, IDC_SEARCH_BASE)) & ES_READONLY);
+    driver::PressButton(dialog, IDCANCEL);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName"), "own.example.org");
+}
+
 TEST(TarnbookSettingsDialog, OkWithAClearedHostNameSavesItEmptyAndGoesOn) {
     TarnbookRun run("cleared-host");
     run.RecordNotesMachineWide();

@@ -103,4 +103,69 @@ TEST_F(DirectorySettings, SavingWritesThreeStringsPerUserOnly) {
     EXPECT_FALSE(GetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "PortNumber"));
 }
 
+// The policy keys above the product keys: the computer's wins over the user's, either over the
+// product keys, and a policy key without the value changes nothing.
+TEST_F(DirectorySettings, APolicyDecidesOverTheProductKeysAndTheComputersOverTheUsers) {
+    struct Case {
+        const char* machinePolicy; // nullptr: the value is not in that policy key
+        const char* userPolicy;
+        const char* host;
+    } const cases[] = {
+        {nullptr, nullptr, "user.example.org"},
+        {nullptr, "user-policy.example.org", "user-policy.example.org"},
+        {"machine-policy.example.org", "user-policy.example.org", "machine-policy.example.org"},
+        {"", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        ResetProductRegistry();
+        Machine("HostName", "machine.example.org");
+        User("HostName", "user.example.org");
+        // Each policy key exists, with another value, so that only the value's absence counts.
+        SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "SearchBase", "o=Policy");
+        SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_NOTES_KEY, "BindUser", "reader");
+        if (c.machinePolicy)
+            SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "HostName",
+                              c.machinePolicy);
+        if (c.userPolicy)
+            SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_NOTES_KEY, "HostName", c.userPolicy);
+        CTarnbookApp app;
+        app.GetUserInfo(HKEY_LOCAL_MACHINE);
+        app.GetUserInfo(HKEY_CURRENT_USER);
+        app.GetPolicyInfo();
+        EXPECT_EQ(app.HostName(), c.host);
+        EXPECT_EQ(app.IsManaged("HostName"), c.machinePolicy || c.userPolicy) << c.host;
+    }
+}
+
+TEST_F(DirectorySettings, EverySettingOfTheNotesKeyButThePasswordHasItsPolicy) {
+    const std::pair<const char*, const char*> policies[] = {
+        {"HostName", "ldap.policy"},       {"PortNumber", "1636"},   {"SearchBase", "o=Policy"},
+        {"NotesIniPath", "P:\\notes.ini"}, {"BindMethod", "simple"}, {"BindUser", "reader"},
+        {"BindDomain", "POLICY"},          {"Security", "ldaps"}};
+    for (const auto& [name, value] : policies) {
+        User(name, "own");
+        SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, name, value);
+    }
+    ReadBothRoots();
+    app_.GetPolicyInfo();
+    EXPECT_EQ(app_.HostName(), "ldap.policy");
+    EXPECT_EQ(app_.PortNumber(), 1636);
+    EXPECT_EQ(app_.SearchBase(), "o=Policy");
+    EXPECT_STREQ(app_.NotesIniPath(), "P:\\notes.ini");
+    const DirectoryAccess& access = app_.Access();
+    EXPECT_EQ(access.method + "|" + access.user + "|" + access.domain + "|" + access.security,
+              "simple|reader|POLICY|ldaps");
+}
+
+TEST_F(DirectorySettings, SavingKeepsTheUsersOwnValueWhereAPolicyDecides) {
+    User("HostName", "own.example.org");
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "HostName", "policy.example.org");
+    SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_NOTES_KEY, "PortNumber", "1389");
+    ReadBothRoots();
+    app_.GetPolicyInfo();
+    app_.SaveUserInfo();
+    EXPECT_EQ(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName"), "own.example.org");
+    EXPECT_EQ(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber"), "0");
+}
+
 } // namespace

@@ -169,4 +169,24 @@ TEST_F(NotesDiscovery, GetNotesIniPathForTheUserScopeReadsPerUserAndCopiesNothin
               "C:\\machine.ini");
 }
 
+TEST_F(NotesDiscovery, APolicyPathWinsOverTheRecordedOnesAndIsNeverCopied) {
+    const NotesInstall policy = MakeNotesInstall("policy");
+    const NotesInstall machine = MakeNotesInstall("policy-machine");
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesDllPath", machine.dllPath);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_NOTES_KEY, "NotesDllPath", policy.dllPath);
+    EXPECT_EQ(LoadSavedNotesDll(), 1);
+    EXPECT_STRCASEEQ(LoadedPath().c_str(), policy.dllPath.c_str());
+
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesIniPath", "C:\\machine.ini");
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "NotesIniPath", "P:\\policy.ini");
+    for (int scope : {0, 1}) {
+        char dest[kPathBufferSize] = "";
+        GetNotesIniPath(dest, scope);
+        EXPECT_STREQ(dest, "P:\\policy.ini") << "scope " << scope;
+    }
+    EXPECT_FALSE(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesIniPath"));
+    EXPECT_EQ(TracedTexts(traceFile_),
+              std::vector<std::string>{"SetCurrentDirectory::" + policy.programDir});
+}
+
 } // namespace

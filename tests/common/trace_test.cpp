@@ -100,6 +100,21 @@ TEST_F(TraceClient, EveryLineReadsTheSettingsAsTheyAreNowEvenAfterTheKeyWasRepla
     EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"first", "default again"}));
 }
 
+TEST_F(TraceClient, TheUserPolicyDecidesTheTraceSettingsAndTheComputerPolicyDoesNot) {
+    driver::TraceViewer viewer;
+    Mask(0xFFFFFFFF);
+    SetRegistryDword(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE COMPONENTS", 0);
+    SetRegistryDword(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE TO FILE", 1);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE FILE", file_);
+    SetRegistryDword(HKEY_LOCAL_MACHINE, TARN_POLICY_PRODUCT_KEY, "TRACE COMPONENTS", 0xFFFFFFFF);
+    Trace("progress", 0xFF0000);
+    Trace("failure", 0x0000FF);
+    DeleteRegistryTree(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, TARN_POLICY_PRODUCT_KEY);
+    EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"failure"}));
+    EXPECT_EQ(TracedTexts(file_), (std::vector<std::string>{"failure"}));
+}
+
 TEST_F(TraceClient, AFilteredLineDoesNotWaitForALockedFile) {
     TraceToFile(file_);
     Mask(1);

@@ -31,8 +31,10 @@ void DeleteRegistryTree(HKEY root, const char* subkey) {
 }
 
 void ResetProductRegistry() {
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         DeleteRegistryTree(root, TARN_PRODUCT_KEY);
+        DeleteRegistryTree(root, TARN_POLICY_PRODUCT_KEY);
+    }
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kLotusKey40);
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kLotusKey50);
 }

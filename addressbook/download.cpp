@@ -13,6 +13,8 @@
 #include "directory/session_options.h"
 #include "mail_address.h"
 #include "progress/progress_dlg.h"
+#include "refresh/book_digest.h"
+#include "refresh/last_refresh.h"
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "status_dlg.h"
@@ -36,6 +38,28 @@ std::string LdapErrorText(ULONG code) {
     return text ? text : std::string();
 }
 
+// One directory entry as the address book takes it.
+struct EntryRecord {
+    std::string lastName, firstName, phone, mail;
+    bool hasMail = false;
+    bool exact = true; // the code page holds the mail value unchanged
+};
+
+void ReadEntry(LDAP* session, LDAPMessage* entry, EntryRecord& record) {
+    record.firstName = FirstValueText(session, entry, "givenname").text;
+    record.lastName = FirstValueText(session, entry, "sn").text;
+    record.phone = FirstValueText(session, entry, "telephoneNumber").text;
+    const ValueText mail = FirstValueText(session, entry, "mail");
+    record.hasMail = mail.present;
+    record.exact = mail.exact;
+    record.mail = mail.present ? mail.text : std::string();
+}
+
+// An Internet address that the code page would change: it would reach someone else, or no one.
+bool IsUnwritable(const EntryRecord& record) {
+    return record.hasMail && !record.exact && IsInternetMailAddress(record.mail);
+}
+
 // Ends the LDAP session on whichever path the download leaves by.
 class SessionGuard {
   public:
@@ -57,18 +81,22 @@ class SessionGuard {
 int CTarnbookApp::DownloadAddressBook() {
     Trace("DownloadAddressBook", kTraceBlue);
     SessionGuard session(m_hLdap);
-    if (!DoLDAPConnect())
+    if (!DoLDAPConnect()) {
+        m_failed = Failed::Directory;
         return 0;
+    }
 
     char mailServer[kPathBufferSize] = "";
     GetPrivateProfileStringA("Notes", "MailServer", "", mailServer, sizeof mailServer,
                              m_szNotesIniPath);
+    m_strMailServer = mailServer;
     const std::string settings =
         std::string("Notes.ini path:") + m_szNotesIniPath + ", MailServer:" + mailServer;
     Trace(settings.c_str(), kTraceBlue);
 
     if (g_bridge.OpenAddressBook(mailServer, 1) == 0) {
-        Trace("CTarnbookApp::DownloadAddressBook(): Failed to open Address Book", kTraceRed);
+        TraceFailure("CTarnbookApp::DownloadAddressBook(): Failed to open Address Book");
+        m_failed = Failed::Notes;
         return 0;
     }
     m_nExitStatus = kBookUnchanged; // the directory and the address book are there
@@ -91,6 +119,7 @@ int CTarnbookApp::DoLDAPConnect() {
     }
     const int port = PortFor(bind.security, m_nPortNumber);
     const std::string server = m_strHostName + ":" + std::to_string(port);
+    m_strServer = server;
     PCHAR host = const_cast<PCHAR>(m_strHostName.c_str());
     m_hLdap = bind.security == ConnectionSecurity::Ldaps
                   ? ldap_sslinitA(host, static_cast<ULONG>(port), 1)
@@ -163,7 +192,6 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     Trace("DoDownloadAdddressBook", kTraceBlue);
     PCHAR attributes[] = {const_cast<PCHAR>("givenname"), const_cast<PCHAR>("sn"),
                           const_cast<PCHAR>("telephoneNumber"), const_cast<PCHAR>("mail"), nullptr};
-    std::string lastName, firstName, phone, mail;
     std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
     int written = 0;
 
@@ -192,8 +220,10 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                    caption);
         else
             Report(LdapErrorText(search.code), caption);
-        if (search.brokenOff || IsServerLost(search.code))
+        if (search.brokenOff || IsServerLost(search.code)) {
             m_nExitStatus = kBookUnreachable;
+            m_failed = Failed::Directory;
+        }
         return 0;
     }
     caption = LoadResourceText(IDS_PROGRESS_CAPTION);
@@ -224,42 +254,39 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     // notice is the red line itself.
     const bool cut = search.paged ? search.code != LDAP_SUCCESS : IsCutBySizeLimit(search.code);
     if (search.code != LDAP_SUCCESS && !(cut && m_bSilent))
-        Trace(LdapErrorText(search.code).c_str(), kTraceRed);
+        TraceFailure(LdapErrorText(search.code));
+    m_nEntries = count;
+    if (search.code == LDAP_SUCCESS && IsBookUnchanged(search))
+        return 1;
     progress.SetRange(0, static_cast<int>(count));
+    // No record of a whole refresh may outlive the book it describes.
+    ForgetLastRefresh();
     g_bridge.DeleteAll(0);
     m_nExitStatus = kBookIncomplete; // until every entry has been written
     bool complete = search.code == LDAP_SUCCESS;
+    BookDigest digest = NewBookDigest();
 
     bool refused = false;
+    EntryRecord record;
     for (const LdapResult& result : search.results) {
         for (LDAPMessage* entry = ldap_first_entry(m_hLdap, result.get()); entry && !refused;
              entry = ldap_next_entry(m_hLdap, entry)) {
-            lastName.clear();
-            firstName.clear();
-            phone.clear();
-            mail.clear();
-            struct Field {
-                const char* attribute;
-                std::string& value;
-            } fields[] = {{"givenname", firstName}, {"sn", lastName}, {"telephoneNumber", phone}};
-            for (Field& field : fields)
-                field.value = FirstValueText(m_hLdap, entry, field.attribute).text;
-
-            const ValueText mailValue = FirstValueText(m_hLdap, entry, "mail");
-            if (mailValue.present) {
-                mail = mailValue.text;
-                if (!mailValue.exact && IsInternetMailAddress(mail)) {
-                    // A changed address would reach someone else, or no one.
-                    Trace(UnwritableMailText(EntryName(m_hLdap, entry)).c_str(), kTraceRed);
-                    complete = false;
-                } else if (IsMailAddress(mail.c_str())) {
-                    written = 1;
-                    refused = g_bridge.AddNewAddressBookRecord(lastName.c_str(), firstName.c_str(),
-                                                               phone.c_str(), mail.c_str(), 1) == 0;
+            ReadEntry(m_hLdap, entry, record);
+            if (IsUnwritable(record)) {
+                TraceFailure(UnwritableMailText(EntryName(m_hLdap, entry)));
+                complete = false;
+            } else if (record.hasMail && IsMailAddress(record.mail.c_str())) {
+                written = 1;
+                refused = g_bridge.AddNewAddressBookRecord(
+                              record.lastName.c_str(), record.firstName.c_str(),
+                              record.phone.c_str(), record.mail.c_str(), 1) == 0;
+                if (!refused) {
+                    ++m_nRecordsWritten;
+                    digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
                 }
             }
             if (refused)
-                Report(RecordRefusedText(mail), caption);
+                Report(RecordRefusedText(record.mail), caption);
             else
                 progress.StepIt();
         }
@@ -275,13 +302,77 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                    : SearchCutText(count, LdapErrorText(search.code)),
                caption);
     } else if (cut && m_bSilent) {
-        Trace(LdapErrorText(search.code).c_str(), kTraceRed);
+        TraceFailure(LdapErrorText(search.code));
     }
     if (!written)
         Report(LoadResourceText(IDS_NOTHING_WRITTEN), caption);
-    if (complete && !refused)
+    if (complete && !refused) {
         m_nExitStatus = kBookRefreshed;
+        if (m_refresh.changedOnly)
+            RememberLastRefresh({digest.Finish(), digest.Records(), CurrentTicks()});
+    }
     return 1;
+}
+
+BookDigest CTarnbookApp::NewBookDigest() const {
+    return BookDigest(m_strServer, m_strSearchBase, m_strBoundAccount, m_szNotesIniPath,
+                      m_strMailServer);
+}
+
+int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
+    if (!m_refresh.changedOnly || !m_bSilent)
+        return 0;
+    LastRefresh last;
+    if (!ReadLastRefresh(last)) {
+        TraceRefreshVerdict(RefreshVerdict::Unknown, last);
+        return 0;
+    }
+    BookDigest digest = NewBookDigest();
+    EntryRecord record;
+    for (const LdapResult& result : search.results) {
+        for (LDAPMessage* entry = ldap_first_entry(m_hLdap, result.get()); entry;
+             entry = ldap_next_entry(m_hLdap, entry)) {
+            ReadEntry(m_hLdap, entry, record);
+            // An entry that cannot be written makes no whole refresh: nothing to compare.
+            if (IsUnwritable(record))
+                return 0;
+            if (record.hasMail && IsInternetMailAddress(record.mail))
+                digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
+        }
+    }
+    const RefreshVerdict verdict = JudgeRefresh(m_refresh, &last, digest.Finish(), CurrentTicks());
+    TraceRefreshVerdict(verdict, last);
+    if (verdict != RefreshVerdict::Unchanged)
+        return 0;
+    m_bBookLeftAlone = true;
+    m_nRecordsWritten = last.records;
+    m_strLastRefresh = LocalTimeText(last.time);
+    m_nExitStatus = kBookRefreshed;
+    return 1;
+}
+
+void CTarnbookApp::TraceRefreshVerdict(RefreshVerdict verdict, const LastRefresh& last) const {
+    const std::string when = LocalTimeText(last.time);
+    std::string text;
+    switch (verdict) {
+    case RefreshVerdict::Unchanged:
+        text = "The directory holds the same " + GroupedCount(last.records) +
+               " records that the whole refresh of " + when +
+               " wrote into this address book: nothing was written (Refresh is changed).";
+        break;
+    case RefreshVerdict::Changed:
+        text = "The directory or the address book changed since the whole refresh of " + when +
+               ": the address book is refreshed whole.";
+        break;
+    case RefreshVerdict::Due:
+        text = "The last whole refresh, of " + when + ", is " + std::to_string(m_refresh.days) +
+               " days old or more (RefreshDays): the address book is refreshed whole.";
+        break;
+    case RefreshVerdict::Unknown:
+        text = "No whole refresh of this address book is on record: it is refreshed whole.";
+        break;
+    }
+    Trace(text.c_str(), kTraceBlue);
 }
 
 int CTarnbookApp::IsMailAddress(const char* mail) {

@@ -12,7 +12,7 @@ CTarnbookApp::CTarnbookApp() = default;
 bool CTarnbookApp::InitInstance() {
     const HINSTANCE resources = LoadLibraryA("tarnlang.dll");
     if (!resources) {
-        Trace("Load Resource dll failed", kTraceRed);
+        TraceFailure("Load Resource dll failed");
         return false;
     }
     SetResourceModule(resources);
@@ -20,6 +20,7 @@ bool CTarnbookApp::InitInstance() {
     // Only this exact argument stores the bind password; any other keeps meaning interactive.
     // The blanks a shell leaves behind a redirection do not count.
     if (IsSetBindPasswordCommand(CommandLine())) {
+        m_bPasswordCommand = true;
         m_nExitStatus = SetBindPassword() ? kPasswordStored : kPasswordNotStored;
         return false;
     }
@@ -28,13 +29,21 @@ bool CTarnbookApp::InitInstance() {
     GetUserInfo(HKEY_LOCAL_MACHINE);
     GetUserInfo(HKEY_CURRENT_USER);
     GetPolicyInfo();
-    if (!m_bSilent && !EditUserInfo())
+    std::string problem;
+    m_refresh = ParseRefreshRule(m_strRefresh, m_strRefreshDays, problem);
+    if (!problem.empty())
+        Trace(problem.c_str(), kTraceRed);
+    if (!m_bSilent && !EditUserInfo()) {
+        m_bSettingsCancelled = true;
         return false;
+    }
 
     // Until Notes and the directory have answered, an ending means they could not be reached.
     m_nExitStatus = kBookUnreachable;
-    if (!InitLotus())
+    if (!InitLotus()) {
+        m_failed = Failed::Notes;
         return false;
+    }
     DownloadAddressBook();
     CloseLotus();
     return false;
@@ -47,7 +56,7 @@ int CTarnbookApp::InitLotus() {
     if (!FindNotesDll()) {
         const std::string question = LoadResourceText(IDS_NOTES_NOT_FOUND);
         if (m_bSilent) {
-            Trace(question.c_str(), kTraceRed);
+            TraceFailure(question);
             return 0;
         }
         if (MessageBoxA(nullptr, question.c_str(), caption.c_str(), MB_OKCANCEL | MB_SYSTEMMODAL) !=
@@ -86,7 +95,7 @@ int CTarnbookApp::InitLotus() {
 }
 
 int CTarnbookApp::SetBindPassword() {
-    return StoreBindPasswordFromUser();
+    return StoreBindPasswordFromUser(m_strProblem);
 }
 
 void CTarnbookApp::CloseLotus() {
@@ -95,6 +104,7 @@ void CTarnbookApp::CloseLotus() {
 }
 
 int CTarnbookApp::ExitInstance() {
+    ReportRunOutcome();
     if (g_hNotesDll) {
         FreeLibrary(g_hNotesDll);
         g_hNotesDll = nullptr;
@@ -104,7 +114,13 @@ int CTarnbookApp::ExitInstance() {
     return m_nExitStatus;
 }
 
+void CTarnbookApp::TraceFailure(const std::string& text) {
+    m_strProblem = text;
+    Trace(text.c_str(), kTraceRed);
+}
+
 void CTarnbookApp::Report(const std::string& text, const std::string& caption) {
+    m_strProblem = text;
     if (m_bSilent)
         Trace(text.c_str(), kTraceRed);
     else

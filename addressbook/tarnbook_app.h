@@ -7,12 +7,16 @@
 #include "exit_status.h"
 #include "directory/directory_access.h"
 #include "path_text.h"
+#include "refresh/book_digest.h"
+#include "refresh/refresh_rule.h"
 
 #include <windows.h>
 #include <winldap.h>
 
 #include <set>
 #include <string>
+
+struct DirectorySearch;
 
 class CTarnbookApp : public ApplicationBase {
   public:
@@ -33,6 +37,10 @@ class CTarnbookApp : public ApplicationBase {
     int DoLDAPConnect();
     int DoDownloadAdddressBook();
     int IsMailAddress(const char* mail);
+    // With Refresh changed, in silent mode, over a whole directory: 1 when the address book
+    // would get exactly the records of this user's last whole refresh, which is then left
+    // alone.
+    int IsBookUnchanged(const DirectorySearch& search);
 
     // TARNBOOK /setbindpassword: reads the bind password, encrypts and stores it.
     int SetBindPassword();
@@ -52,6 +60,12 @@ class CTarnbookApp : public ApplicationBase {
   private:
     // A failure or notice: a system-modal message box, or a red trace line in silent mode.
     void Report(const std::string& text, const std::string& caption);
+    // A red trace line that is also the run's failure, for its event.
+    void TraceFailure(const std::string& text);
+    BookDigest NewBookDigest() const;
+    void TraceRefreshVerdict(RefreshVerdict verdict, const LastRefresh& last) const;
+    // The run's one event in the Application log, from how it ended.
+    void ReportRunOutcome();
     // Takes the value name of key into its setting; false where key does not hold it, or it
     // does not fit, or (NotesIniPath) it is empty.
     bool TakeSetting(HKEY key, const char* name);
@@ -68,6 +82,21 @@ class CTarnbookApp : public ApplicationBase {
     DirectoryAccess m_access;        // how to sign in to the directory
     std::string m_strBoundAccount;   // the account signed in as; empty when anonymous
     std::set<std::string> m_managed; // the values that a policy sets
+    std::string m_strRefresh;        // Refresh, as stored
+    std::string m_strRefreshDays;    // RefreshDays, as stored
+    RefreshRule m_refresh;
+
+    // What the run's event tells.
+    enum class Failed { Nothing, Directory, Notes } m_failed = Failed::Nothing;
+    std::string m_strProblem;     // the last failure reported or traced in red
+    std::string m_strServer;      // host:port as connected to
+    std::string m_strMailServer;  // MailServer of notes.ini
+    unsigned long m_nEntries = 0; // entries the search returned
+    unsigned long m_nRecordsWritten = 0;
+    bool m_bSettingsCancelled = false;
+    bool m_bBookLeftAlone = false; // Refresh changed found nothing to write
+    std::string m_strLastRefresh;  // when the whole refresh it kept was made
+    bool m_bPasswordCommand = false;
     // The settings the dialog shows, as the product keys gave them before any policy.
     struct {
         std::string hostName;

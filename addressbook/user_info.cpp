@@ -15,9 +15,9 @@
 namespace {
 
 // The settings of the Notes key, in the order they are read.
-const char* const kSettingNames[] = {kHostNameValue,   kNotesIniPathValue, kPortNumberValue,
-                                     kSearchBaseValue, kBindMethodValue,   kBindUserValue,
-                                     kBindDomainValue, kSecurityValue};
+const char* const kSettingNames[] = {
+    kHostNameValue, kNotesIniPathValue, kPortNumberValue, kSearchBaseValue, kBindMethodValue,
+    kBindUserValue, kBindDomainValue,   kSecurityValue,   kRefreshValue,    kRefreshDaysValue};
 
 } // namespace
 
@@ -37,7 +37,8 @@ bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
         const std::pair<const char*, std::string*> texts[] = {
             {kHostNameValue, &m_strHostName},     {kSearchBaseValue, &m_strSearchBase},
             {kBindMethodValue, &m_access.method}, {kBindUserValue, &m_access.user},
-            {kBindDomainValue, &m_access.domain}, {kSecurityValue, &m_access.security}};
+            {kBindDomainValue, &m_access.domain}, {kSecurityValue, &m_access.security},
+            {kRefreshValue, &m_strRefresh},       {kRefreshDaysValue, &m_strRefreshDays}};
         for (const auto& text : texts) {
             if (setting == text.first)
                 *text.second = value;

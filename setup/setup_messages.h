@@ -10,6 +10,8 @@
 void ShowSetupError(const std::string& text, const std::string& caption);
 // The caption is the resource library's text captionId.
 void ShowSetupError(const std::string& text, UINT captionId);
+// The text of the last error shown in this run ("" when none was), for the run's event.
+const std::string& LastSetupError();
 
 // Shows text textId with OK and Cancel. True when the user chose OK.
 bool AskSetupQuestion(UINT textId, const std::string& caption);

@@ -71,6 +71,7 @@ bool CTarnsetupApp::InitInstance() {
 }
 
 int CTarnsetupApp::ExitInstance() {
+    ReportRunOutcome();
     FreeBridgeLibrary();
     if (g_hNotesDll) {
         FreeLibrary(g_hNotesDll);

@@ -25,6 +25,8 @@ class CTarnsetupApp : public ApplicationBase {
   protected:
     bool InitInstance() override;
     int ExitInstance() override;
+    // The run's one event in the Application log, from how it ended.
+    void ReportRunOutcome() const;
 
   private:
     // Asks the user to close the window titled text 31 while one is open. False on Cancel.

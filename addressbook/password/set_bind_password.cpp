@@ -53,7 +53,7 @@ void Tell(const std::string& text, bool toOutput, UINT icon) {
 
 } // namespace
 
-int StoreBindPasswordFromUser() {
+int StoreBindPasswordFromUser(std::string& told) {
     Trace("SetBindPassword", kTraceBlue);
     SecretText password;
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
@@ -62,23 +62,25 @@ int StoreBindPasswordFromUser() {
         ReadFirstLine(input, password);
     } else {
         CPasswordDlg dialog;
-        if (!dialog.DoModal(password))
+        if (!dialog.DoModal(password)) {
+            told = PasswordNotStoredText("the dialog was cancelled.");
             return 0;
+        }
     }
     if (password.empty()) {
-        const std::string text = PasswordNotStoredText("the password is empty.");
+        const std::string text = told = PasswordNotStoredText("the password is empty.");
         Trace(text.c_str(), kTraceRed);
         Tell(text, fed, MB_ICONWARNING);
         return 0;
     }
     std::string where, error;
     if (!StoreBindPassword(password, where, error)) {
-        const std::string text = PasswordNotStoredText(error + ".");
+        const std::string text = told = PasswordNotStoredText(error + ".");
         Trace(text.c_str(), kTraceRed);
         Tell(text, fed, MB_ICONERROR);
         return 0;
     }
-    const std::string text = PasswordStoredText(where);
+    const std::string text = told = PasswordStoredText(where);
     Trace(text.c_str(), kTraceBlue);
     Tell(text, fed, MB_ICONINFORMATION);
     return 1;

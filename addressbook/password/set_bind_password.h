@@ -9,8 +9,8 @@
 bool IsSetBindPasswordCommand(const std::string& commandLine);
 
 // Reads the bind password from standard input where a script feeds it, else in the password
-// dialog, and stores it encrypted; tells the person or the script what came of it. 1 when the
-// password was stored, 0 when nothing was.
-int StoreBindPasswordFromUser();
+// dialog, and stores it encrypted; tells the person or the script what came of it, and keeps
+// that text in told. 1 when the password was stored, 0 when nothing was.
+int StoreBindPasswordFromUser(std::string& told);
 
 #endif

@@ -36,6 +36,7 @@ bool TarnbookRun::Start(const std::string& arguments) {
         .WorkingDirectory(program_.dir)
         .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog)
         .SetEnvironment("TARNHOOK_ADDRESSBOOK", notes_.dataDir + "\\names.csv");
+    options.RecordEvents();
     if (!script_.empty())
         options.SetEnvironment("TARNHOOK_SCRIPT", script_);
     else

@@ -302,6 +302,10 @@ void DownloadRun::WriteNotesIni(const std::string& body) {
     WriteWholeFile(notes_.iniPath, body);
 }
 
+void DownloadRun::ForgetCalls() const {
+    DeleteFileA(program_.bridgeLog.c_str());
+}
+
 void DownloadRun::SeedAddressBook(const std::vector<std::string>& records) {
     std::string content = "LastName,FirstName,PhoneNumber,MailAddress\r\n";
     for (const std::string& record : records)
@@ -314,6 +318,7 @@ bool DownloadRun::Start(bool interactive) {
     options.WorkingDirectory(program_.dir)
         .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog)
         .RemoveEnvironment("TARNHOOK_ADDRESSBOOK");
+    options.RecordEvents();
     if (script_.empty())
         options.RemoveEnvironment("TARNHOOK_SCRIPT");
     else

@@ -48,7 +48,8 @@ void ResumeServer(DWORD pid);
 // Ends a server at once (SIGKILL), as a crash would, and waits until it is gone.
 void KillServer(DWORD pid);
 
-// A private slapd of the test's own, serving the test bed's data, for a test that ends it:
+// A private slapd of the test's own, serving the test bed's data, for a test that ends it or,
+// started with "--writable", changes it:
 // started in TARN_TESTBED_DIR/slapd/<name> when constructed, stopped when destroyed.
 class OwnSlapd {
   public:
@@ -133,6 +134,8 @@ class DownloadRun {
     void WriteNotesIni(const std::string& body);
     // The address book before the run: the header line and these record lines.
     void SeedAddressBook(const std::vector<std::string>& records);
+    // Forgets the bridge's calls of the runs so far, for a test that runs the program again.
+    void ForgetCalls() const;
 
     // Starts the program: silent with an empty command line, else interactive, where the
     // settings dialog is confirmed with OK.

@@ -27,6 +27,11 @@ LaunchOptions& LaunchOptions::RemoveEnvironment(const std::string& name) {
     return *this;
 }
 
+LaunchOptions& LaunchOptions::RecordEvents() {
+    recordEvents = true;
+    return SetEnvironment("WINEDEBUG", "-all,+pid,+eventlog,fixme+advapi");
+}
+
 Process::~Process() {
     Kill();
 }
@@ -37,6 +42,7 @@ Process& Process::operator=(Process&& other) noexcept {
         process_ = std::move(other.process_);
         id_ = std::exchange(other.id_, 0);
         program_ = std::move(other.program_);
+        recordsEvents_ = std::exchange(other.recordsEvents_, false);
     }
     return *this;
 }
@@ -44,6 +50,7 @@ Process& Process::operator=(Process&& other) noexcept {
 bool Process::Start(const std::string& program, const LaunchOptions& options) {
     Kill();
     program_ = program;
+    recordsEvents_ = options.recordEvents;
     std::string commandLine = "\"" + program + "\"";
     if (!options.arguments.empty())
         commandLine += " " + options.arguments;

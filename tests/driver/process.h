@@ -17,11 +17,15 @@ struct LaunchOptions {
     std::string arguments;        // the command line after the program's quoted name
     std::string workingDirectory; // empty: the test's own
     EnvironmentChanges environment;
+    bool recordEvents = false;
 
     LaunchOptions& Arguments(std::string text);
     LaunchOptions& WorkingDirectory(std::string folder);
     LaunchOptions& SetEnvironment(const std::string& name, std::string value);
     LaunchOptions& RemoveEnvironment(const std::string& name);
+    // Has Wine write the program's Application log events, with its process id, to the debug
+    // output that the test bed keeps (tests/support/run_events.h).
+    LaunchOptions& RecordEvents();
 };
 
 class Process {
@@ -38,6 +42,7 @@ class Process {
     DWORD Id() const { return id_; }
     HANDLE NativeHandle() const { return process_.Get(); }
     const std::string& Program() const { return program_; }
+    bool RecordsEvents() const { return recordsEvents_; }
     bool IsRunning() const;
 
     // Waits for the program to end; false when it is still running after timeoutMs.
@@ -51,6 +56,7 @@ class Process {
     Handle process_;
     DWORD id_ = 0;
     std::string program_;
+    bool recordsEvents_ = false;
 };
 
 } // namespace driver

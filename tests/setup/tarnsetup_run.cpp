@@ -37,6 +37,7 @@ bool TarnsetupRun::Start(const std::string& arguments) {
     options.Arguments(arguments)
         .WorkingDirectory(program_.dir)
         .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog);
+    options.RecordEvents();
     if (!script_.empty())
         options.SetEnvironment("TARNHOOK_SCRIPT", script_);
     else

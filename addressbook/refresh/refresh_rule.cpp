@@ -1,0 +1,49 @@
+#include "refresh_rule.h"
+
+#include <cctype>
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+RefreshRule ParseRefreshRule(const std::string& refresh, const std::string& days,
+                             std::string& problem) {
+    RefreshRule rule;
+    problem.clear();
+    const std::string mode = Lower(refresh);
+    if (mode == "changed")
+        rule.changedOnly = true;
+    else if (!mode.empty() && mode != "always")
+        problem = "The value Refresh \"" + refresh +
+                  "\" is not known (always, changed): every run refreshes the address book whole.";
+    if (days.empty())
+        return rule;
+    // Decimal digits only, at most 5 of them (273 years is more than anyone needs).
+    bool digits = days.size() <= 5;
+    for (char c : days)
+        digits = digits && std::isdigit(static_cast<unsigned char>(c));
+    if (digits) {
+        rule.days = std::stoul(days);
+    } else {
+        if (!problem.empty())
+            problem += " ";
+        problem += "The value RefreshDays \"" + days +
+                   "\" is not a number of days: a whole refresh is forced after 7 days.";
+    }
+    return rule;
+}
+
+RefreshVerdict JudgeRefresh(const RefreshRule& rule, const LastRefresh* last,
+                            const std::string& digest, std::uint64_t now) {
+    if (!last || last->digest.empty())
+        return RefreshVerdict::Unknown;
+    if (now < last->time || (rule.days != 0 && now - last->time >= rule.days * kTicksPerDay))
+        return RefreshVerdict::Due;
+    return last->digest == digest ? RefreshVerdict::Unchanged : RefreshVerdict::Changed;
+}

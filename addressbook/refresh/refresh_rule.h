@@ -1,0 +1,40 @@
+// When an unattended run may leave the address book alone: the values Refresh ("always",
+// the default, or "changed") and RefreshDays (a whole refresh is forced once the last one is
+// that many days old; 0: never; default 7), and the judgement against the last whole refresh.
+#ifndef TARN_REFRESH_RULE_H
+#define TARN_REFRESH_RULE_H
+
+#include <cstdint>
+#include <string>
+
+struct RefreshRule {
+    bool changedOnly = false;
+    unsigned long days = 7;
+};
+
+// Reads the two values as stored ("" where absent). A value that is not understood keeps its
+// default and is named in problem, with what it may be.
+RefreshRule ParseRefreshRule(const std::string& refresh, const std::string& days,
+                             std::string& problem);
+
+// What the last whole refresh of this user wrote: its digest, its record count and its time
+// (100-nanosecond ticks, as a FILETIME counts them).
+struct LastRefresh {
+    std::string digest;
+    unsigned long records = 0;
+    std::uint64_t time = 0;
+};
+
+enum class RefreshVerdict {
+    Unchanged, // the same records as the last whole refresh wrote: nothing is written
+    Changed,   // the directory or where it goes changed
+    Due,       // the last whole refresh is RefreshDays old (or from the future)
+    Unknown,   // no whole refresh is on record
+};
+
+RefreshVerdict JudgeRefresh(const RefreshRule& rule, const LastRefresh* last,
+                            const std::string& digest, std::uint64_t now);
+
+constexpr std::uint64_t kTicksPerDay = 864000000000ull;
+
+#endif

@@ -30,10 +30,12 @@ build() { # VERSION GUIDE OUT
     "$source_dir/tools/msi.sh" "$stage" "$1" "$platform" "$3" 2>"$work/wixl-$1.log" ||
         { cat "$work/wixl-$1.log"; echo "FAIL the package $1 was not built"; exit 1; }
 }
-rows() { msiinfo export "$1" "$2" | tail -n +4 | tr -d '\r'; } # a table's rows, tab-separated
+# msiinfo writes a table's binary streams into the current folder: it runs in WORK_DIR.
+export_table() { (cd "$work" && msiinfo export "$1" "$2"); }
+rows() { export_table "$1" "$2" | tail -n +4 | tr -d '\r'; } # a table's rows, tab-separated
 cell() { rows "$1" "$2" | awk -F "$tab" -v k="$3" -v c="$4" '$1 == k { print $c }'; }
 
-rm -rf "$work" && mkdir -p "$work" || exit 1
+rm -rf "$work" && mkdir -p "$work" && work=$(cd "$work" && pwd) || exit 1
 msi=$work/tarn-$version-$platform.msi
 build "$version" "$source_dir/docs/admin.md" "$msi"
 case $platform in
@@ -157,7 +159,7 @@ tables() {
     # the columns there are, nullable where the column is; a valid 8.3 name for every file and
     # folder; every versioned file with a language and without a hash.
     for table in $(msiinfo tables "$msi" | grep -v '^_S\|^_F'); do
-        msiinfo export "$msi" "$table" | head -n 2 | tr -d '\r' |
+        export_table "$msi" "$table" | head -n 2 | tr -d '\r' |
             awk -F "$tab" -v t="$table" 'NR == 1 { split($0, n) } NR == 2 { for (i = 1; i <= NF; i++) print t, n[i], ($i ~ /^[A-Z]/ ? "Y" : "N") }'
     done | sort >"$work/columns"
     rows "$msi" _Validation | awk -F "$tab" '{ print $1, $2, $3 }' | sort >"$work/validated"

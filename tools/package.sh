@@ -9,8 +9,9 @@
 # Notes'. The version is the project's (CMakeLists.txt, project VERSION), the same number
 # every program's VERSIONINFO carries; each packaged program is checked with tools/pe-check.sh.
 # The programs and the packages are signed when a certificate is given (tools/sign.sh says
-# how: TARN_SIGN_CERT and TARN_SIGN_KEY, or TARN_SIGN_PKCS12; TARN_SIGN_PASSWORD and
-# TARN_SIGN_TIMESTAMP where needed); else they are not, and the script says so.
+# how: TARN_SIGN_CERT and TARN_SIGN_KEY, or TARN_SIGN_PKCS12; TARN_SIGN_PASSWORD_FILE (or
+# TARN_SIGN_PASSWORD) and TARN_SIGN_TIMESTAMP where needed); else they are not, and the script
+# says so.
 set -eu
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)

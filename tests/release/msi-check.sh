@@ -2,11 +2,15 @@
 # msi-check.sh tables|install BIN_DIR VERSION win32|win64 WORK_DIR: the Windows Installer
 # package of the programs in BIN_DIR, built by tools/msi.sh as a release builds it, in WORK_DIR.
 #   tables   reads its tables with msiinfo, without Wine: what is installed where, the upgrade,
-#            the properties and when they are written.
+#            the properties and when they are written, kept and forgotten, the event sources,
+#            Add/Remove Programs, and the rules of the standard validation that the tables
+#            themselves show (a _Validation row for every column, short names, file versions).
 #   install  installs it under Wine in the test bed's prefix (TARN_TESTBED_DIR), against the
-#            test bed's slapd: a silent install with properties beside a value set by hand, an
-#            upgrade from an older version, a download by the installed TARNBOOK.exe, and an
-#            uninstall. Exits 77 (skipped) for the 32-bit package where 32-bit code cannot run.
+#            test bed's slapd: a silent install with properties beside a value set by hand, a
+#            value changed by hand after it, an upgrade from an older version and a repair that
+#            both keep it, a download by the installed TARNBOOK.exe, a rebuild of the same
+#            version, an uninstall, and an upgrade that keeps a folder of the administrator's.
+#            Exits 77 (skipped) for the 32-bit package where 32-bit code cannot run.
 # Prints one line per finding; exits 1 when anything is wrong.
 set -u
 [ $# -eq 5 ] || { echo "usage: $0 tables|install BIN_DIR VERSION win32|win64 WORK_DIR" >&2; exit 2; }
@@ -26,27 +30,33 @@ build() { # VERSION GUIDE OUT
     "$source_dir/tools/msi.sh" "$stage" "$1" "$platform" "$3" 2>"$work/wixl-$1.log" ||
         { cat "$work/wixl-$1.log"; echo "FAIL the package $1 was not built"; exit 1; }
 }
-rows() { msiinfo export "$1" "$2" | tail -n +4 | tr -d '\r'; } # a table's rows, tab-separated
+# msiinfo writes a table's binary streams into the current folder: it runs in WORK_DIR.
+export_table() { (cd "$work" && msiinfo export "$1" "$2"); }
+rows() { export_table "$1" "$2" | tail -n +4 | tr -d '\r'; } # a table's rows, tab-separated
 cell() { rows "$1" "$2" | awk -F "$tab" -v k="$3" -v c="$4" '$1 == k { print $c }'; }
 
-rm -rf "$work" && mkdir -p "$work" || exit 1
+rm -rf "$work" && mkdir -p "$work" && work=$(cd "$work" && pwd) || exit 1
 msi=$work/tarn-$version-$platform.msi
 build "$version" "$source_dir/docs/admin.md" "$msi"
 case $platform in
-win32) folder=ProgramFilesFolder template='Intel;1033' bits=0 view=32 files='Program Files (x86)' ;;
-win64) folder=ProgramFiles64Folder template='x64;1033' bits=256 view=64 files='Program Files' ;;
+win32) folder=ProgramFilesFolder template='Intel;1033' bits=0 view=32 system=SystemFolder files='Program Files (x86)' ;;
+win64) folder=ProgramFiles64Folder template='x64;1033' bits=256 view=64 system=System64Folder files='Program Files' ;;
 esac
 notes_key='SOFTWARE\VEXMAR\Voxtarion\Varnel Desktop\Lotus Notes'
 package_key='SOFTWARE\VEXMAR\Voxtarion\Desktop Package'
-properties="HOSTNAME PORTNUMBER SEARCHBASE"
+event_sources='SYSTEM\CurrentControlSet\Services\EventLog\Application'
+properties="HOSTNAME PORTNUMBER SEARCHBASE BINDMETHOD BINDUSER BINDDOMAIN SECURITY NOTESINIPATH
+NOTESDLLPATH REFRESH REFRESHDAYS"
+long_name() { sed 's/^[^|]*|//'; } # short|long or long: the long name
 
 tables() {
+    sequence() { cell "$msi" InstallExecuteSequence "$1" 3; }
     msiinfo suminfo "$msi" | grep -qx "Template: $template" ||
         fail "summary: the template is not $template: $(msiinfo suminfo "$msi" | grep Template)"
     [ "$(cell "$msi" Property ProductVersion 2)" = "$version" ] || fail "ProductVersion is not $version"
     [ "$(cell "$msi" Property ALLUSERS 2)" = 1 ] || fail "not per machine (ALLUSERS is not 1)"
     secure=";$(cell "$msi" Property SecureCustomProperties 2);"
-    for p in $properties; do
+    for p in $properties INSTALLDIR; do
         case $secure in *";$p;"*) ;; *) fail "$p is not a secure property: $secure" ;; esac
     done
 
@@ -59,46 +69,110 @@ tables() {
         fail "two builds share a product code"
     rows "$msi" Upgrade | grep -q "^$upgrade$tab$tab$version$tab" ||
         fail "no upgrade of older versions: $(rows "$msi" Upgrade)"
+    # ... and of the same version (msidbUpgradeAttributesVersionMaxInclusive): a rebuild
+    # replaces the installed package instead of installing beside it.
+    inclusive=$(rows "$msi" Upgrade | awk -F "$tab" -v v="$version" '$3 == v { print $5 }')
+    [ $((${inclusive:-0} & 512)) = 512 ] || fail "a rebuild of $version does not replace it"
 
     # Exactly the three programs and the guide, each program with its file version, into
     # Voxtarion\Desktop under the platform's Program Files.
-    listed=$(rows "$msi" File | cut -f 3 | sort | tr '\n' ' ')
+    listed=$(rows "$msi" File | cut -f 3 | long_name | sort | tr '\n' ' ')
     [ "$listed" = "ADMIN-GUIDE.md TARNBOOK.exe TARNSETUP.exe TARNTRACE.exe " ] ||
         fail "the files are: $listed"
     for program in TARNBOOK TARNSETUP TARNTRACE; do
         [ "$(cell "$msi" File "$program.exe" 5)" = "$version.0" ] ||
             fail "$program.exe: file version '$(cell "$msi" File "$program.exe" 5)'"
     done
-    [ "$(cell "$msi" Directory INSTALLDIR 2)/$(cell "$msi" Directory INSTALLDIR 3)" = "VendorFolder/Desktop" ] &&
-        [ "$(cell "$msi" Directory VendorFolder 2)/$(cell "$msi" Directory VendorFolder 3)" = "$folder/Voxtarion" ] ||
+    [ "$(cell "$msi" Directory INSTALLDIR 2)/$(cell "$msi" Directory INSTALLDIR 3 | long_name)" = "VendorFolder/Desktop" ] &&
+        [ "$(cell "$msi" Directory VendorFolder 2)/$(cell "$msi" Directory VendorFolder 3 | long_name)" = "$folder/Voxtarion" ] ||
         fail "not installed into $folder\\Voxtarion\\Desktop: $(rows "$msi" Directory | tr '\n' ' ')"
-    rows "$msi" Component | while IFS="$tab" read -r name id dir attributes rest; do
-        [ $((attributes & 256)) = "$bits" ] || echo "FAIL component $name: 64-bit attribute is not $bits"
-    done | grep . && status=1
+    rows "$msi" Component | awk -F "$tab" -v bits="$bits" '
+        int($4 / 256) % 2 * 256 != bits { print "FAIL component " $1 ": 64-bit attribute is not " bits }' |
+        grep . && status=1
 
-    # Each property writes its value to the machine-wide key only when given, and its value
-    # goes with the package.
+    # Each property writes its value to the machine-wide key only when given, by a component
+    # without a component code (never repaired, never removed), and records it under the
+    # package's key while there is something to record.
     for p in $properties; do
-        condition=$(cell "$msi" Component "Set_$p" 5)
-        [ "$condition" = "$p OR (REMOVE~=\"ALL\" AND PACKAGE_$p)" ] ||
-            fail "Set_$p is installed on '$condition'"
-        rows "$msi" Registry | KEY=$notes_key awk -F "$tab" -v v="[$p]" -v c="Set_$p" \
-            '$2 == 2 && $3 == ENVIRON["KEY"] && $5 == v && $6 == c { found = 1 } END { exit !found }' ||
-            fail "$p is not written to HKLM\\$notes_key"
+        [ -z "$(cell "$msi" Component "Set_$p" 2)" ] && [ "$(cell "$msi" Component "Set_$p" 5)" = "$p" ] ||
+            fail "Set_$p: component code '$(cell "$msi" Component "Set_$p" 2)', installed on '$(cell "$msi" Component "Set_$p" 5)'"
+        [ "$(cell "$msi" Component "Record_$p" 5)" = "PACKAGE_$p" ] ||
+            fail "Record_$p is installed on '$(cell "$msi" Component "Record_$p" 5)'"
+        for written in "$notes_key [$p] Set_$p" "$package_key [PACKAGE_$p] Record_$p"; do
+            rows "$msi" Registry | W=$written awk -F "$tab" '
+                BEGIN { n = split(ENVIRON["W"], w, " "); c = w[n]; v = w[n - 1]; k = ENVIRON["W"]; sub(/ [^ ]+ [^ ]+$/, "", k) }
+                $2 == 2 && $3 == k && $5 == v && $6 == c { found = 1 } END { exit !found }' ||
+                fail "$p: no row writing $written"
+        done
+        # Removing the package, and not for an upgrade, deletes the value with the platform's
+        # reg.exe where it still holds what was recorded.
+        name=$(rows "$msi" Registry | awk -F "$tab" -v c="Set_$p" '$6 == c { print $4 }')
+        [ "$(cell "$msi" CustomAction "Forget_$p" 2)" = 3170 ] &&
+            [ "$(cell "$msi" CustomAction "Forget_$p" 4)" = "\"[$system]reg.exe\" delete \"HKLM\\$notes_key\" /v \"$name\" /f /reg:$view" ] ||
+            fail "Forget_$p: $(rows "$msi" CustomAction | grep "^Forget_$p$tab")"
+        [ "$(cell "$msi" InstallExecuteSequence "Forget_$p" 2)" = "REMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE AND PACKAGE_$p AND NOTES_$p = PACKAGE_$p" ] ||
+            fail "Forget_$p runs on '$(cell "$msi" InstallExecuteSequence "Forget_$p" 2)'"
+        [ "$(sequence InstallInitialize)" -lt "$(sequence "Forget_$p")" ] &&
+            [ "$(sequence "Forget_$p")" -lt "$(sequence InstallFinalize)" ] ||
+            fail "Forget_$p is not between InstallInitialize and InstallFinalize"
+        # The command line's value is recorded before the Notes key's is carried over.
+        [ "$(sequence AppSearch)" -lt "$(sequence "Remember$name")" ] &&
+            [ "$(sequence "Remember$name")" -lt "$(sequence "Carry$name")" ] &&
+            [ "$(sequence "Carry$name")" -lt "$(sequence CostFinalize)" ] ||
+            fail "Remember$name and Carry$name do not run in turn between AppSearch and CostFinalize"
     done
     # A search of the 64-bit registry for the 64-bit package (type 16 + 2: raw value).
     for type in $(rows "$msi" RegLocator | cut -f 5); do
         [ "$type" = $((2 + bits / 16)) ] || fail "a registry search of type $type"
     done
-    # The older version goes first, after the properties are known and before anything new.
-    sequence() { cell "$msi" InstallExecuteSequence "$1" 3; }
+    # The older version goes first, after the properties are known and before anything new;
+    # an upgrade keeps the installed folder, also where a user interface resolves it.
     [ "$(sequence InstallValidate)" -lt "$(sequence RemoveExistingProducts)" ] &&
         [ "$(sequence RemoveExistingProducts)" -lt "$(sequence InstallInitialize)" ] ||
         fail "RemoveExistingProducts is not between InstallValidate and InstallInitialize"
-    for action in KeepHostName KeepPortNumber KeepSearchBase; do
-        [ "$(sequence AppSearch)" -lt "$(sequence "$action")" ] &&
-            [ "$(sequence "$action")" -lt "$(sequence CostFinalize)" ] ||
-            fail "$action does not run between AppSearch and CostFinalize"
+    for table in InstallExecuteSequence InstallUISequence; do
+        at=$(cell "$msi" "$table" KeepInstallFolder 3)
+        [ "$(cell "$msi" CustomAction KeepInstallFolder 3)" = INSTALLDIR ] &&
+            [ "$(cell "$msi" "$table" AppSearch 3)" -lt "${at:-0}" ] &&
+            [ "${at:-0}" -lt "$(cell "$msi" "$table" CostFinalize 3)" ] ||
+            fail "$table does not keep the installed folder before CostFinalize"
+    done
+
+    # Add/Remove Programs: an icon of the package, the guide as help, the folder.
+    [ -n "$(cell "$msi" Icon "$(cell "$msi" Property ARPPRODUCTICON 2)" 1)" ] || fail "no icon for Add/Remove Programs"
+    for shown in "ARPHELPLINK [INSTALLDIR]ADMIN-GUIDE.md" "ARPINSTALLLOCATION [INSTALLDIR]"; do
+        action=$(rows "$msi" CustomAction | awk -F "$tab" -v s="$shown" '$3 " " $4 == s { print $1 }')
+        [ -n "$action" ] && [ "$(sequence CostFinalize)" -lt "$(sequence "$action")" ] &&
+            [ "$(sequence "$action")" -lt "$(sequence RegisterProduct)" ] ||
+            fail "Add/Remove Programs does not show $shown"
+    done
+    # The programs as event sources, whose keys go with them.
+    for program in TARNBOOK TARNSETUP; do
+        for value in "EventMessageFile [#$program.exe]" "TypesSupported #7" "* "; do
+            rows "$msi" Registry | V=$value K="$event_sources\\$program" awk -F "$tab" -v c="$program" '
+                $2 == 2 && $3 == ENVIRON["K"] && $4 " " $5 == ENVIRON["V"] && $6 == c { found = 1 } END { exit !found }' ||
+                fail "$program: no event source row '$value'"
+        done
+    done
+
+    # What the standard validation checks in the tables alone: a _Validation row for exactly
+    # the columns there are, nullable where the column is; a valid 8.3 name for every file and
+    # folder; every versioned file with a language and without a hash.
+    for table in $(msiinfo tables "$msi" | grep -v '^_S\|^_F'); do
+        export_table "$msi" "$table" | head -n 2 | tr -d '\r' |
+            awk -F "$tab" -v t="$table" 'NR == 1 { split($0, n) } NR == 2 { for (i = 1; i <= NF; i++) print t, n[i], ($i ~ /^[A-Z]/ ? "Y" : "N") }'
+    done | sort >"$work/columns"
+    rows "$msi" _Validation | awk -F "$tab" '{ print $1, $2, $3 }' | sort >"$work/validated"
+    cmp -s "$work/columns" "$work/validated" ||
+        fail "_Validation does not describe the columns (< columns, > _Validation): $(diff "$work/columns" "$work/validated" | grep '^[<>]' | tr '\n' ' ')"
+    { rows "$msi" File | cut -f 3; rows "$msi" Directory | awk -F "$tab" '$2 != "" { print $3 }' | grep -v '^\.$'; } |
+        sed 's/:.*//; s/|.*//' | while read -r short; do
+            printf '%s\n' "$short" | grep -Eq '^[A-Za-z0-9_~-]{1,8}(\.[A-Za-z0-9_~-]{1,3})?$' ||
+                echo "FAIL no 8.3 short name: $short"
+        done | grep . && status=1
+    rows "$msi" File | awk -F "$tab" '$5 != "" && $6 == "" { print "FAIL " $3 ": a version but no language" }' | grep . && status=1
+    for file in $(rows "$msi" File | awk -F "$tab" '$5 != "" { print $1 }'); do
+        [ -z "$(cell "$msi" MsiFileHash "$file" 1)" ] || fail "$file: versioned, yet in MsiFileHash"
     done
     [ $status = 0 ] && ok "$(basename "$msi"): tables"
 }
@@ -114,8 +188,9 @@ install() {
     fact() { sed -n "s/^$1=//p" "$facts"; }
     [ -s "$facts" ] || { echo "FAIL no test bed slapd ($facts)"; exit 1; }
     reg() { "$WINE" reg "$@" "/reg:$view" 2>/dev/null | tr -d '\r'; }
-    value() { reg query "HKLM\\$1" /v "$2" | sed -n "s/^ *$2 *REG_SZ *//p"; }
+    value() { reg query "HKLM\\$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
     winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
+    msiexec() { "$WINE" msiexec "$@" >>"$work/msiexec.log" 2>&1; }
     installed=$WINEPREFIX/drive_c/$files/Voxtarion/Desktop
     # The product codes of every installed package of ours.
     ours() {
@@ -126,9 +201,24 @@ install() {
                      /DisplayName +REG_SZ +Voxtarion Desktop for Lotus Notes/ { print key }'
         done | sort -u
     }
+    # What Add/Remove Programs shows of ours: NAME and value, one a line.
+    shown() {
+        for v in 32 64; do
+            "$WINE" reg query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(ours)" \
+                "/reg:$v" 2>/dev/null | tr -d '\r' | sed -n 's/^ *\([A-Za-z]*\) *REG_[A-Z_]* *\(.*\)/\1 \2/p'
+        done
+    }
+    # The event source keys of both programs, as "TARNBOOK <message file> <types>".
+    sources() {
+        for program in TARNBOOK TARNSETUP; do
+            printf '%s %s %s\n' "$program" "$(value "$event_sources\\$program" EventMessageFile)" \
+                "$(value "$event_sources\\$program" TypesSupported)"
+        done
+    }
     clean() {
-        for code in $(ours); do "$WINE" msiexec /x "$code" /qn >/dev/null 2>&1; done
+        for code in $(ours); do msiexec /x "$code" /qn; done
         for root in HKLM HKCU; do reg delete "$root\\SOFTWARE\\VEXMAR" /f >/dev/null; done
+        for program in TARNBOOK TARNSETUP; do reg delete "HKLM\\$event_sources\\$program" /f >/dev/null; done
     }
     trap clean EXIT
     clean
@@ -141,27 +231,48 @@ install() {
     base=$(fact base.staff) port=$(fact directory.port)
     reg add "HKLM\\$notes_key" /v SearchBase /d "$base" /f >/dev/null
 
-    "$WINE" msiexec /i "$(winpath "$work/older.msi")" /qn HOSTNAME=127.0.0.1 PORTNUMBER="$port" ||
-        fail "the silent install ended with $?"
+    # BindUser and BindDomain have no effect on the anonymous download.
+    msiexec /i "$(winpath "$work/older.msi")" /qn HOSTNAME=127.0.0.1 PORTNUMBER="$port" \
+        BINDUSER=package-user BINDDOMAIN=PACKAGE || fail "the silent install ended with $?"
     for program in TARNBOOK TARNSETUP TARNTRACE; do
         [ -f "$installed/$program.exe" ] || fail "$program.exe is not in $installed"
     done
     [ "$(value "$notes_key" HostName)" = 127.0.0.1 ] && [ "$(value "$notes_key" PortNumber)" = "$port" ] ||
         fail "HostName and PortNumber were not written from the properties"
+    [ "$(value "$notes_key" BindDomain)" = PACKAGE ] || fail "BindDomain was not written from its property"
     [ "$(value "$notes_key" SearchBase)" = "$base" ] || fail "the search base set by hand changed"
     [ "$(ours | wc -l)" = 1 ] || fail "not one entry in Add/Remove Programs after the install"
+    expected_sources=$(for program in TARNBOOK TARNSETUP; do
+        printf '%s C:\\%s\\Voxtarion\\Desktop\\%s.exe 0x7\n' "$program" "$files" "$program"
+    done)
+    [ "$(sources)" = "$expected_sources" ] || fail "the event sources are: $(sources | tr '\n' ';')"
+    # Wine writes no DisplayIcon: the icon is checked in the tables.
+    for entry in "InstallLocation C:\\$files\\Voxtarion\\Desktop\\" \
+        "HelpLink C:\\$files\\Voxtarion\\Desktop\\ADMIN-GUIDE.md"; do
+        shown | grep -qxF "$entry" || fail "Add/Remove Programs does not show $entry"
+    done
 
-    # The upgrade names no property: the values the older package wrote stay.
-    "$WINE" msiexec /i "$(winpath "$msi")" /qn || fail "the upgrade ended with $?"
+    # A value changed by hand after the install is the administrator's: the upgrade names no
+    # property, so every value in the Notes key stays as it stands.
+    reg add "HKLM\\$notes_key" /v BindDomain /d BY-HAND /f >/dev/null
+    msiexec /i "$(winpath "$msi")" /qn || fail "the upgrade ended with $?"
     [ "$(ours | wc -l)" = 1 ] || fail "$(ours | wc -l) entries in Add/Remove Programs after the upgrade"
-    for v in 32 64; do
-        "$WINE" reg query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(ours)" \
-            /v DisplayVersion "/reg:$v" 2>/dev/null
-    done | grep -q "REG_SZ *$version" || fail "Add/Remove Programs does not show version $version"
+    shown | grep -q "^DisplayVersion $version$" || fail "Add/Remove Programs does not show version $version"
     cmp -s "$installed/ADMIN-GUIDE.md" "$work/stage-$version/ADMIN-GUIDE.md" ||
         fail "the upgrade left the older guide"
     [ "$(value "$notes_key" HostName)" = 127.0.0.1 ] && [ "$(value "$notes_key" PortNumber)" = "$port" ] ||
         fail "the upgrade lost HostName or PortNumber"
+    [ "$(value "$notes_key" BindDomain)" = BY-HAND ] ||
+        fail "the upgrade turned BindDomain into '$(value "$notes_key" BindDomain)'"
+
+    # A repair of the machine's registry entries (msiexec /fm; Wine's msiexec finds no product
+    # by a package's path, so as the properties /fm stands for) puts back what the package
+    # owns, a value of an event source, and leaves the Notes key as it stands.
+    reg delete "HKLM\\$event_sources\\TARNBOOK" /v TypesSupported /f >/dev/null
+    msiexec /i "$(winpath "$msi")" /qn REINSTALL=ALL REINSTALLMODE=m || fail "the repair ended with $?"
+    [ "$(sources)" = "$expected_sources" ] || fail "the repair left the event sources as: $(sources | tr '\n' ';')"
+    [ "$(value "$notes_key" BindDomain)" = BY-HAND ] ||
+        fail "the repair turned BindDomain into '$(value "$notes_key" BindDomain)'"
 
     # The installed TARNBOOK.exe downloads the directory, with the product's libraries found
     # on the path (the package ships none).
@@ -174,16 +285,39 @@ install() {
     [ "$records" = "$(fact staff.entries)" ] ||
         fail "the address book holds $records records, not $(fact staff.entries)"
 
-    "$WINE" msiexec /x "$(winpath "$msi")" /qn || fail "the uninstall ended with $?"
+    # A rebuild of the same version replaces the installed package.
+    build "$version" "$source_dir/docs/admin.md" "$work/rebuilt.msi"
+    msiexec /i "$(winpath "$work/rebuilt.msi")" /qn || fail "the rebuilt package's install ended with $?"
+    [ "$(ours)" = "$(cell "$work/rebuilt.msi" Property ProductCode 2)" ] ||
+        fail "after a rebuild of the same version Add/Remove Programs lists: $(ours | tr '\n' ' ')"
+
+    # Uninstalling removes what the package wrote where it still stands, and nothing else.
+    msiexec /x "$(winpath "$work/rebuilt.msi")" /qn || fail "the uninstall ended with $?"
     [ ! -e "$(dirname "$installed")" ] || fail "$files\\Voxtarion is still there"
     [ -z "$(ours)" ] || fail "still in Add/Remove Programs"
-    for name in HostName PortNumber; do
+    for name in HostName PortNumber BindUser; do
         [ -z "$(value "$notes_key" "$name")" ] || fail "$name is still there"
     done
     ! "$WINE" reg query "HKLM\\$package_key" "/reg:$view" >/dev/null 2>&1 ||
         fail "the package's own key is still there"
     [ "$(value "$notes_key" SearchBase)" = "$base" ] || fail "the search base set by hand went"
-    [ $status = 0 ] && ok "$(basename "$msi"): install, upgrade, download, uninstall"
+    [ "$(value "$notes_key" BindDomain)" = BY-HAND ] || fail "BindDomain, changed by hand, went"
+    for program in TARNBOOK TARNSETUP; do
+        ! "$WINE" reg query "HKLM\\$event_sources\\$program" >/dev/null 2>&1 ||
+            fail "the event source $program is still registered"
+    done
+
+    # An upgrade keeps the folder an administrator chose.
+    custom='C:\Tarn Custom\Desktop'
+    msiexec /i "$(winpath "$work/older.msi")" /qn "INSTALLDIR=$custom" || fail "the install into $custom ended with $?"
+    msiexec /i "$(winpath "$msi")" /qn || fail "the upgrade ended with $?"
+    [ -f "$WINEPREFIX/drive_c/Tarn Custom/Desktop/TARNBOOK.exe" ] && [ ! -e "$installed" ] ||
+        fail "the upgrade did not keep $custom"
+    [ "$(sources | sed 's/^[^ ]* //; s/ [^ ]*$//')" = "$(printf '%s\\TARNBOOK.exe\n%s\\TARNSETUP.exe' "$custom" "$custom")" ] ||
+        fail "the event sources name: $(sources | tr '\n' ';')"
+    msiexec /x "$(winpath "$msi")" /qn || fail "the uninstall from $custom ended with $?"
+    [ ! -e "$WINEPREFIX/drive_c/Tarn Custom/Desktop" ] || fail "$custom is still there"
+    [ $status = 0 ] && ok "$(basename "$msi"): install, upgrade, repair, download, rebuild, uninstall, own folder"
 }
 
 case $mode in

@@ -1,11 +1,12 @@
 #!/bin/sh
 # policy-check.sh ADMX ADML LIST: the Group Policy template against the values the programs
 # read. LIST is a program printing the policies they call for (tests/release/product_values.cpp,
-# from the one list in common/product_keys.h) as "<key>\t<value name>\t<class>". Checks that
-# both files are well-formed XML, that the template holds exactly those policies, each naming
-# exactly one value, and that every string, presentation and presentation control the ADMX
-# refers to is in the ADML. Prints one line per finding; exits 1 when
-# anything is wrong.
+# from the one list in common/product_keys.h) as "<policy key>\t<value name>\t<class>". Checks
+# that both files are well-formed XML, that every key the template writes lies below
+# SOFTWARE\Policies and none in the 32-bit view (WOW6432Node), that Disabled writes nothing but
+# deletions, that the template holds exactly those policies, each naming exactly one value,
+# and that every string, presentation and presentation control the ADMX refers to is in the
+# ADML. Prints one line per finding; exits 1 when anything is wrong.
 set -u
 [ $# -eq 3 ] || { echo "usage: $0 ADMX ADML LIST" >&2; exit 2; }
 admx=$1 adml=$2 list=$3
@@ -22,6 +23,21 @@ xpath() { xmllint --xpath "$2" "$1" 2>/dev/null; }
 el() { printf "*[local-name()='%s']" "$1"; }
 # The values of every attribute the expression selects, one a line.
 attributes() { xpath "$1" "$2" | sed 's/^ *[A-Za-z]*="//; s/"$//; s/" [A-Za-z]*="/\n/g'; }
+
+# Policies, not preferences: every key (of a policy, or of an element that names its own) lies
+# below SOFTWARE\Policies, where withdrawing a policy removes its values, and none in the
+# 32-bit view; "Disabled" removes a value instead of writing one, so that the product keys decide.
+keys=$(attributes "$admx" "//@key" | sort -u)
+[ -n "$keys" ] || fail "no key in $admx"
+printf '%s\n' "$keys" | while IFS= read -r key; do
+    case $(printf '%s' "$key" | tr 'A-Z' 'a-z') in
+    *wow6432node*) echo "FAIL a key in the 32-bit view: $key" ;;
+    'software\policies\'*) ;;
+    *) echo "FAIL a key outside SOFTWARE\\Policies: $key" ;;
+    esac
+done | grep . && status=1
+written_when_disabled=$(xpath "$admx" "count(//$(el disabledValue)/*[local-name() != 'delete'] | //$(el disabledList)//$(el value)/*[local-name() != 'delete'])")
+[ "${written_when_disabled:-0}" = 0 ] || fail "$written_when_disabled values written when a policy is disabled"
 
 # Each policy: its key, the one value name it writes, its class.
 policies=$(xpath "$admx" "count(//$(el policy))")

@@ -1,16 +1,19 @@
 #!/bin/sh
 # sign-check.sh BIN_DIR VERSION win32|win64 WORK_DIR: tools/sign.sh against a throwaway
 # code-signing certificate made with openssl: each program of BIN_DIR and its Windows Installer
-# package carries a valid signature over its content (osslsigncode verify), a changed byte
-# breaks it, a PKCS#12 file with a password signs as well, and without a certificate nothing
-# is signed. Prints one line per finding; exits 1 when anything is wrong.
+# package carries a valid signature over its content (osslsigncode verify), the package the
+# extended one, a changed byte breaks it, a PKCS#12 file signs with its password read from a
+# file or from the environment (never a command line: a stand-in osslsigncode records them),
+# a wrong password signs nothing, and without a certificate nothing is signed. Prints one line
+# per finding; exits 1 when anything is wrong.
 set -u
 [ $# -eq 4 ] || { echo "usage: $0 BIN_DIR VERSION win32|win64 WORK_DIR" >&2; exit 2; }
 bin=$(cd "$1" && pwd) version=$2 platform=$3 work=$4
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 status=0
 fail() { echo "FAIL $*"; status=1; }
-unset TARN_SIGN_CERT TARN_SIGN_KEY TARN_SIGN_PKCS12 TARN_SIGN_PASSWORD TARN_SIGN_TIMESTAMP
+unset TARN_SIGN_CERT TARN_SIGN_KEY TARN_SIGN_PKCS12 TARN_SIGN_PASSWORD TARN_SIGN_PASSWORD_FILE \
+    TARN_SIGN_TIMESTAMP
 
 rm -rf "$work" && mkdir -p "$work/stage" || exit 1
 cd "$work" || exit 1
@@ -40,6 +43,10 @@ TARN_SIGN_CERT=cert.pem TARN_SIGN_KEY=key.pem "$tools/sign.sh" $files >sign.log 
 for file in $files; do
     if verify "$file"; then
         echo "ok   $(basename "$file"): signed"
+        case $file in
+        *.msi) grep -q '^Current MsiDigitalSignatureEx' "$file.verify.log" ||
+            fail "$(basename "$file"): no extended signature (MsiDigitalSignatureEx)" ;;
+        esac
     else
         fail "$(basename "$file"): $(tail -n 3 "$file.verify.log" | tr '\n' ' ')"
     fi
@@ -56,9 +63,22 @@ for file in $files; do
     fi
 done
 
-# Signed from a PKCS#12 file with its password.
-cp "$bin/TARNBOOK.exe" from-p12.exe
-TARN_SIGN_PKCS12=signer.p12 TARN_SIGN_PASSWORD=throwaway "$tools/sign.sh" from-p12.exe \
-    >>sign.log 2>&1 || fail "signing from the PKCS#12 file failed"
-verify from-p12.exe || fail "from-p12.exe: $(tail -n 3 from-p12.exe.verify.log | tr '\n' ' ')"
+# Signed from a PKCS#12 file, its password read from a file (with a line end) or taken from
+# the environment; every command line osslsigncode got is recorded, and none holds it.
+real=$(command -v osslsigncode)
+mkdir -p spy
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/commands.log"\nexec "%s" "$@"\n' "$(pwd)" "$real" >spy/osslsigncode
+chmod +x spy/osslsigncode
+printf 'throwaway\n' >password.txt
+for given in TARN_SIGN_PASSWORD_FILE=password.txt TARN_SIGN_PASSWORD=throwaway; do
+    cp "$bin/TARNBOOK.exe" from-p12.exe
+    env PATH="$(pwd)/spy:$PATH" TARN_SIGN_PKCS12=signer.p12 "$given" "$tools/sign.sh" from-p12.exe \
+        >>sign.log 2>&1 || fail "signing from the PKCS#12 file with $given failed"
+    verify from-p12.exe || fail "from-p12.exe ($given): $(tail -n 3 from-p12.exe.verify.log | tr '\n' ' ')"
+done
+[ "$(grep -c . commands.log)" = 2 ] || fail "osslsigncode ran $(grep -c . commands.log) times, not twice"
+! grep -q throwaway commands.log || fail "the password stood on a command line: $(grep throwaway commands.log)"
+cp "$bin/TARNBOOK.exe" wrong.exe
+! TARN_SIGN_PKCS12=signer.p12 TARN_SIGN_PASSWORD=wrong "$tools/sign.sh" wrong.exe >>sign.log 2>&1 ||
+    fail "a wrong password signed"
 exit $status

@@ -165,6 +165,8 @@ TEST_F(DownloadBind, TheWholeDomainIsWrittenWithASimpleBindOrANegotiateBindOfAnA
          {"simple", reader_ + "@tarn.test", "", password_}},
         {"simple, user and domain, machine-wide password",
          {"simple", reader_, "tarn.test", password_, HKEY_LOCAL_MACHINE}},
+        {"simple, user and NetBIOS domain",
+         {"simple", reader_, servers_.Fact("samba.domain"), password_}},
         {"negotiate, explicit account",
          {"negotiate", reader_, servers_.Fact("samba.domain"), password_, HKEY_LOCAL_MACHINE}},
     };

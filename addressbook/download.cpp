@@ -9,7 +9,6 @@
 #include "directory/directory_search.h"
 #include "directory/directory_text.h"
 #include "directory/download_notices.h"
-#include "directory/paged_search.h"
 #include "directory/session_options.h"
 #include "mail_address.h"
 #include "progress/progress_dlg.h"
@@ -31,6 +30,12 @@ HWND NotesMainWindow() {
 // The server could not be reached or stopped answering, as against refusing a request.
 bool IsServerLost(ULONG code) {
     return code == LDAP_SERVER_DOWN || code == LDAP_TIMEOUT || code == LDAP_CONNECT_ERROR;
+}
+
+// The port the session was opened on, as messages name it: the stored one, or the default
+// port of the connection's security where none is stored.
+int PortInUse(const DirectoryAccess& access, int storedPort) {
+    return PortFor(ParseSecurity(access.security), storedPort);
 }
 
 std::string LdapErrorText(ULONG code) {
@@ -205,12 +210,12 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     // a refusal, not an empty directory.
     if (search.entries == 0 && IsReadRefusal(search.code))
         search.results.clear();
+    const int port = PortInUse(m_access, m_nPortNumber);
     if (search.results.empty()) {
         if (search.code == LDAP_TIMEOUT)
-            Report(ServerSilentText(m_strHostName, m_nPortNumber, kServerAnswerSeconds), caption);
+            Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
         else if (search.brokenOff)
-            Report(ConnectionLostText(m_strHostName, m_nPortNumber, LdapErrorText(search.code)),
-                   caption);
+            Report(ConnectionLostText(m_strHostName, port, LdapErrorText(search.code)), caption);
         else if (search.code == LDAP_SUCCESS)
             Report(LdapErrorText(LDAP_NO_RESULTS_RETURNED), caption);
         else if (IsReadRefusal(search.code))
@@ -248,15 +253,16 @@ int CTarnbookApp::DoDownloadAdddressBook() {
               kTraceBlue);
         return 0;
     }
-    // A search cut short still writes what it returned, but an incomplete address book must
-    // not pass unnoticed: the code is traced in red. Where the server's limit cut it, or the
-    // paged search stopped early, the user is also told after the walk; in silent mode that
-    // notice is the red line itself.
-    const bool cut = search.paged ? search.code != LDAP_SUCCESS : IsCutBySizeLimit(search.code);
-    if (search.code != LDAP_SUCCESS && !(cut && m_bSilent))
+    // A search that the server closed with any other code than success, after entries (a
+    // size, time or administrative limit, a paged search stopped early), still writes what it
+    // returned, but an incomplete address book must not pass unnoticed: the code is traced in
+    // red and the user is told after the walk; in silent mode that notice is the red line
+    // itself.
+    const bool cut = search.code != LDAP_SUCCESS;
+    if (cut && !m_bSilent)
         TraceFailure(LdapErrorText(search.code));
     m_nEntries = count;
-    if (search.code == LDAP_SUCCESS && IsBookUnchanged(search))
+    if (!cut && IsBookUnchanged(search))
         return 1;
     progress.SetRange(0, static_cast<int>(count));
     // No record of a whole refresh may outlive the book it describes.
@@ -298,7 +304,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     // The records are written; now the user learns that the directory held more.
     if (cut && !refused) {
         Report(search.code == LDAP_TIMEOUT
-                   ? ServerSilentCutText(m_strHostName, m_nPortNumber, kServerAnswerSeconds, count)
+                   ? ServerSilentCutText(m_strHostName, port, kServerAnswerSeconds, count)
                    : SearchCutText(count, LdapErrorText(search.code)),
                caption);
     } else if (cut && m_bSilent) {

@@ -44,6 +44,8 @@ int PortFor(ConnectionSecurity security, int storedPort) {
 std::string SimpleBindName(const std::string& user, const std::string& domain) {
     if (domain.empty() || user.find_first_of("@=\\") != std::string::npos)
         return user;
+    if (domain.find('.') == std::string::npos)
+        return domain + "\\" + user;
     return user + "@" + domain;
 }
 

@@ -8,7 +8,7 @@
 enum class BindMethod {
     Anonymous, // a simple bind with an empty name and password
     Negotiate, // Windows' integrated sign-on: the logged-on user, or the account named
-    Simple,    // a name (a DN or user@domain) and a password
+    Simple,    // a name (a DN, user@domain or DOMAIN\user) and a password
     Unknown,
 };
 
@@ -28,7 +28,9 @@ ConnectionSecurity ParseSecurity(const std::string& value);
 int PortFor(ConnectionSecurity security, int storedPort);
 
 // The name of a simple bind: a DN, user@domain or DOMAIN\user as stored, else the bare user
-// name joined to the domain as user@domain.
+// name joined to the domain in the form the domain's name asks for: a DNS name (with a dot)
+// as user@domain, a down-level name (without one) as DOMAIN\user; Active Directory refuses
+// user@DOMAIN, which is neither.
 std::string SimpleBindName(const std::string& user, const std::string& domain);
 
 // The account of a Negotiate bind as user and domain: DOMAIN\user is split, user@domain is

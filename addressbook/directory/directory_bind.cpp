@@ -94,6 +94,29 @@ ULONG BindNegotiate(LDAP* session, BindRequest& request) {
     return code;
 }
 
+// Sets the session's time limit to seconds; a refusal is traced under the option's name.
+ULONG SetTimeLimit(LDAP* session, ULONG seconds, const char* name) {
+    const ULONG code = ldap_set_option(session, LDAP_OPT_TIMELIMIT, &seconds);
+    if (code != LDAP_SUCCESS) {
+        const char* text = ldap_err2stringA(code);
+        Trace(SessionOptionRefusedText(name, text ? text : "").c_str(), kTraceRed);
+    }
+    return code;
+}
+
+// The Negotiate bind, bounded like the simple bind. Its exchange runs inside the library's
+// synchronous bind, which Windows' client bounds by the session's time limit, taking none (0)
+// as its own default of 120 seconds. The limit is set for the bind and put back to none
+// afterwards, so that the search is not limited by it.
+ULONG BindNegotiateWithin(LDAP* session, BindRequest& request, unsigned seconds) {
+    ULONG code = SetTimeLimit(session, seconds, "time limit of the bind");
+    if (code != LDAP_SUCCESS)
+        return code;
+    code = BindNegotiate(session, request);
+    const ULONG none = SetTimeLimit(session, 0, "no time limit");
+    return code != LDAP_SUCCESS ? code : none;
+}
+
 } // namespace
 
 std::string BindRequest::Account() const {
@@ -151,7 +174,7 @@ ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds,
     ULONG code = LDAP_SUCCESS;
     switch (request.method) {
     case BindMethod::Negotiate:
-        code = BindNegotiate(session, request);
+        code = BindNegotiateWithin(session, request, seconds);
         break;
     case BindMethod::Simple: {
         std::string name = SimpleBindName(request.user, request.domain);

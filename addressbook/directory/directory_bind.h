@@ -26,7 +26,8 @@ bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::strin
 
 // Binds as request says and clears the password from memory. A simple bind waits at most
 // seconds for the answer (LDAP_TIMEOUT when none came); a Negotiate bind asks for signing and
-// sealing first where the connection is not TLS. Returns the bind's result code; diagnostic
+// sealing first where the connection is not TLS, and is made under a session time limit of
+// seconds that is put back to none after it. Returns the bind's result code; diagnostic
 // receives the server's own words on it, where a simple bind's answer carried any.
 ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds,
                       std::string& diagnostic);

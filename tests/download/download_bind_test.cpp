@@ -165,6 +165,8 @@ TEST_F(DownloadBind, TheWholeDomainIsWrittenWithASimpleBindOrANegotiateBindOfAnA
          {"simple", reader_ + "@tarn.test", "", password_}},
         {"simple, user and domain, machine-wide password",
          {"simple", reader_, "tarn.test", password_, HKEY_LOCAL_MACHINE}},
+        {"simple, user and NetBIOS domain",
+         {"simple", reader_, servers_.Fact("samba.domain"), password_}},
         {"negotiate, explicit account",
          {"negotiate", reader_, servers_.Fact("samba.domain"), password_, HKEY_LOCAL_MACHINE}},
     };
@@ -196,6 +198,11 @@ TEST_F(DownloadBind, EachSignInFailureHasItsOwnMessageAndWritesNothing) {
          false,
          ": the directory server 127.0.0.1:" + std::to_string(servers_.Port("samba")) +
              " refused the account " + account + " with the stored password"},
+        {"a wrong password, the bare name in the NetBIOS domain",
+         {"simple", reader_, servers_.Fact("samba.domain"), "Wrong-Password-1"},
+         false,
+         "refused the account " + servers_.Fact("samba.domain") + "\\" + reader_ +
+             " with the stored password"},
         {"an unknown account",
          {"simple", "nobody@tarn.test", "", password_},
          false,

@@ -1,6 +1,6 @@
 // How a download ends: no entries, entries without one Internet address, a record the
-// bridge refuses, a directory capped even for paged searches, an address book that cannot be
-// opened.
+// bridge refuses, a directory capped even for paged searches or a plain search ended by
+// the server's time limit, an address book that cannot be opened.
 #include "download_session.h"
 
 #include "directory/download_notices.h"
@@ -197,16 +197,15 @@ TEST(DownloadOutcome, ARefusedRecordIsToldInABoxWhileTheBarStandsAtTwoSteps) {
     EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
 }
 
-TEST(DownloadOutcome, ADirectoryCappedForPagedSearchesTooIsWrittenAsFarAsItGoesAndSaysSo) {
-    const TestbedServers& servers = TestbedServers::Get();
-    const int total = servers.Number("limited.pagedtotal");
-    ASSERT_LT(servers.Number("limited.sizelimit"), total);
-    ASSERT_LT(total, servers.Number("limited.entries"));
-    const std::string notice = SearchCutText(total, LdapText(LDAP_SIZELIMIT_EXCEEDED));
+// A search that the server ended with code after the entries written: they are written, and
+// the user is told so in a box once they are, or silent in the one red line.
+void ExpectCutWrittenAndTold(const std::string& name, const std::string& base, int written,
+                             ULONG code) {
+    const std::string notice = SearchCutText(written, LdapText(code));
     for (const bool interactive : {false, true}) {
         SCOPED_TRACE(interactive ? "interactive" : "silent");
-        DownloadRun run(interactive ? "outcome-capped-interactive" : "outcome-capped");
-        run.UseDirectory(servers.Port("directory"), servers.Fact("base.limited"));
+        DownloadRun run(interactive ? name + "-interactive" : name);
+        run.UseDirectory(TestbedServers::Get().Port("directory"), base);
         ASSERT_TRUE(run.Start(interactive));
         if (interactive) {
             // The notice comes once the records are written, while the book is still open.
@@ -217,7 +216,7 @@ TEST(DownloadOutcome, ADirectoryCappedForPagedSearchesTooIsWrittenAsFarAsItGoesA
             EXPECT_EQ(box.ButtonIds(), std::vector<int>{IDOK});
             EXPECT_TRUE(box.topmost) << "the box is not system-modal";
             EXPECT_EQ(box.owner, nullptr);
-            EXPECT_EQ(run.Records().size(), static_cast<size_t>(total));
+            EXPECT_EQ(run.Records().size(), static_cast<size_t>(written));
             EXPECT_TRUE(CallsNamed(run.Calls(), "CloseAddressBook").empty());
             driver::PressButton(box.window, IDOK);
             run.WaitForExit();
@@ -226,17 +225,33 @@ TEST(DownloadOutcome, ADirectoryCappedForPagedSearchesTooIsWrittenAsFarAsItGoesA
         }
 
         const std::vector<LoggedCall> records = run.Records();
-        EXPECT_EQ(records.size(), static_cast<size_t>(total)) << CallNames(run.Calls());
-        EXPECT_EQ(run.AddressBookRecords().size(), static_cast<size_t>(total)) << run.AddressBook();
+        EXPECT_EQ(records.size(), static_cast<size_t>(written)) << CallNames(run.Calls());
+        EXPECT_EQ(run.AddressBookRecords().size(), static_cast<size_t>(written))
+            << run.AddressBook();
         // Silent, the notice is the one red line; shown in a box, the library's text is traced.
-        EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{
-                                        interactive ? LdapText(LDAP_SIZELIMIT_EXCEEDED) : notice});
+        EXPECT_EQ(run.Traced(kRed),
+                  std::vector<std::string>{interactive ? LdapText(code) : notice});
         ASSERT_FALSE(records.empty());
         const LoggedProgress* bar = ProgressAt(records.front());
         ASSERT_NE(bar, nullptr);
-        EXPECT_EQ(bar->max, total);
+        EXPECT_EQ(bar->max, written);
         EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
     }
+}
+
+TEST(DownloadOutcome, ADirectoryCappedForPagedSearchesTooIsWrittenAsFarAsItGoesAndSaysSo) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const int total = servers.Number("limited.pagedtotal");
+    ASSERT_LT(servers.Number("limited.sizelimit"), total);
+    ASSERT_LT(total, servers.Number("limited.entries"));
+    ExpectCutWrittenAndTold("outcome-capped", servers.Fact("base.limited"), total,
+                            LDAP_SIZELIMIT_EXCEEDED);
+}
+
+TEST(DownloadOutcome, APlainSearchEndedByTheServersTimeLimitIsWrittenAsFarAsItGoesAndSaysSo) {
+    const TestbedServers& servers = TestbedServers::Get();
+    ExpectCutWrittenAndTold("outcome-timelimit", servers.Fact("base.timed"),
+                            servers.Number("timed.before"), LDAP_TIMELIMIT_EXCEEDED);
 }
 
 TEST(DownloadOutcome, AnAddressBookThatCannotBeOpenedIsOnlyTracedInEitherMode) {

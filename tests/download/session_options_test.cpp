@@ -89,7 +89,7 @@ ULONG __cdecl RecordSetOption(LDAP* session, int option, const void* value) {
 
 ULONG __cdecl RecordConnect(LDAP* session, l_timeval* bound) {
     g_calls.push_back({"ldap_connect"});
-    if (g_certificateCallback) {
+    if (g_certificateCallback && !g_serverCertificate.empty()) {
         // The handshake as Windows' client makes it: the callback gets a context it frees.
         PCCERT_CONTEXT shown = CertCreateCertificateContext(
             X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(g_serverCertificate.data()),
@@ -104,6 +104,21 @@ ULONG __cdecl RecordConnect(LDAP* session, l_timeval* bound) {
 ULONG __cdecl RecordBind(LDAP* session, PCHAR name, PCHAR password) {
     g_calls.push_back({"ldap_simple_bindA"});
     return reinterpret_cast<decltype(&RecordBind)>(g_bind)(session, name, password);
+}
+
+// The search is recorded and fails as on a broken connection: no test here writes records.
+ULONG __cdecl RecordSearch(LDAP*, PCHAR, ULONG, PCHAR, PCHAR[], ULONG, PLDAPControlA*,
+                           PLDAPControlA*, ULONG, ULONG, ULONG* message) {
+    g_calls.push_back({"ldap_search_extA"});
+    *message = 0;
+    return LDAP_SERVER_DOWN;
+}
+
+// A TLS session is played by a plain one to the test bed's server; the port asked is kept.
+ULONG g_tlsPortAsked = 0;
+LDAP* __cdecl RecordTlsSession(PCHAR host, ULONG port, int) {
+    g_tlsPortAsked = port;
+    return ldap_initA(host, static_cast<ULONG>(TestbedServers::Get().Port("directory")));
 }
 
 int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR, UINT) {
@@ -121,6 +136,7 @@ class DirectorySession : public ::testing::Test {
         g_takeCertificateCallback = false;
         g_certificateCallback = nullptr;
         g_callbackAnswer = -1;
+        g_serverCertificate.clear();
         ResetProductRegistry();
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName", "127.0.0.1");
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber",
@@ -134,6 +150,19 @@ class DirectorySession : public ::testing::Test {
         ASSERT_NE(g_bind, nullptr);
     }
     void TearDown() override { ResetProductRegistry(); }
+
+    // From the connection on: each time limit set, the binds and the search.
+    static std::string TimeLimitsAroundTheBind() {
+        std::string record;
+        for (size_t i = Position("ldap_connect"); i < g_calls.size(); ++i) {
+            const LdapCall& call = g_calls[i];
+            if (call.name == "ldap_set_option" && call.option == LDAP_OPT_TIMELIMIT)
+                record += "time limit " + std::to_string(call.value) + ", ";
+            else if (call.name != "ldap_set_option")
+                record += call.name + ", ";
+        }
+        return record;
+    }
 
     // Where the call stands in the record; the record's end when it was not made.
     static size_t Position(const std::string& name, int option = 0) {
@@ -151,6 +180,10 @@ class DirectorySession : public ::testing::Test {
     ImportRedirect box_{"user32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordBox)};
     ImportRedirect syncBind_{"wldap32.dll", "ldap_bind_sA",
                              reinterpret_cast<void*>(&RecordSyncBind)};
+    ImportRedirect search_{"wldap32.dll", "ldap_search_extA",
+                           reinterpret_cast<void*>(&RecordSearch)};
+    ImportRedirect tlsSession_{"wldap32.dll", "ldap_sslinitA",
+                               reinterpret_cast<void*>(&RecordTlsSession)};
     CTarnbookApp app_;
 };
 
@@ -258,7 +291,28 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
             EXPECT_EQ(g_calls[at].value, reinterpret_cast<ULONG_PTR>(LDAP_OPT_ON));
         }
         EXPECT_EQ(Position("ldap_simple_bindA"), g_calls.size()) << "a simple bind was made";
+
+        // Bounded like the simple bind, and the search left without a time limit.
+        EXPECT_EQ(app.DoDownloadAdddressBook(), 0);
+        EXPECT_EQ(TimeLimitsAroundTheBind(),
+                  "ldap_connect, time limit " + std::to_string(kServerAnswerSeconds) +
+                      ", ldap_bind_sA, time limit 0, ldap_search_extA, ");
     }
+}
+
+TEST_F(DirectorySession, LdapsWithoutAStoredPortIsNamedWithPort636) {
+    ResetProductRegistry();
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName", "127.0.0.1");
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "Security", "ldaps");
+    g_takeCertificateCallback = true; // the library checks the certificate, as Windows' does
+    CTarnbookApp app;
+    app.GetUserInfo(HKEY_CURRENT_USER);
+    ASSERT_EQ(app.DoLDAPConnect(), 1) << ::testing::PrintToString(g_boxes);
+    EXPECT_EQ(g_tlsPortAsked, 636u);
+
+    EXPECT_EQ(app.DoDownloadAdddressBook(), 0);
+    EXPECT_EQ(g_boxes, std::vector<std::string>{
+                           ConnectionLostText("127.0.0.1", 636, LdapText(LDAP_SERVER_DOWN))});
 }
 
 // A certificate of the test bed's TLS folder ("server.crt", "selfsigned.crt") as DER.

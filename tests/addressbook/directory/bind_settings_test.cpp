@@ -49,6 +49,26 @@ TEST(BindSettings, AccountNamesAreJoinedToTheDomainOnlyWhereTheyNameNone) {
     EXPECT_EQ(SplitNegotiateAccount("reader", "TARN").Name(), "TARN\\reader");
 }
 
+TEST(BindSettings, ABareAccountNameTakesTheFormOfItsDomainAndANamedOneIsSentAsStored) {
+    const struct {
+        const char* user;
+        const char* domain;
+        const char* sent;
+    } cases[] = {
+        {"reader", "TARN", "TARN\\reader"},          // a down-level (NetBIOS) domain
+        {"reader", "tarn.test", "reader@tarn.test"}, // a DNS domain
+        {"reader", "", "reader"},
+        {"reader@tarn.test", "TARN", "reader@tarn.test"},
+        {"OTHER\\reader", "TARN", "OTHER\\reader"},
+        {"OTHER\\reader", "tarn.test", "OTHER\\reader"},
+        {"cn=reader,dc=tarn", "TARN", "cn=reader,dc=tarn"},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(SimpleBindName(test.user, test.domain), test.sent)
+            << test.user << " in \"" << test.domain << '"';
+    }
+}
+
 TEST(BindNotices, EachRefusalSaysWhatToChange) {
     const std::string server = "dc.tarn.test:389";
     const struct {

@@ -317,6 +317,10 @@ install() {
         fail "the event sources name: $(sources | tr '\n' ';')"
     msiexec /x "$(winpath "$msi")" /qn || fail "the uninstall from $custom ended with $?"
     [ ! -e "$WINEPREFIX/drive_c/Tarn Custom/Desktop" ] || fail "$custom is still there"
+    # The test bed registers the event sources for the other tests (wine-prefix.sh); the
+    # uninstalls took them away.
+    "$WINE" reg import "$(winpath "$dir/event-sources.reg")" >/dev/null 2>&1 ||
+        fail "the test bed's event sources could not be registered again"
     [ $status = 0 ] && ok "$(basename "$msi"): install, upgrade, repair, download, rebuild, uninstall, own folder"
 }
 

@@ -110,6 +110,7 @@ int CTarnbookApp::DownloadAddressBook() {
 
 int CTarnbookApp::DoLDAPConnect() {
     Trace("DoLDAPConnect", kTraceBlue);
+    m_strServer = m_strHostName + ":" + std::to_string(PortInUse(m_access, m_nPortNumber));
     CStatusDlg status(IDS_STATUS_CONNECTING, NotesMainWindow(), CStatusDlg::Placement::OverOwner);
     const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
 
@@ -123,8 +124,7 @@ int CTarnbookApp::DoLDAPConnect() {
         return 0;
     }
     const int port = PortFor(bind.security, m_nPortNumber);
-    const std::string server = m_strHostName + ":" + std::to_string(port);
-    m_strServer = server;
+    const std::string& server = m_strServer;
     PCHAR host = const_cast<PCHAR>(m_strHostName.c_str());
     m_hLdap = bind.security == ConnectionSecurity::Ldaps
                   ? ldap_sslinitA(host, static_cast<ULONG>(port), 1)

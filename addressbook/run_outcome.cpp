@@ -7,8 +7,7 @@
 #include "tarnbook_events.h"
 
 void CTarnbookApp::ReportRunOutcome() {
-    const std::string server =
-        m_strServer.empty() ? m_strHostName + ":" + std::to_string(m_nPortNumber) : m_strServer;
+    const std::string& server = m_strServer;
     const std::string records = GroupedCount(m_nRecordsWritten);
     const std::string entries = GroupedCount(m_nEntries);
     DWORD id = 0;

@@ -55,6 +55,7 @@ int CTarnbookApp::InitLotus() {
 
     if (!FindNotesDll()) {
         const std::string question = LoadResourceText(IDS_NOTES_NOT_FOUND);
+        m_strProblem = question;
         if (m_bSilent) {
             TraceFailure(question);
             return 0;

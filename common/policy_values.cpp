@@ -1,5 +1,6 @@
 #include "policy_values.h"
 
+#include "path_text.h"
 #include "registry_text.h"
 #include "setting_layers.h"
 
@@ -9,8 +10,16 @@ namespace {
 
 // The Policies key is shared by the 32-bit and the 64-bit view of the registry, so the plain
 // view serves both builds.
-HKEY RootOf(SettingLayer layer) {
-    return layer == SettingLayer::MachinePolicy ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+HKEY RootOf(PolicyLayer layer) {
+    return layer == PolicyLayer::MachinePolicy ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+// A value that fits the programs' buffers; one too long to be read counts as absent, so the
+// next layer decides as it would without it.
+bool Holds(HKEY key, const char* name) {
+    DWORD size = 0;
+    return RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
+           size <= kPathBufferSize;
 }
 
 } // namespace
@@ -19,16 +28,17 @@ bool OpenDecidingPolicy(const char* productKey, const char* name, ProductRoots r
     key.reset();
     const char* policyKey = PolicyKeyOf(productKey);
     unsigned held = 0;
-    for (SettingLayer layer : {SettingLayer::UserPolicy, SettingLayer::MachinePolicy}) {
+    for (PolicyLayer layer : {PolicyLayer::UserPolicy, PolicyLayer::MachinePolicy}) {
+        if (layer == PolicyLayer::MachinePolicy && roots == ProductRoots::PerUser)
+            continue;
         RegKey candidate;
         if (RegOpenKeyExA(RootOf(layer), policyKey, 0, KEY_QUERY_VALUE, candidate.receive()) ==
                 ERROR_SUCCESS &&
-            RegQueryValueExA(candidate.get(), name, nullptr, nullptr, nullptr, nullptr) ==
-                ERROR_SUCCESS)
+            Holds(candidate.get(), name))
             held |= LayerBit(layer);
     }
-    const SettingLayer deciding = DecidingLayer(held, roots);
-    if (!IsPolicyLayer(deciding))
+    const PolicyLayer deciding = DecidingPolicy(held, roots);
+    if (deciding == PolicyLayer::None)
         return false;
     return RegOpenKeyExA(RootOf(deciding), policyKey, 0, KEY_QUERY_VALUE, key.receive()) ==
            ERROR_SUCCESS;

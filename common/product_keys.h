@@ -5,6 +5,8 @@
 #ifndef TARN_PRODUCT_KEYS_H
 #define TARN_PRODUCT_KEYS_H
 
+#include <cstring>
+
 // Trace settings (per user).
 #define TARN_PRODUCT_KEY "SOFTWARE\\VEXMAR\\Voxtarion\\Varnel Desktop"
 // Notes location and directory settings.
@@ -64,8 +66,8 @@ inline constexpr ProductValue kProductValues[] = {
 // The policy key of a product key: TARN_PRODUCT_KEY gives TARN_POLICY_PRODUCT_KEY,
 // TARN_NOTES_KEY gives TARN_POLICY_NOTES_KEY.
 inline const char* PolicyKeyOf(const char* productKey) {
-    return productKey[sizeof TARN_PRODUCT_KEY - 1] == '\0' ? TARN_POLICY_PRODUCT_KEY
-                                                            : TARN_POLICY_NOTES_KEY;
+    return std::strcmp(productKey, TARN_PRODUCT_KEY) == 0 ? TARN_POLICY_PRODUCT_KEY
+                                                          : TARN_POLICY_NOTES_KEY;
 }
 
 #endif

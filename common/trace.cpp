@@ -64,9 +64,23 @@ bool ReadFromKey(HKEY key, TraceSettings& settings) {
 class SettingsSource {
   public:
     TraceSettings Current() {
-        if (armed_ && WaitForSingleObject(changed_.get(), 0) == WAIT_TIMEOUT)
-            return settings_;
+        if (armed_) {
+            // One look at both watches: a change of the product key comes first.
+            const HANDLE events[] = {changed_.get(), policiesChanged_.get()};
+            const DWORD seen = WaitForMultipleObjects(policiesArmed_ ? 2 : 1, events, FALSE, 0);
+            if (seen == WAIT_TIMEOUT)
+                return settings_;
+            if (seen == WAIT_OBJECT_0 + 1) {
+                // Only the policies changed: the product key's watch stays armed.
+                policiesArmed_ = ArmPolicies();
+                if (ReadFromKey(key_.get(), settings_))
+                    return settings_;
+            }
+        }
         armed_ = false;
+        // A change of the policies seen together with one of the product key.
+        if (!policiesArmed_ || WaitForSingleObject(policiesChanged_.get(), 0) == WAIT_OBJECT_0)
+            policiesArmed_ = ArmPolicies();
         for (int attempt = 0; attempt < 2; ++attempt) {
             if ((!key_ || attempt > 0) && !Open()) {
                 armed_ = false;
@@ -87,7 +101,6 @@ class SettingsSource {
     bool Open() {
         key_.reset();
         parent_.reset();
-        policies_.reset();
         if (RegCreateKeyExA(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, 0, nullptr,
                             REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, key_.receive(),
                             nullptr) != ERROR_SUCCESS)
@@ -96,33 +109,41 @@ class SettingsSource {
         const std::string product = TARN_PRODUCT_KEY;
         const std::string parent = product.substr(0, product.rfind('\\'));
         RegOpenKeyExA(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_NOTIFY, parent_.receive());
-        // The user's policies, where there are any: a policy set or withdrawn meanwhile counts
-        // from the next line on.
-        RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Policies", 0, KEY_NOTIFY, policies_.receive());
         return true;
     }
 
-    bool Arm() {
-        if (unwatchable_ || !parent_)
-            return false;
-        if (!changed_.valid())
-            changed_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-        const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-        if (!changed_.valid() || RegNotifyChangeKeyValue(parent_.get(), TRUE, filter,
-                                                         changed_.get(), TRUE) != ERROR_SUCCESS)
-            return false;
-        // One event for both watches: a line still costs a single look.
-        if (policies_)
-            RegNotifyChangeKeyValue(policies_.get(), TRUE, filter, changed_.get(), TRUE);
-        return true;
+    static bool Watch(HKEY key, BOOL subtree, KernelHandle& event) {
+        if (!event.valid())
+            event.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+        return event.valid() &&
+               RegNotifyChangeKeyValue(key, subtree,
+                                       REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                       event.get(), TRUE) == ERROR_SUCCESS;
+    }
+
+    bool Arm() { return !unwatchable_ && parent_ && Watch(parent_.get(), TRUE, changed_); }
+
+    // The user's policies: a policy set or withdrawn meanwhile counts from the next line on.
+    // Where the user has none yet, the creation of the Policies key is watched instead. A key
+    // handle is watched once at a time: it is opened afresh whenever it is armed again.
+    bool ArmPolicies() {
+        policies_.reset();
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Policies", 0, KEY_NOTIFY,
+                          policies_.receive()) == ERROR_SUCCESS)
+            return Watch(policies_.get(), TRUE, policiesChanged_);
+        return RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE", 0, KEY_NOTIFY, policies_.receive()) ==
+                   ERROR_SUCCESS &&
+               Watch(policies_.get(), FALSE, policiesChanged_);
     }
 
     RegKey key_;
     RegKey parent_;        // KEY_NOTIFY only
-    RegKey policies_;      // KEY_NOTIFY only; empty where the user has no policies
     KernelHandle changed_; // auto-reset: the look that sees a change also clears it
     bool armed_ = false;
     bool unwatchable_ = false; // a freshly opened key could not be watched: read every line
+    RegKey policies_;          // KEY_NOTIFY only: the Policies key, or SOFTWARE until it exists
+    KernelHandle policiesChanged_;
+    bool policiesArmed_ = false;
     TraceSettings settings_;
 };
 

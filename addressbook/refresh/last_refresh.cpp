@@ -69,7 +69,20 @@ bool RememberLastRefresh(const LastRefresh& last) {
 }
 
 void ForgetLastRefresh() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, TARN_LAST_REFRESH_KEY);
+    const LSTATUS status = RegDeleteKeyA(HKEY_CURRENT_USER, TARN_LAST_REFRESH_KEY);
+    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND)
+        return;
+    RegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, TARN_LAST_REFRESH_KEY, 0, KEY_SET_VALUE, key.receive()) ==
+            ERROR_SUCCESS &&
+        WriteRegistryText(key.get(), kDigestValue, "") == ERROR_SUCCESS)
+        return;
+    Trace(("The record of the last whole refresh could not be removed (" +
+           SystemErrorWords(status) +
+           "): delete HKEY_CURRENT_USER\\" TARN_LAST_REFRESH_KEY
+           " before the next run with Refresh changed.")
+              .c_str(),
+          kTraceRed);
 }
 
 std::uint64_t CurrentTicks() {

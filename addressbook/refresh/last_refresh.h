@@ -14,7 +14,9 @@ bool ReadLastRefresh(LastRefresh& last);
 // Stores last; false, with a red trace line, where it could not be stored.
 bool RememberLastRefresh(const LastRefresh& last);
 // Removes the record, before the address book is emptied: a run that breaks off while it
-// writes leaves no record that could take its partial book for an unchanged one.
+// writes leaves no record that could take its partial book for an unchanged one. Where the key
+// cannot be removed, its digest is emptied, which no refresh matches; where neither can be
+// done, a red trace line says so.
 void ForgetLastRefresh();
 
 // Now, in 100-nanosecond ticks since 1601 (UTC), as a FILETIME counts them.

@@ -4,32 +4,25 @@
 
 namespace {
 
-constexpr unsigned kMachine = LayerBit(SettingLayer::MachineProduct);
-constexpr unsigned kUser = LayerBit(SettingLayer::UserProduct);
-constexpr unsigned kUserPolicy = LayerBit(SettingLayer::UserPolicy);
-constexpr unsigned kMachinePolicy = LayerBit(SettingLayer::MachinePolicy);
+constexpr unsigned kUser = LayerBit(PolicyLayer::UserPolicy);
+constexpr unsigned kMachine = LayerBit(PolicyLayer::MachinePolicy);
 
-TEST(SettingLayers, TheComputerPolicyWinsThenTheUserPolicyThenTheUsersOwnThenTheMachines) {
+TEST(SettingLayers, TheComputerPolicyWinsOverTheUsersAndNeitherLeavesItToTheProductKeys) {
     struct Case {
         unsigned held;
         ProductRoots roots;
-        SettingLayer deciding;
+        PolicyLayer deciding;
     } const cases[] = {
-        {0, ProductRoots::MachineThenUser, SettingLayer::None},
-        {kMachine, ProductRoots::MachineThenUser, SettingLayer::MachineProduct},
-        {kMachine | kUser, ProductRoots::MachineThenUser, SettingLayer::UserProduct},
-        {kMachine | kUser | kUserPolicy, ProductRoots::MachineThenUser, SettingLayer::UserPolicy},
-        {kUser | kUserPolicy | kMachinePolicy, ProductRoots::MachineThenUser,
-         SettingLayer::MachinePolicy},
-        {kMachinePolicy, ProductRoots::MachineThenUser, SettingLayer::MachinePolicy},
-        {kMachine | kUserPolicy, ProductRoots::MachineThenUser, SettingLayer::UserPolicy},
-        // The trace settings are the user's: machine-wide layers do not count for them.
-        {kMachine | kMachinePolicy, ProductRoots::PerUser, SettingLayer::None},
-        {kUser | kMachinePolicy, ProductRoots::PerUser, SettingLayer::UserProduct},
-        {kUser | kUserPolicy | kMachinePolicy, ProductRoots::PerUser, SettingLayer::UserPolicy},
+        {0, ProductRoots::MachineThenUser, PolicyLayer::None},
+        {kUser, ProductRoots::MachineThenUser, PolicyLayer::UserPolicy},
+        {kMachine, ProductRoots::MachineThenUser, PolicyLayer::MachinePolicy},
+        {kUser | kMachine, ProductRoots::MachineThenUser, PolicyLayer::MachinePolicy},
+        // The trace settings are the user's: a computer policy does not count for them.
+        {kMachine, ProductRoots::PerUser, PolicyLayer::None},
+        {kUser | kMachine, ProductRoots::PerUser, PolicyLayer::UserPolicy},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DecidingLayer(c.held, c.roots), c.deciding) << "held layers " << c.held;
+        EXPECT_EQ(DecidingPolicy(c.held, c.roots), c.deciding) << "held layers " << c.held;
 }
 
 } // namespace

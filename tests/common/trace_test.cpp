@@ -100,9 +100,10 @@ TEST_F(TraceClient, EveryLineReadsTheSettingsAsTheyAreNowEvenAfterTheKeyWasRepla
     EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"first", "default again"}));
 }
 
-TEST_F(TraceClient, TheUserPolicyDecidesTheTraceSettingsAndTheComputerPolicyDoesNot) {
+TEST_F(TraceClient, TheUserPolicyDecidesTheTraceSettingsFromTheNextLineOnAndTheComputersDoesNot) {
     driver::TraceViewer viewer;
     Mask(0xFFFFFFFF);
+    Trace("before the policy", 0xFF0000);
     SetRegistryDword(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE COMPONENTS", 0);
     SetRegistryDword(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE TO FILE", 1);
     SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE FILE", file_);
@@ -111,7 +112,7 @@ TEST_F(TraceClient, TheUserPolicyDecidesTheTraceSettingsAndTheComputerPolicyDoes
     Trace("failure", 0x0000FF);
     DeleteRegistryTree(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY);
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, TARN_POLICY_PRODUCT_KEY);
-    EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"failure"}));
+    EXPECT_EQ(viewer.Texts(), (std::vector<std::string>{"before the policy", "failure"}));
     EXPECT_EQ(TracedTexts(file_), (std::vector<std::string>{"failure"}));
 }
 

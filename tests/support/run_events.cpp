@@ -72,7 +72,8 @@ std::vector<LoggedEvent> ReadRunEvents(DWORD processId) {
 }
 
 WORD EventTypeForExit(const std::string& program, int status) {
-    const bool book = program.find("TARNBOOK") != std::string::npos;
+    const std::string name = program.substr(program.find_last_of("\\/") + 1);
+    const bool book = name == "TARNBOOK.exe" || name == "TARNBOOK";
     if (book) {
         switch (status) {
         case kBookRefreshed:

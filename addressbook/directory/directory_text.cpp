@@ -4,12 +4,13 @@
 
 #include <climits>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
-bool IsAscii(const char* text, size_t length) {
+bool IsAscii(const wchar_t* text, size_t length) {
     for (size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(text[i]) >= 0x80)
+        if (text[i] >= 0x80)
             return false;
     }
     return true;
@@ -19,6 +20,8 @@ bool IsAscii(const char* text, size_t length) {
 // to be replaced.
 std::string ToCodePage(const wchar_t* unicode, size_t length, bool& exact) {
     exact = true;
+    if (IsAscii(unicode, length))
+        return std::string(unicode, unicode + length);
     if (length > INT_MAX / 4) {
         exact = false;
         return std::string();
@@ -49,37 +52,14 @@ std::string ToCodePage(const wchar_t* unicode, size_t length, bool& exact) {
 
 ValueText FirstValueText(LDAP* session, LDAPMessage* entry, const char* attribute) {
     ValueText value;
-    // The values as the directory sent them, in UTF-8: the library converts nothing, and
-    // an ASCII value, which most are, is already text of every code page.
-    const LdapRawValues values(ldap_get_values_lenA(session, entry, const_cast<PCHAR>(attribute)));
+    // The values as UTF-16, which holds every character that LDAP's UTF-8 can send.
+    std::wstring name(attribute, attribute + std::strlen(attribute));
+    const LdapWideValues values(ldap_get_valuesW(session, entry, &name[0]));
     if (!values.get() || !values.get()[0])
         return value;
-    const berval* first = values.get()[0];
+    const wchar_t* first = values.get()[0];
     value.present = true;
-    const char* utf8 = first->bv_val ? first->bv_val : "";
-    const size_t size = first->bv_val ? first->bv_len : 0;
-    const void* nul = std::memchr(utf8, '\0', size);
-    const size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - utf8) : size;
-    if (IsAscii(utf8, length)) {
-        value.text.assign(utf8, length);
-        return value;
-    }
-    // Else through UTF-16, which holds every character that UTF-8 can send; a byte that is
-    // not UTF-8 becomes U+FFFD, which no code page but UTF-8 holds.
-    if (length > INT_MAX) {
-        value.exact = false;
-        return value;
-    }
-    const int bytes = static_cast<int>(length);
-    const int wide = MultiByteToWideChar(CP_UTF8, 0, utf8, bytes, nullptr, 0);
-    if (wide <= 0) {
-        value.exact = false;
-        value.text.assign(length, '?');
-        return value;
-    }
-    std::wstring unicode(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, bytes, &unicode[0], wide);
-    value.text = ToCodePage(unicode.data(), unicode.size(), value.exact);
+    value.text = ToCodePage(first, std::wcslen(first), value.exact);
     return value;
 }
 

@@ -42,8 +42,8 @@ template <typename T, typename Free> class LdapOwned {
 struct LdapMessageFree {
     void operator()(LDAPMessage* message) const { ldap_msgfree(message); }
 };
-struct LdapRawValuesFree {
-    void operator()(berval** values) const { ldap_value_free_len(values); }
+struct LdapWideValuesFree {
+    void operator()(PWCHAR* values) const { ldap_value_freeW(values); }
 };
 struct LdapControlFree {
     void operator()(LDAPControlA* control) const { ldap_control_freeA(control); }
@@ -60,8 +60,8 @@ struct LdapTextFree {
 
 // A result chain: a search's result or one page of it.
 using LdapResult = LdapOwned<LDAPMessage*, LdapMessageFree>;
-// The values of one attribute as the directory sent them (UTF-8 for text).
-using LdapRawValues = LdapOwned<berval**, LdapRawValuesFree>;
+// The values of one attribute as UTF-16 texts.
+using LdapWideValues = LdapOwned<PWCHAR*, LdapWideValuesFree>;
 using LdapControl = LdapOwned<LDAPControlA*, LdapControlFree>;
 using LdapControls = LdapOwned<LDAPControlA**, LdapControlsFree>;
 using LdapCookie = LdapOwned<berval*, LdapCookieFree>;

@@ -1,8 +1,9 @@
 #!/bin/sh
 # bench.sh [SIZE...]: how the download's cost compares with the directory work alone.
-# Builds the win64 programs, starts a private slapd with generated directories of SIZE people
-# each (default 1000 10000 65535 100000; about one in ten has a digits-only mail value), and
-# runs for each size, alternating, in one Wine prefix:
+# Builds the programs of each platform, starts a private slapd with generated directories of
+# SIZE people each (default 1000 10000 65535 100000; about one in ten has a digits-only mail
+# value), and runs for each platform and size, alternating, in one Wine prefix, the programs
+# of that platform (each build against its own fetch):
 #   fetch   tools/bench/fetch.cpp: bind, the same search and the walk with the four value
 #           look-ups per entry, nothing else
 #   book    TARNBOOK.exe in silent mode into the stand-in bridge, which only counts records
@@ -10,29 +11,58 @@
 #   file    the same with tracing to a file
 # Prints min and median wall time, peak memory of the Wine process, records written, the
 # ratio of each variant's median to the fetch's, and the median CPU time of the program and of
-# the wineserver that works for it, which a machine shared with others disturbs less. Everything it starts is stopped by its pid.
-#   BENCH_REPS       repetitions of each run (default 3)
-#   BENCH_VARIANTS   which TARNBOOK runs (default "book viewer file")
-#   BENCH_TARNBOOK   the TARNBOOK.exe to measure (default: the win64 build's)
-#   BENCH_BEFORE     another TARNBOOK.exe, measured as variant "before" (for a change's effect)
-#   BENCH_DIR        the folder of the run (default build/bench)
+# the wineserver that works for it, which a machine shared with others disturbs less. Up to
+# BENCH_COUNT_UP_TO entries it also counts the requests each program makes to the Wine server
+# (one more run of each with WINEDEBUG=+server), which noise does not move at all. Everything
+# it starts is stopped by its pid.
+#   BENCH_PLATFORMS    the builds to measure (default "win64 win32"; win32 only where this
+#                      machine runs 32-bit code). The 64-bit programs are started by the
+#                      64-bit loader and the 32-bit ones by the 32-bit loader, so that their
+#                      own process is the one measured.
+#   BENCH_REPS         repetitions of each run (default 3)
+#   BENCH_VARIANTS     which TARNBOOK runs (default "book viewer file")
+#   BENCH_TARNBOOK     the TARNBOOK.exe files to measure instead of the builds', each for the
+#                      platform of its machine type
+#   BENCH_BEFORE       other TARNBOOK.exe files, measured as variant "before" (for a change's
+#                      effect), each for the platform of its machine type
+#   BENCH_COUNT_UP_TO  the largest size whose requests are counted (default 100000; 0: none)
+#   BENCH_DIR          the folder of the run (default build/bench)
 set -eu
 cd "$(dirname "$0")/.."
 src=$(pwd)
 fixtures=$src/tests/fixtures
 dir=${BENCH_DIR:-$src/build/bench}
-bin=$src/build/win64/bin
 reps=${BENCH_REPS:-3}
 variants=${BENCH_VARIANTS:-book viewer file}
+count_up_to=${BENCH_COUNT_UP_TO:-100000}
 sizes=${*:-1000 10000 65535 100000}
 mkdir -p "$dir"
 . "$fixtures/wine-env.sh"
+platforms=
+for platform in ${BENCH_PLATFORMS:-win64 win32}; do
+    case $platform in
+    win64) ;;
+    win32)
+        if [ "$TARN_WINE32" = 0 ]; then
+            echo "== win32 left out: this machine cannot run 32-bit code"
+            continue
+        fi
+        ;;
+    *)
+        echo "unknown platform $platform" >&2
+        exit 2
+        ;;
+    esac
+    platforms="$platforms $platform"
+done
 
 viewer_pid=
+awk_pid=
 cleanup() {
     if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
     "$src/tools/bench/directory.sh" stop "$dir/slapd" || true
     "$fixtures/wine-prefix.sh" stop "$dir" >/dev/null 2>&1 || true
+    if [ -n "$awk_pid" ]; then kill "$awk_pid" 2>/dev/null || true; fi
     "$fixtures/xvfb.sh" stop "$dir" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
@@ -40,13 +70,28 @@ trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-echo "== building (log: $dir/build.log)"
-if ! { cmake --preset win64 && cmake --build --preset win64 -j2 --target TARNBOOK tarnhook \
-    tarnlang nnotes bench_fetch bench_viewer bench_trace_cost; } >"$dir/build.log" 2>&1; then
-    tail -n 30 "$dir/build.log"
-    exit 1
-fi
-tarnbook=${BENCH_TARNBOOK:-$bin/TARNBOOK.exe}
+echo "== building$platforms (log: $dir/build.log)"
+: >"$dir/build.log"
+for platform in $platforms; do
+    if ! { cmake --preset "$platform" && cmake --build --preset "$platform" -j2 --target TARNBOOK \
+        tarnhook tarnlang nnotes bench_fetch bench_viewer bench_trace_cost; } >>"$dir/build.log" 2>&1; then
+        tail -n 30 "$dir/build.log"
+        exit 1
+    fi
+done
+
+# of_platform PLATFORM FILE...: the first of the programs built for PLATFORM.
+of_platform() {
+    want=$1
+    shift
+    case $want in win64) want=x86_64 ;; win32) want=i386 ;; esac
+    for program in "$@"; do
+        if [ "$(pe_machine "$program")" = "$want" ]; then
+            echo "$program"
+            return
+        fi
+    done
+}
 
 echo "== directory server (generating and loading on first use of these sizes)"
 unique=$(printf '%s\n' $sizes | sort -n -u | tr '\n' ' ')
@@ -55,9 +100,6 @@ port=$(cat "$dir/slapd/port")
 
 "$fixtures/xvfb.sh" start "$dir" >/dev/null
 . "$fixtures/wine-env.sh"
-# The 64-bit programs are started by the 64-bit loader itself: the 32-bit one hands them on
-# to a process of their own, whose time and memory would then go unmeasured.
-if [ -x "$tarn_wine64" ]; then WINE=$tarn_wine64; fi
 "$fixtures/wine-prefix.sh" start "$dir" >/dev/null
 
 product='HKCU\SOFTWARE\VEXMAR\Voxtarion\Varnel Desktop'
@@ -65,16 +107,6 @@ reg() { "$WINE" reg "$@" >>"$dir/wine.log" 2>&1; }
 : >"$dir/wine.log"
 reg delete 'HKLM\SOFTWARE\VEXMAR' /f || true
 reg delete 'HKCU\SOFTWARE\VEXMAR' /f || true
-
-notes=$dir/notes
-program=$dir/program
-"$fixtures/notes-install.sh" "$dir" "$notes" "$bin" "CN=Mail01/O=Bench"
-rm -rf "$program"
-mkdir -p "$program"
-cp "$tarnbook" "$program/TARNBOOK.exe"
-if [ -n "${BENCH_BEFORE:-}" ]; then cp "$BENCH_BEFORE" "$program/TARNBOOK_before.exe"; fi
-cp "$bin/tarnlang.dll" "$bin/tarnhook.dll" "$bin/bench_fetch.exe" "$bin/bench_viewer.exe" \
-    "$bin/bench_trace_cost.exe" "$program/"
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 reg add "$product\\Lotus Notes" /v HostName /d 127.0.0.1 /f
 reg add "$product\\Lotus Notes" /v PortNumber /d "$port" /f
@@ -91,6 +123,14 @@ server_pid=$(cat "$dir/wineserver.pid")
 ticks_per_second=$(getconf CLK_TCK)
 server_ticks() { awk '{ print $14 + $15 }' "/proc/$server_pid/stat" 2>/dev/null || echo 0; }
 
+# records NAME: the records the last run of NAME wrote, from its output or the bridge's count.
+records() {
+    case $1 in
+    fetch*) sed -n 's/^records //p' "$dir/out" | tr -d '\r' ;;
+    *) tr -d '\r\n' <"$dir/count.txt" 2>/dev/null || echo "?" ;;
+    esac
+}
+
 # timed NAME PROGRAM [ARGS...]: runs a program under Wine in the program folder and appends
 # "<ms> <peak KiB> <records> <CPU ms of the program and the wineserver>" to $dir/runs/NAME.
 timed() {
@@ -99,24 +139,66 @@ timed() {
     rm -f "$dir/count.txt" "$dir/trace.log"
     server_before=$(server_ticks)
     start=$(date +%s%N)
-    (cd "$program" && /usr/bin/time -f '%M %U %S' -o "$dir/peak" "$WINE" "$@" >"$dir/out" 2>&1) ||
+    (cd "$program" && /usr/bin/time -f '%M %U %S' -o "$dir/peak" "$loader" "$@" >"$dir/out" 2>&1) ||
         { echo "$name failed:"; cat "$dir/out"; exit 1; }
     end=$(date +%s%N)
     server_after=$(server_ticks)
     tr -d '\r' <"$dir/out" >>"$dir/runs/$name.out"
-    case $name in
-    fetch*) records=$(sed -n 's/^records //p' "$dir/out" | tr -d '\r') ;;
-    *) records=$(tr -d '\r\n' <"$dir/count.txt" 2>/dev/null || echo "?") ;;
-    esac
+    got=$(records "$name")
     set -- $(tail -n 1 "$dir/peak")
     cpu=$(awk -v u="$2" -v s="$3" -v t=$((server_after - server_before)) -v hz="$ticks_per_second" \
         'BEGIN { printf "%d", (u + s) * 1000 + t * 1000 / hz }')
-    echo "$(((end - start) / 1000000)) $1 $records $cpu" >>"$dir/runs/$name"
+    echo "$(((end - start) / 1000000)) $1 $got $cpu" >>"$dir/runs/$name"
+}
+
+# The Wine-server requests of single runs: a wineserver started with -d1 logs every request,
+# and tools/bench/requests.awk reads that log as it is written and counts the requests of each
+# process. counting_start puts it in place of the prefix's server, counting_stop brings that
+# back; counted NAME PROGRAM [ARGS...] runs a program once under it and notes its pid.
+counting_start() {
+    "$fixtures/wine-prefix.sh" stop "$dir" >/dev/null 2>&1 || true
+    rm -f "$dir/requests.fifo" "$dir/counted"
+    mkfifo "$dir/requests.fifo"
+    awk -f "$src/tools/bench/requests.awk" <"$dir/requests.fifo" >"$dir/requests.txt" &
+    awk_pid=$!
+    wineserver -f -p -d1 2>"$dir/requests.fifo" >/dev/null &
+    echo $! >"$dir/wineserver.pid"
+    i=0
+    while [ ! -S "$(wine_server_socket)" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+    # The first program of a new server waits for the prefix's services to start.
+    (cd "$program" && "$loader" ./bench_fetch.exe 127.0.0.1 "$port" "$first" >/dev/null 2>&1) || true
+}
+counting_stop() {
+    "$fixtures/wine-prefix.sh" stop "$dir" >/dev/null 2>&1 || true
+    wait "$awk_pid" || true
+    awk_pid=
+    rm -f "$dir/requests.fifo"
+    "$fixtures/wine-prefix.sh" start "$dir" >/dev/null
+    server_pid=$(cat "$dir/wineserver.pid")
+}
+counted() {
+    name=$1
+    shift
+    rm -f "$dir/count.txt" "$dir/trace.log"
+    (cd "$program" && exec sh -c 'echo "$$" >"$0"; exec "$@"' "$dir/pid" "$loader" "$@" \
+        >"$dir/out" 2>&1) || { echo "$name failed (counting requests):"; cat "$dir/out"; exit 1; }
+    echo "$name $(cat "$dir/pid")" >>"$dir/counted"
+}
+# requests NAME: the number of requests of the counted run of NAME; kinds NAME: its ten most
+# frequent kinds of request.
+requests() {
+    pid=$(awk -v n="$1" '$1 == n { print $2 }' "$dir/counted")
+    awk -v p="$pid" 'NF == 2 && $1 == p { print $2 }' "$dir/requests.txt"
+}
+kinds() {
+    pid=$(awk -v n="$1" '$1 == n { print $2 }' "$dir/counted")
+    awk -v p="$pid" 'NF == 3 && $1 == p { print $2, $3 }' "$dir/requests.txt" | sort -rn |
+        head -n 10
 }
 
 start_viewer() {
     rm -f "$dir/viewer.out"
-    (cd "$program" && exec "$WINE" ./bench_viewer.exe >"$dir/viewer.out" 2>&1) &
+    (cd "$program" && exec "$loader" ./bench_viewer.exe >"$dir/viewer.out" 2>&1) &
     viewer_pid=$!
     i=0
     while ! grep -q ready "$dir/viewer.out" 2>/dev/null && [ $i -lt 200 ]; do
@@ -156,77 +238,139 @@ stats() {
 }
 column() { awk -v c="$2" '{ print $c }' "$1" | sort -n | tail -n 1; }
 median() { awk -v c="$2" '{ print $c }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b == 0) print "-"; else printf "%.2f", a / b }'; }
 
 table=$dir/table.txt
-{
-    printf '| entries | fetch min / median ms | TARNBOOK min / median ms | ratio |'
+: >"$table"
+: >"$dir/trace-cost.txt"
+: >"$dir/kinds.txt"
+
+for platform in $platforms; do
+    bin=$src/build/$platform/bin
+    case $platform in
+    win64) loader=$tarn_wine64 ;;
+    win32) loader=$tarn_wine32 ;;
+    esac
+    [ -x "$loader" ] || loader=$WINE
+    tarnbook=$(of_platform "$platform" ${BENCH_TARNBOOK:-})
+    tarnbook=${tarnbook:-$bin/TARNBOOK.exe}
+    before=$(of_platform "$platform" ${BENCH_BEFORE:-})
+    platform_variants=
     for variant in $variants; do
-        [ "$variant" = book ] || printf ' %s ratio |' "$variant"
+        if [ "$variant" = before ] && [ -z "$before" ]; then
+            echo "== $platform: no TARNBOOK.exe of this platform in BENCH_BEFORE, \"before\" left out"
+            continue
+        fi
+        platform_variants="$platform_variants $variant"
     done
-    printf ' peak KiB fetch / TARNBOOK | records fetch / TARNBOOK | CPU ms fetch / TARNBOOK | CPU ratio |\n'
-    printf '|---|---|---|---|'
-    for variant in $variants; do [ "$variant" = book ] || printf -- '---|'; done
-    printf -- '---|---|---|---|\n'
-} >"$table"
 
-# One untimed run first: the prefix's first programs start slower than the rest.
-reg add "$product\\Lotus Notes" /v SearchBase /d "ou=p$(echo $unique | cut -d' ' -f1),dc=bench,dc=test" /f
-(cd "$program" && "$WINE" ./bench_fetch.exe 127.0.0.1 "$port" \
-    "ou=p$(echo $unique | cut -d' ' -f1),dc=bench,dc=test" >/dev/null 2>&1) || true
+    # The stand-in Notes installation and the programs of this platform.
+    notes=$dir/$platform/notes
+    program=$dir/$platform/program
+    "$fixtures/notes-install.sh" "$dir" "$notes" "$bin" "CN=Mail01/O=Bench"
+    rm -rf "$program"
+    mkdir -p "$program"
+    cp "$tarnbook" "$program/TARNBOOK.exe"
+    if [ -n "$before" ]; then cp "$before" "$program/TARNBOOK_before.exe"; fi
+    cp "$bin/tarnlang.dll" "$bin/tarnhook.dll" "$bin/bench_fetch.exe" "$bin/bench_viewer.exe" \
+        "$bin/bench_trace_cost.exe" "$program/"
 
-for size in $sizes; do
-    base=ou=p$size,dc=bench,dc=test
-    reg add "$product\\Lotus Notes" /v SearchBase /d "$base" /f
-    rm -rf "$dir/runs"
-    mkdir -p "$dir/runs"
-    echo "== $size entries, $reps repetitions"
-    rep=0
-    while [ $rep -lt "$reps" ]; do
-        rep=$((rep + 1))
-        timed fetch ./bench_fetch.exe 127.0.0.1 "$port" "$base"
-        for variant in $variants; do book_run "$variant"; done
-    done
-    set -- $(stats "$dir/runs/fetch")
-    fetch_min=$1 fetch_median=$2
-    main=$(echo $variants | cut -d' ' -f1)
-    set -- $(stats "$dir/runs/$main")
-    book_min=$1 book_median=$2
     {
-        printf '| %s | %s / %s | %s / %s | %s |' "$size" "$fetch_min" "$fetch_median" \
-            "$book_min" "$book_median" \
-            "$(awk -v a="$book_median" -v b="$fetch_median" 'BEGIN { printf "%.2f", a / b }')"
-        for variant in $variants; do
-            [ "$variant" = "$main" ] && continue
-            set -- $(stats "$dir/runs/$variant")
-            printf ' %s (CPU %s) |' \
-                "$(awk -v a="$2" -v b="$fetch_median" 'BEGIN { printf "%.2f", a / b }')" \
-                "$(awk -v a="$(median "$dir/runs/$variant" 4)" -v b="$(median "$dir/runs/fetch" 4)" \
-                    'BEGIN { printf "%.2f", a / b }')"
+        echo
+        echo "$platform ($(basename "$loader") loader)"
+        printf '| entries | fetch min / median ms | TARNBOOK min / median ms | ratio |'
+        for variant in $platform_variants; do
+            [ "$variant" = book ] || printf ' %s ratio |' "$variant"
         done
-        fetch_cpu=$(median "$dir/runs/fetch" 4) book_cpu=$(median "$dir/runs/$main" 4)
-        printf ' %s / %s | %s / %s | %s / %s | %s |\n' "$(column "$dir/runs/fetch" 2)" \
-            "$(column "$dir/runs/$main" 2)" "$(column "$dir/runs/fetch" 3)" \
-            "$(column "$dir/runs/$main" 3)" "$fetch_cpu" "$book_cpu" \
-            "$(awk -v a="$book_cpu" -v b="$fetch_cpu" 'BEGIN { printf "%.2f", a / b }')"
+        printf ' peak KiB fetch / TARNBOOK | records fetch / TARNBOOK | CPU ms fetch / TARNBOOK | CPU ratio | requests fetch / TARNBOOK | request ratio |\n'
+        printf '|---|---|---|---|'
+        for variant in $platform_variants; do [ "$variant" = book ] || printf -- '---|'; done
+        printf -- '---|---|---|---|---|---|\n'
     } >>"$table"
-    tail -n 1 "$table"
+
+    # One untimed run first: the prefix's first programs start slower than the rest.
+    first=ou=p$(echo $unique | cut -d' ' -f1),dc=bench,dc=test
+    reg add "$product\\Lotus Notes" /v SearchBase /d "$first" /f
+    (cd "$program" && "$loader" ./bench_fetch.exe 127.0.0.1 "$port" "$first" >/dev/null 2>&1) || true
+
+    for size in $sizes; do
+        base=ou=p$size,dc=bench,dc=test
+        reg add "$product\\Lotus Notes" /v SearchBase /d "$base" /f
+        rm -rf "$dir/runs"
+        mkdir -p "$dir/runs"
+        echo "== $platform, $size entries, $reps repetitions"
+        rep=0
+        while [ $rep -lt "$reps" ]; do
+            rep=$((rep + 1))
+            timed fetch ./bench_fetch.exe 127.0.0.1 "$port" "$base"
+            for variant in $platform_variants; do book_run "$variant"; done
+        done
+        main=$(echo $platform_variants | cut -d' ' -f1)
+        fetch_requests= book_requests=
+        if [ "$size" -le "$count_up_to" ]; then
+            counting_start
+            counted fetch ./bench_fetch.exe 127.0.0.1 "$port" "$base"
+            case $main in
+            before) counted "$main" ./TARNBOOK_before.exe ;;
+            *) counted "$main" ./TARNBOOK.exe ;;
+            esac
+            counting_stop
+            fetch_requests=$(requests fetch)
+            book_requests=$(requests "$main")
+            {
+                echo "$platform, $size entries: the most frequent Wine-server requests, fetch | TARNBOOK"
+                kinds fetch >"$dir/runs/fetch.kinds"
+                kinds "$main" >"$dir/runs/$main.kinds"
+                paste -d'|' "$dir/runs/fetch.kinds" "$dir/runs/$main.kinds" |
+                    awk -F'|' '{ printf "  %-34s | %s\n", $1, $2 }'
+            } >>"$dir/kinds.txt"
+        fi
+        set -- $(stats "$dir/runs/fetch")
+        fetch_min=$1 fetch_median=$2
+        set -- $(stats "$dir/runs/$main")
+        book_min=$1 book_median=$2
+        {
+            printf '| %s | %s / %s | %s / %s | %s |' "$size" "$fetch_min" "$fetch_median" \
+                "$book_min" "$book_median" "$(ratio "$book_median" "$fetch_median")"
+            for variant in $platform_variants; do
+                [ "$variant" = "$main" ] && continue
+                set -- $(stats "$dir/runs/$variant")
+                printf ' %s (CPU %s) |' "$(ratio "$2" "$fetch_median")" \
+                    "$(ratio "$(median "$dir/runs/$variant" 4)" "$(median "$dir/runs/fetch" 4)")"
+            done
+            fetch_cpu=$(median "$dir/runs/fetch" 4) book_cpu=$(median "$dir/runs/$main" 4)
+            printf ' %s / %s | %s / %s | %s / %s | %s | %s / %s | %s |\n' \
+                "$(column "$dir/runs/fetch" 2)" "$(column "$dir/runs/$main" 2)" \
+                "$(column "$dir/runs/fetch" 3)" "$(column "$dir/runs/$main" 3)" \
+                "$fetch_cpu" "$book_cpu" "$(ratio "$book_cpu" "$fetch_cpu")" \
+                "${fetch_requests:--}" "${book_requests:--}" \
+                "$(ratio "$book_requests" "$fetch_requests")"
+        } >>"$table"
+        tail -n 1 "$table"
+    done
+
+    # What one trace line costs on its own, 2000 lines each.
+    trace_cost() { (cd "$program" && "$loader" ./bench_trace_cost.exe 2000 2>&1 | tr -d '\r'); }
+    {
+        echo "$platform"
+        printf 'trace line, no viewer, no file: %s\n' "$(trace_cost)"
+        start_viewer
+        printf 'trace line, viewer listening:   %s\n' "$(trace_cost)"
+        stop_viewer
+        trace_to_file 1
+        printf 'trace line, trace file:         %s\n' "$(trace_cost)"
+        trace_to_file 0
+        if [ -f "$dir/runs/file-lines" ]; then
+            echo "trace file lines in the last size's file runs: $(tail -n 1 "$dir/runs/file-lines")"
+        fi
+    } >>"$dir/trace-cost.txt"
 done
 
-# What one trace line costs on its own, 2000 lines each.
-trace_cost() { (cd "$program" && "$WINE" ./bench_trace_cost.exe 2000 2>&1 | tr -d '\r'); }
-{
-    printf 'trace line, no viewer, no file: %s\n' "$(trace_cost)"
-    start_viewer
-    printf 'trace line, viewer listening:   %s\n' "$(trace_cost)"
-    stop_viewer
-    trace_to_file 1
-    printf 'trace line, trace file:         %s\n' "$(trace_cost)"
-    trace_to_file 0
-} >"$dir/trace-cost.txt"
-
-echo "== results (median of $reps; ratios are TARNBOOK's median over the fetch's)"
+echo "== results (median of $reps; ratios are TARNBOOK's median over the fetch's, per platform)"
 cat "$table"
+echo
 cat "$dir/trace-cost.txt"
-if [ -f "$dir/runs/file-lines" ]; then
-    echo "trace file lines in the last size's file runs: $(tail -n 1 "$dir/runs/file-lines")"
+if [ -s "$dir/kinds.txt" ]; then
+    echo
+    cat "$dir/kinds.txt"
 fi

@@ -2,7 +2,8 @@
 # pe-check.sh OBJDUMP VERSION MACHINE PROGRAM.exe...: checks shipped Windows programs without
 # running them, with the build's own objdump and strings (mingw-w64 binutils):
 #   - the PE header: MACHINE (i386 or x86-64) and the subsystem, console for TARNTRACE and
-#     GUI for every other program;
+#     GUI for every other program; an i386 program is large-address-aware, so that 64-bit
+#     Windows gives it 4 GB of address space instead of 2;
 #   - the imports: system libraries only, no compiler runtime (libstdc++, libgcc,
 #     libwinpthread) that would have to travel with the program;
 #   - the embedded manifest asks for asInvoker;
@@ -45,6 +46,12 @@ for program in "$@"; do
     esac
     printf '%s\n' "$header" | grep -q "^Subsystem.*$subsystem" ||
         fail "subsystem is not $subsystem: $(printf '%s\n' "$header" | grep '^Subsystem')"
+    address=
+    if [ "$machine" = i386 ]; then
+        printf '%s\n' "$header" | grep -q "^[[:space:]]*large address aware\$" ||
+            fail "not large-address-aware (linked without --large-address-aware)"
+        address=", large-address-aware"
+    fi
 
     imports=$(printf '%s\n' "$header" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
     [ -n "$imports" ] || fail "no imports found"
@@ -65,6 +72,6 @@ for program in "$@"; do
         value=$(printf '%s\n' "$texts" | grep -A1 -x "$key" | sed -n 2p)
         [ "$value" = "$version" ] || fail "VERSIONINFO $key is '$value', not '$version'"
     done
-    [ $bad = 1 ] || echo "ok   $name: $machine, $subsystem, imports $(echo $imports), asInvoker, version $version"
+    [ $bad = 1 ] || echo "ok   $name: $machine$address, $subsystem, imports $(echo $imports), asInvoker, version $version"
 done
 exit $status

@@ -110,7 +110,8 @@ int CTarnbookApp::DownloadAddressBook() {
 
 int CTarnbookApp::DoLDAPConnect() {
     Trace("DoLDAPConnect", kTraceBlue);
-    m_strServer = m_strHostName + ":" + std::to_string(PortInUse(m_access, m_nPortNumber));
+    m_nPortInUse = PortInUse(m_access, m_nPortNumber);
+    m_strServer = m_strHostName + ":" + std::to_string(m_nPortInUse);
     CStatusDlg status(IDS_STATUS_CONNECTING, NotesMainWindow(), CStatusDlg::Placement::OverOwner);
     const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
 
@@ -123,7 +124,7 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(problem, caption);
         return 0;
     }
-    const int port = PortFor(bind.security, m_nPortNumber);
+    const int port = m_nPortInUse;
     const std::string& server = m_strServer;
     PCHAR host = const_cast<PCHAR>(m_strHostName.c_str());
     m_hLdap = bind.security == ConnectionSecurity::Ldaps
@@ -210,7 +211,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     // a refusal, not an empty directory.
     if (search.entries == 0 && IsReadRefusal(search.code))
         search.results.clear();
-    const int port = PortInUse(m_access, m_nPortNumber);
+    const int port = m_nPortInUse;
     if (search.results.empty()) {
         if (search.code == LDAP_TIMEOUT)
             Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
@@ -286,10 +287,11 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                 refused = g_bridge.AddNewAddressBookRecord(
                               record.lastName.c_str(), record.firstName.c_str(),
                               record.phone.c_str(), record.mail.c_str(), 1) == 0;
-                if (!refused) {
+                if (!refused)
                     ++m_nRecordsWritten;
+                // Only a run that keeps a record of its whole refresh needs the digest.
+                if (!refused && m_refresh.changedOnly)
                     digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
-                }
             }
             if (refused)
                 Report(RecordRefusedText(record.mail), caption);

@@ -89,6 +89,7 @@ class CTarnbookApp : public ApplicationBase {
     // What the run's event tells.
     enum class Failed { Nothing, Directory, Notes } m_failed = Failed::Nothing;
     std::string m_strProblem;     // the last failure reported or traced in red
+    int m_nPortInUse = 0;         // the stored port, or the default of the security in use
     std::string m_strServer;      // host:port as connected to
     std::string m_strMailServer;  // MailServer of notes.ini
     unsigned long m_nEntries = 0; // entries the search returned

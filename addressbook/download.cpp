@@ -65,27 +65,33 @@ bool IsUnwritable(const EntryRecord& record) {
     return record.hasMail && !record.exact && IsInternetMailAddress(record.mail);
 }
 
+// Ends the LDAP session. A session whose silent server's reader still waits in it is left to
+// the end of the process: unbinding it would wait for that reader, or pull the session from
+// under it.
+void EndSession(LDAP*& session, bool held) {
+    if (session && !held)
+        ldap_unbind(session);
+    session = nullptr;
+}
+
 // Ends the LDAP session on whichever path the download leaves by.
 class SessionGuard {
   public:
-    explicit SessionGuard(LDAP*& session) : session_(session) {}
-    ~SessionGuard() {
-        if (session_)
-            ldap_unbind(session_);
-        session_ = nullptr;
-    }
+    SessionGuard(LDAP*& session, const bool& held) : session_(session), held_(held) {}
+    ~SessionGuard() { EndSession(session_, held_); }
     SessionGuard(const SessionGuard&) = delete;
     SessionGuard& operator=(const SessionGuard&) = delete;
 
   private:
     LDAP*& session_;
+    const bool& held_;
 };
 
 } // namespace
 
 int CTarnbookApp::DownloadAddressBook() {
     Trace("DownloadAddressBook", kTraceBlue);
-    SessionGuard session(m_hLdap);
+    SessionGuard session(m_hLdap, m_bSessionHeld);
     if (!DoLDAPConnect()) {
         m_failed = Failed::Directory;
         return 0;
@@ -207,6 +213,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                           CStatusDlg::Placement::OverOwner);
         search = SearchDirectory(m_hLdap, m_strSearchBase, attributes, kServerAnswerSeconds);
     }
+    m_bSessionHeld = search.sessionHeld;
     // A server that refuses the client answers with a closing message and no entries: that is
     // a refusal, not an empty directory.
     if (search.entries == 0 && IsReadRefusal(search.code))
@@ -300,8 +307,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         }
     }
     search.results.clear();
-    ldap_unbind(m_hLdap);
-    m_hLdap = nullptr;
+    EndSession(m_hLdap, m_bSessionHeld);
 
     // The records are written; now the user learns that the directory held more.
     if (cut && !refused) {

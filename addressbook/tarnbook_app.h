@@ -73,6 +73,8 @@ class CTarnbookApp : public ApplicationBase {
     int m_bSilent = 0;
     int m_nPortNumber = 0;
     LDAP* m_hLdap = nullptr;
+    // The directory fell silent during the search and its reader still waits in m_hLdap.
+    bool m_bSessionHeld = false;
     std::string m_strSearchBase;
     std::string m_strHostName;
     char m_szNotesIniPath[kPathBufferSize] = "notes.ini";

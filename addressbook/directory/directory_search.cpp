@@ -1,5 +1,6 @@
 #include "directory_search.h"
 
+#include "answer_reader.h"
 #include "directory_bind.h"
 #include "paged_search.h"
 #include "trace.h"
@@ -51,44 +52,23 @@ bool ClosingCode(LDAP* session, LDAPMessage* chain, ULONG& code, std::string& di
 struct SearchAnswer {
     ULONG code = LDAP_SUCCESS; // the closing message's code, or why none came
     bool closed = false;       // the server's closing message arrived: the answer is whole
+    bool held = false;         // the server fell silent and its reader keeps the session
     std::string diagnostic;    // the server's own words in its closing message
 };
 
-// The answer to a search request, awaited a second at a time for as long as the server keeps
-// sending: when a second ends before the answer does, what has arrived so far is taken in as
-// a part, and a second in which nothing arrived counts towards the silence. After seconds of
-// silence the request is abandoned. Only the library's own calls are used, so that its
-// connection stays its own. parts receives the answer in the directory's order.
+// The answer to a search request, for as long as the server keeps sending; after seconds of
+// silence what came so far. parts receives the answer in the directory's order, one message
+// a part.
 SearchAnswer AwaitSearchAnswer(LDAP* session, ULONG message, unsigned seconds,
                                std::vector<LdapResult>& parts) {
-    unsigned silentSeconds = 0;
-    for (;;) {
-        LdapResult part;
-        l_timeval second = {1, 0};
-        const ULONG whole = ldap_result(session, message, LDAP_MSG_ALL, &second, part.receive());
-        if (whole == 0) {
-            l_timeval poll = {0, 0};
-            const ULONG got =
-                ldap_result(session, message, LDAP_MSG_RECEIVED, &poll, part.receive());
-            if (got == 0) {
-                if (++silentSeconds < seconds)
-                    continue;
-                ldap_abandon(session, message);
-                return {LDAP_TIMEOUT, false, {}};
-            }
-            if (got == static_cast<ULONG>(-1) || !part.get())
-                return {LastLdapError(), false, {}};
-            silentSeconds = 0;
-        } else if (whole == static_cast<ULONG>(-1) || !part.get()) {
-            // The connection broke: what came so far is not the whole answer.
-            return {LastLdapError(), false, {}};
-        }
-        SearchAnswer answer;
-        answer.closed = ClosingCode(session, part.get(), answer.code, answer.diagnostic);
-        parts.push_back(std::move(part));
-        if (answer.closed)
-            return answer;
-    }
+    const AnswerRead read = ReadAnswer(session, message, seconds, parts);
+    SearchAnswer answer;
+    answer.code = read.code;
+    answer.held = read.end == AnswerEnd::Silent;
+    if (read.end == AnswerEnd::Closed &&
+        !(answer.closed = ClosingCode(session, parts.back().get(), answer.code, answer.diagnostic)))
+        answer.code = LDAP_DECODING_ERROR;
+    return answer;
 }
 
 // Sends the search for kFilter below base, with controls and without any client-side size or
@@ -100,13 +80,14 @@ SearchAnswer Search(LDAP* session, PCHAR base, PCHAR attributes[], PLDAPControlA
         ldap_search_extA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter), attributes,
                          0, controls, nullptr, 0, 0, &message);
     if (sent != LDAP_SUCCESS)
-        return {sent == static_cast<ULONG>(-1) ? LastLdapError() : sent, false, {}};
+        return {sent == static_cast<ULONG>(-1) ? LastLdapError() : sent, false, false, {}};
     return AwaitSearchAnswer(session, message, seconds, parts);
 }
 
 struct Pages {
     std::vector<LdapResult> results;
     PageLoop loop;
+    bool held = false; // a page's server fell silent and its reader keeps the session
 };
 
 // One paged search with pages of pageSize, from its first page to its last or to a stop.
@@ -125,6 +106,7 @@ Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seco
             const SearchAnswer page = Search(session, base, attributes, controls, seconds, parts);
             answer.code = page.code;
             answer.answered = page.closed;
+            pages.held = page.held;
         }
         for (const LdapResult& part : parts)
             answer.entries += CountEntries(session, part.get());
@@ -150,7 +132,8 @@ Pages SearchInPagesTheServerTakes(LDAP* session, PCHAR base, PCHAR attributes[],
                                   ULONG pageSize) {
     for (;;) {
         Pages pages = SearchInPages(session, base, attributes, seconds, pageSize);
-        const ULONG smaller = pages.loop.PageSizeRefused() ? SmallerPageSize(pageSize) : 0;
+        const ULONG smaller =
+            pages.loop.PageSizeRefused() && !pages.held ? SmallerPageSize(pageSize) : 0;
         if (smaller == 0)
             return pages;
         Trace((CodeText(pages.loop.StopCode()) + " for pages of " + std::to_string(pageSize) +
@@ -171,6 +154,7 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
     const SearchAnswer answer = Search(session, searchBase, attributes, nullptr, seconds, single);
     search.code = answer.code;
     search.diagnostic = answer.diagnostic;
+    search.sessionHeld = answer.held;
     // A search that broke off (a silent server, a lost connection) did not bring the whole
     // directory, and the server did not say where it stopped: the address book stays as it is.
     if (!answer.closed) {
@@ -190,6 +174,7 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
               .c_str(),
           kTraceBlue);
     Pages pages = SearchInPagesTheServerTakes(session, searchBase, attributes, seconds, pageSize);
+    search.sessionHeld = pages.held;
     if (pages.loop.Entries() < search.entries) {
         search.results = std::move(single);
         return search;

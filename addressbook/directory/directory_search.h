@@ -18,6 +18,9 @@ struct DirectorySearch {
     std::string diagnostic; // the server's own words on the plain search's code, if any
     bool paged = false;     // the results are the pages of the repeated search
     bool brokenOff = false; // the search ended without the server's closing answer: no results
+    // The server fell silent and the reader of its answer still waits in the session: the
+    // session may read and free what came, and must not be used or unbound otherwise.
+    bool sessionHeld = false;
 };
 
 // Searches the subtree below base for "cn=*" with the attributes given, for as long as the

@@ -65,6 +65,17 @@ unsigned __stdcall ReadMessages(void* parameter) {
     }
 }
 
+// Appends the parts of from to to, without a second list of them where to is empty.
+void TakeParts(std::vector<LdapResult>& from, std::vector<LdapResult>& to) {
+    if (to.empty()) {
+        to.swap(from);
+        return;
+    }
+    for (LdapResult& part : from)
+        to.push_back(std::move(part));
+    from.clear();
+}
+
 } // namespace
 
 AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds,
@@ -89,13 +100,11 @@ AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds,
             if (reading->ended)
                 break;
             reading->left = true;
-            for (LdapResult& part : reading->parts)
-                parts.push_back(std::move(part));
+            TakeParts(reading->parts, parts);
             return {AnswerEnd::Silent, static_cast<ULONG>(LDAP_TIMEOUT)};
         }
     }
     ExclusiveLock hold(reading->lock);
-    for (LdapResult& part : reading->parts)
-        parts.push_back(std::move(part));
+    TakeParts(reading->parts, parts);
     return reading->read;
 }

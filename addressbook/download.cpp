@@ -7,7 +7,6 @@
 #include "directory/bind_notices.h"
 #include "directory/directory_bind.h"
 #include "directory/directory_search.h"
-#include "directory/directory_text.h"
 #include "directory/download_notices.h"
 #include "directory/session_options.h"
 #include "mail_address.h"
@@ -41,23 +40,6 @@ int PortInUse(const DirectoryAccess& access, int storedPort) {
 std::string LdapErrorText(ULONG code) {
     const char* text = ldap_err2stringA(code);
     return text ? text : std::string();
-}
-
-// One directory entry as the address book takes it.
-struct EntryRecord {
-    std::string lastName, firstName, phone, mail;
-    bool hasMail = false;
-    bool exact = true; // the code page holds the mail value unchanged
-};
-
-void ReadEntry(LDAP* session, LDAPMessage* entry, EntryRecord& record) {
-    record.firstName = FirstValueText(session, entry, "givenname").text;
-    record.lastName = FirstValueText(session, entry, "sn").text;
-    record.phone = FirstValueText(session, entry, "telephoneNumber").text;
-    const ValueText mail = FirstValueText(session, entry, "mail");
-    record.hasMail = mail.present;
-    record.exact = mail.exact;
-    record.mail = mail.present ? mail.text : std::string();
 }
 
 // An Internet address that the code page would change: it would reach someone else, or no one.
@@ -202,8 +184,6 @@ int CTarnbookApp::DoLDAPConnect() {
 
 int CTarnbookApp::DoDownloadAdddressBook() {
     Trace("DoDownloadAdddressBook", kTraceBlue);
-    PCHAR attributes[] = {const_cast<PCHAR>("givenname"), const_cast<PCHAR>("sn"),
-                          const_cast<PCHAR>("telephoneNumber"), const_cast<PCHAR>("mail"), nullptr};
     std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
     int written = 0;
 
@@ -211,15 +191,17 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     {
         CStatusDlg status(IDS_STATUS_SEARCHING, NotesMainWindow(),
                           CStatusDlg::Placement::OverOwner);
-        search = SearchDirectory(m_hLdap, m_strSearchBase, attributes, kServerAnswerSeconds);
+        search = SearchDirectory(m_hLdap, m_strSearchBase, kServerAnswerSeconds);
     }
+    // The records hold everything the download needs of the directory.
     m_bSessionHeld = search.sessionHeld;
+    EndSession(m_hLdap, m_bSessionHeld);
     // A server that refuses the client answers with a closing message and no entries: that is
     // a refusal, not an empty directory.
-    if (search.entries == 0 && IsReadRefusal(search.code))
-        search.results.clear();
+    if (search.records.Count() == 0 && IsReadRefusal(search.code))
+        search.answered = false;
     const int port = m_nPortInUse;
-    if (search.results.empty()) {
+    if (!search.answered) {
         if (search.code == LDAP_TIMEOUT)
             Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
         else if (search.brokenOff)
@@ -249,7 +231,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     progress.SetRange(0, 0);
     progress.SetStep(1);
 
-    const ULONG count = search.entries;
+    const ULONG count = search.records.Count();
     if (count == 0) {
         Report(LoadResourceText(IDS_NO_ENTRIES), caption);
         Trace(("ServerName: " + m_strHostName + ", PortNumber: " + std::to_string(m_nPortNumber))
@@ -282,32 +264,27 @@ int CTarnbookApp::DoDownloadAdddressBook() {
 
     bool refused = false;
     EntryRecord record;
-    for (const LdapResult& result : search.results) {
-        for (LDAPMessage* entry = ldap_first_entry(m_hLdap, result.get()); entry && !refused;
-             entry = ldap_next_entry(m_hLdap, entry)) {
-            ReadEntry(m_hLdap, entry, record);
-            if (IsUnwritable(record)) {
-                TraceFailure(UnwritableMailText(EntryName(m_hLdap, entry)));
-                complete = false;
-            } else if (record.hasMail && IsMailAddress(record.mail.c_str())) {
-                written = 1;
-                refused = g_bridge.AddNewAddressBookRecord(
-                              record.lastName.c_str(), record.firstName.c_str(),
-                              record.phone.c_str(), record.mail.c_str(), 1) == 0;
-                if (!refused)
-                    ++m_nRecordsWritten;
-                // Only a run that keeps a record of its whole refresh needs the digest.
-                if (!refused && m_refresh.changedOnly)
-                    digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
-            }
-            if (refused)
-                Report(RecordRefusedText(record.mail), caption);
-            else
-                progress.StepIt();
+    for (EntryRecords::Cursor entries(search.records); !refused && entries.Next(record);) {
+        if (IsUnwritable(record)) {
+            TraceFailure(UnwritableMailText(record.name));
+            complete = false;
+        } else if (record.hasMail && IsMailAddress(record.mail.c_str())) {
+            written = 1;
+            refused =
+                g_bridge.AddNewAddressBookRecord(record.lastName.c_str(), record.firstName.c_str(),
+                                                 record.phone.c_str(), record.mail.c_str(), 1) == 0;
+            if (!refused)
+                ++m_nRecordsWritten;
+            // Only a run that keeps a record of its whole refresh needs the digest.
+            if (!refused && m_refresh.changedOnly)
+                digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
         }
+        if (refused)
+            Report(RecordRefusedText(record.mail), caption);
+        else
+            progress.StepIt();
     }
-    search.results.clear();
-    EndSession(m_hLdap, m_bSessionHeld);
+    search.records = EntryRecords();
 
     // The records are written; now the user learns that the directory held more.
     if (cut && !refused) {
@@ -343,16 +320,12 @@ int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
     }
     BookDigest digest = NewBookDigest();
     EntryRecord record;
-    for (const LdapResult& result : search.results) {
-        for (LDAPMessage* entry = ldap_first_entry(m_hLdap, result.get()); entry;
-             entry = ldap_next_entry(m_hLdap, entry)) {
-            ReadEntry(m_hLdap, entry, record);
-            // An entry that cannot be written makes no whole refresh: nothing to compare.
-            if (IsUnwritable(record))
-                return 0;
-            if (record.hasMail && IsInternetMailAddress(record.mail))
-                digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
-        }
+    for (EntryRecords::Cursor entries(search.records); entries.Next(record);) {
+        // An entry that cannot be written makes no whole refresh: nothing to compare.
+        if (IsUnwritable(record))
+            return 0;
+        if (record.hasMail && IsInternetMailAddress(record.mail))
+            digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
     }
     const RefreshVerdict verdict = JudgeRefresh(m_refresh, &last, digest.Finish(), CurrentTicks());
     TraceRefreshVerdict(verdict, last);

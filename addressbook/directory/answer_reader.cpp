@@ -1,6 +1,7 @@
 #include "answer_reader.h"
 
 #include "directory_bind.h"
+#include "directory_text.h"
 #include "win_handles.h"
 
 #include <process.h>
@@ -11,7 +12,7 @@
 namespace {
 
 // What the reader and the caller share. The reader alone calls the library; the caller takes
-// the parts once the reader has ended, or leaves it when the server falls silent.
+// the records once the reader has ended, or leaves it when the server falls silent.
 struct Reading {
     Reading(LDAP* s, ULONG m) : session(s), message(m) {}
     LDAP* const session;
@@ -19,7 +20,8 @@ struct Reading {
     volatile LONG received = 0; // messages so far: what the caller watches
     SRWLOCK lock = SRWLOCK_INIT;
     // Under the lock:
-    std::vector<LdapResult> parts;
+    EntryRecords records;
+    LdapResult closing;
     AnswerRead read;
     bool ended = false; // the reader is done with the session
     bool left = false;  // the caller stopped waiting: the reader keeps nothing more
@@ -40,6 +42,7 @@ unsigned __stdcall ReadMessages(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Reading>> owned(
         static_cast<std::shared_ptr<Reading>*>(parameter));
     Reading& reading = **owned;
+    EntryRecord record;
     for (;;) {
         LdapResult part;
         const ULONG type =
@@ -48,44 +51,47 @@ unsigned __stdcall ReadMessages(void* parameter) {
         const ULONG code = type == static_cast<ULONG>(-1) || !part.get()
                                ? LastLdapError()
                                : static_cast<ULONG>(LDAP_SUCCESS);
+        // An entry, one a message, is turned into its record outside the lock and its
+        // message freed at once.
+        LDAPMessage* entry = code == LDAP_SUCCESS && type == LDAP_RES_SEARCH_ENTRY
+                                 ? ldap_first_entry(reading.session, part.get())
+                                 : nullptr;
+        const bool isEntry = entry != nullptr;
+        if (isEntry) {
+            ReadEntryRecord(reading.session, entry, record);
+            part.reset();
+        }
         ExclusiveLock hold(reading.lock);
         if (reading.left)
             return 0;
         if (code != LDAP_SUCCESS) {
-            reading.read = {AnswerEnd::Broken, code};
+            reading.read.end = AnswerEnd::Broken;
+            reading.read.code = code;
             reading.ended = true;
             return 0;
         }
-        reading.parts.push_back(std::move(part));
+        if (isEntry)
+            reading.records.Add(record);
+        ++reading.read.messages;
         InterlockedIncrement(&reading.received);
         if (type == LDAP_RES_SEARCH_RESULT) {
+            reading.closing = std::move(part);
             reading.ended = true;
             return 0;
         }
     }
-}
-
-// Appends the parts of from to to, without a second list of them where to is empty.
-void TakeParts(std::vector<LdapResult>& from, std::vector<LdapResult>& to) {
-    if (to.empty()) {
-        to.swap(from);
-        return;
-    }
-    for (LdapResult& part : from)
-        to.push_back(std::move(part));
-    from.clear();
 }
 
 } // namespace
 
-AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds,
-                      std::vector<LdapResult>& parts) {
+AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds, EntryRecords& records,
+                      LdapResult& closing) {
     auto reading = std::make_shared<Reading>(session, message);
     auto* handed = new std::shared_ptr<Reading>(reading);
     const uintptr_t started = _beginthreadex(nullptr, 0, ReadMessages, handed, 0, nullptr);
     if (!started) {
         delete handed;
-        return {AnswerEnd::Broken, static_cast<ULONG>(LDAP_NO_MEMORY)};
+        return {AnswerEnd::Broken, static_cast<ULONG>(LDAP_NO_MEMORY), 0};
     }
     KernelHandle reader(reinterpret_cast<HANDLE>(started));
     LONG seen = 0;
@@ -100,11 +106,12 @@ AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds,
             if (reading->ended)
                 break;
             reading->left = true;
-            TakeParts(reading->parts, parts);
-            return {AnswerEnd::Silent, static_cast<ULONG>(LDAP_TIMEOUT)};
+            records.Append(std::move(reading->records));
+            return {AnswerEnd::Silent, static_cast<ULONG>(LDAP_TIMEOUT), reading->read.messages};
         }
     }
     ExclusiveLock hold(reading->lock);
-    TakeParts(reading->parts, parts);
+    records.Append(std::move(reading->records));
+    closing = std::move(reading->closing);
     return reading->read;
 }

@@ -5,9 +5,8 @@
 #ifndef TARN_ANSWER_READER_H
 #define TARN_ANSWER_READER_H
 
+#include "entry_records.h"
 #include "ldap_handles.h"
-
-#include <vector>
 
 enum class AnswerEnd {
     Closed, // the closing message arrived; it is the last part
@@ -17,14 +16,15 @@ enum class AnswerEnd {
 
 struct AnswerRead {
     AnswerEnd end = AnswerEnd::Closed;
-    ULONG code = LDAP_SUCCESS; // Broken: why
+    ULONG code = LDAP_SUCCESS;  // Broken: why
+    unsigned long messages = 0; // the messages that came, closing one included
 };
 
-// Reads the answer to message into parts, one message a part, in the order of arrival. After
-// seconds in a row in which nothing arrived the caller gets the parts so far and AnswerEnd::
-// Silent: the reader is left waiting in the session, so the session must not be used again,
-// not even to unbind it (what came keeps its place and may still be read and freed).
-AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds,
-                      std::vector<LdapResult>& parts);
+// Reads the answer to message: each entry, as it arrives, is appended to records and its
+// message freed; the closing message goes to closing. After seconds in a row in which nothing
+// arrived the caller gets the records so far and AnswerEnd::Silent: the reader is left waiting
+// in the session, so the session must not be used again, not even to unbind it.
+AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds, EntryRecords& records,
+                      LdapResult& closing);
 
 #endif

@@ -2,17 +2,13 @@
 
 #include "answer_reader.h"
 #include "directory_bind.h"
+#include "directory_text.h"
 #include "paged_search.h"
 #include "trace.h"
 
 namespace {
 
 constexpr char kFilter[] = "cn=*";
-
-ULONG CountEntries(LDAP* session, LDAPMessage* result) {
-    const ULONG count = ldap_count_entries(session, result);
-    return count == static_cast<ULONG>(-1) ? 0 : count;
-}
 
 std::string CodeText(ULONG code) {
     const char* text = ldap_err2stringA(code);
@@ -53,46 +49,44 @@ struct SearchAnswer {
     ULONG code = LDAP_SUCCESS; // the closing message's code, or why none came
     bool closed = false;       // the server's closing message arrived: the answer is whole
     bool held = false;         // the server fell silent and its reader keeps the session
+    bool anyMessage = false;   // something of the answer came
     std::string diagnostic;    // the server's own words in its closing message
 };
 
-// The answer to a search request, for as long as the server keeps sending; after seconds of
-// silence what came so far. parts receives the answer in the directory's order, one message
-// a part.
-SearchAnswer AwaitSearchAnswer(LDAP* session, ULONG message, unsigned seconds,
-                               std::vector<LdapResult>& parts) {
-    const AnswerRead read = ReadAnswer(session, message, seconds, parts);
+// Sends the search for kFilter below base, with controls and without any client-side size or
+// time limit, and awaits its answer, for as long as the server keeps sending; after seconds of
+// silence what came so far. The entries are appended to records; the closing message, where
+// it came, is left in closing.
+SearchAnswer Search(LDAP* session, PCHAR base, PLDAPControlA* controls, unsigned seconds,
+                    EntryRecords& records, LdapResult& closing) {
+    ULONG message = 0;
+    const ULONG sent =
+        ldap_search_extA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter),
+                         kEntryAttributes, 0, controls, nullptr, 0, 0, &message);
     SearchAnswer answer;
+    if (sent != LDAP_SUCCESS) {
+        answer.code = sent == static_cast<ULONG>(-1) ? LastLdapError() : sent;
+        return answer;
+    }
+    const AnswerRead read = ReadAnswer(session, message, seconds, records, closing);
     answer.code = read.code;
     answer.held = read.end == AnswerEnd::Silent;
+    answer.anyMessage = read.messages > 0;
     if (read.end == AnswerEnd::Closed &&
-        !(answer.closed = ClosingCode(session, parts.back().get(), answer.code, answer.diagnostic)))
+        !(answer.closed = ClosingCode(session, closing.get(), answer.code, answer.diagnostic)))
         answer.code = LDAP_DECODING_ERROR;
     return answer;
 }
 
-// Sends the search for kFilter below base, with controls and without any client-side size or
-// time limit, and awaits its answer.
-SearchAnswer Search(LDAP* session, PCHAR base, PCHAR attributes[], PLDAPControlA* controls,
-                    unsigned seconds, std::vector<LdapResult>& parts) {
-    ULONG message = 0;
-    const ULONG sent =
-        ldap_search_extA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter), attributes,
-                         0, controls, nullptr, 0, 0, &message);
-    if (sent != LDAP_SUCCESS)
-        return {sent == static_cast<ULONG>(-1) ? LastLdapError() : sent, false, false, {}};
-    return AwaitSearchAnswer(session, message, seconds, parts);
-}
-
 struct Pages {
-    std::vector<LdapResult> results;
+    EntryRecords records;
     PageLoop loop;
-    bool held = false; // a page's server fell silent and its reader keeps the session
+    bool held = false;     // a page's server fell silent and its reader keeps the session
+    bool answered = false; // something of a page came
 };
 
 // One paged search with pages of pageSize, from its first page to its last or to a stop.
-Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seconds,
-                    ULONG pageSize) {
+Pages SearchInPages(LDAP* session, PCHAR base, unsigned seconds, ULONG pageSize) {
     Pages pages;
     LdapCookie cookie;
     for (;;) {
@@ -100,21 +94,21 @@ Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seco
         LdapControl control;
         answer.code =
             ldap_create_page_controlA(session, pageSize, cookie.get(), FALSE, control.receive());
-        std::vector<LdapResult> parts;
+        const unsigned long before = pages.records.Count();
+        LdapResult closing;
         if (answer.code == LDAP_SUCCESS) {
             PLDAPControlA controls[] = {control.get(), nullptr};
-            const SearchAnswer page = Search(session, base, attributes, controls, seconds, parts);
+            const SearchAnswer page =
+                Search(session, base, controls, seconds, pages.records, closing);
             answer.code = page.code;
             answer.answered = page.closed;
             pages.held = page.held;
+            pages.answered = pages.answered || page.anyMessage;
         }
-        for (const LdapResult& part : parts)
-            answer.entries += CountEntries(session, part.get());
+        answer.entries = pages.records.Count() - before;
         LdapCookie next;
         if (answer.answered)
-            answer.cookie = PageCookie(session, parts.back().get(), next);
-        for (LdapResult& part : parts)
-            pages.results.push_back(std::move(part));
+            answer.cookie = PageCookie(session, closing.get(), next);
         const PageStep step = pages.loop.Add(answer);
         Trace(("Paged search: page " + std::to_string(pages.loop.Pages()) + ", " +
                std::to_string(pages.loop.Entries()) + " entries")
@@ -128,10 +122,9 @@ Pages SearchInPages(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seco
 
 // The paged search from pageSize on; a page size the server refuses is asked again smaller,
 // down to the smallest.
-Pages SearchInPagesTheServerTakes(LDAP* session, PCHAR base, PCHAR attributes[], unsigned seconds,
-                                  ULONG pageSize) {
+Pages SearchInPagesTheServerTakes(LDAP* session, PCHAR base, unsigned seconds, ULONG pageSize) {
     for (;;) {
-        Pages pages = SearchInPages(session, base, attributes, seconds, pageSize);
+        Pages pages = SearchInPages(session, base, seconds, pageSize);
         const ULONG smaller =
             pages.loop.PageSizeRefused() && !pages.held ? SmallerPageSize(pageSize) : 0;
         if (smaller == 0)
@@ -146,12 +139,12 @@ Pages SearchInPagesTheServerTakes(LDAP* session, PCHAR base, PCHAR attributes[],
 
 } // namespace
 
-DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR attributes[],
-                                unsigned seconds) {
+DirectorySearch SearchDirectory(LDAP* session, const std::string& base, unsigned seconds) {
     DirectorySearch search;
     PCHAR searchBase = const_cast<PCHAR>(base.c_str());
-    std::vector<LdapResult> single;
-    const SearchAnswer answer = Search(session, searchBase, attributes, nullptr, seconds, single);
+    LdapResult closing;
+    const SearchAnswer answer =
+        Search(session, searchBase, nullptr, seconds, search.records, closing);
     search.code = answer.code;
     search.diagnostic = answer.diagnostic;
     search.sessionHeld = answer.held;
@@ -159,29 +152,26 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, PCHAR at
     // directory, and the server did not say where it stopped: the address book stays as it is.
     if (!answer.closed) {
         search.brokenOff = true;
+        search.records = EntryRecords();
         return search;
     }
-    for (const LdapResult& part : single)
-        search.entries += CountEntries(session, part.get());
-    if (!IsCutBySizeLimit(search.code)) {
-        search.results = std::move(single);
+    search.answered = true;
+    const unsigned long entries = search.records.Count();
+    if (!IsCutBySizeLimit(search.code))
         return search;
-    }
 
-    const ULONG pageSize = PageSizeAfterCut(search.entries);
-    Trace((CodeText(search.code) + " after " + std::to_string(search.entries) +
+    const ULONG pageSize = PageSizeAfterCut(entries);
+    Trace((CodeText(search.code) + " after " + std::to_string(entries) +
            " entries: searching again in pages of " + std::to_string(pageSize))
               .c_str(),
           kTraceBlue);
-    Pages pages = SearchInPagesTheServerTakes(session, searchBase, attributes, seconds, pageSize);
+    Pages pages = SearchInPagesTheServerTakes(session, searchBase, seconds, pageSize);
     search.sessionHeld = pages.held;
-    if (pages.loop.Entries() < search.entries) {
-        search.results = std::move(single);
+    if (pages.loop.Entries() < entries)
         return search;
-    }
-    search.results = std::move(pages.results);
+    search.records = std::move(pages.records);
+    search.answered = pages.answered;
     search.paged = true;
     search.code = pages.loop.StopCode();
-    search.entries = pages.loop.Entries();
     return search;
 }

@@ -67,3 +67,18 @@ std::string EntryName(LDAP* session, LDAPMessage* entry) {
     const LdapText name(ldap_get_dnA(session, entry));
     return name.get() ? name.get() : std::string();
 }
+
+PCHAR kEntryAttributes[] = {const_cast<PCHAR>("givenname"), const_cast<PCHAR>("sn"),
+                            const_cast<PCHAR>("telephoneNumber"), const_cast<PCHAR>("mail"),
+                            nullptr};
+
+void ReadEntryRecord(LDAP* session, LDAPMessage* entry, EntryRecord& record) {
+    record.firstName = FirstValueText(session, entry, kEntryAttributes[0]).text;
+    record.lastName = FirstValueText(session, entry, kEntryAttributes[1]).text;
+    record.phone = FirstValueText(session, entry, kEntryAttributes[2]).text;
+    const ValueText mail = FirstValueText(session, entry, kEntryAttributes[3]);
+    record.hasMail = mail.present;
+    record.exact = mail.exact;
+    record.mail = mail.present ? mail.text : std::string();
+    record.name = mail.present && !mail.exact ? EntryName(session, entry) : std::string();
+}

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <winldap.h>
 
+#include "entry_records.h"
+
 #include <string>
 
 struct ValueText {
@@ -21,5 +23,12 @@ ValueText FirstValueText(LDAP* session, LDAPMessage* entry, const char* attribut
 
 // The entry's distinguished name, for messages.
 std::string EntryName(LDAP* session, LDAPMessage* entry);
+
+// The attributes the address book takes from an entry, as the search asks for them.
+extern PCHAR kEntryAttributes[];
+
+// The entry as the address book takes it: given name, surname, telephone number and mail
+// address, and its name where the mail value is not exact, for the message that names it.
+void ReadEntryRecord(LDAP* session, LDAPMessage* entry, EntryRecord& record);
 
 #endif

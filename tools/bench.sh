@@ -26,6 +26,8 @@
 #   BENCH_BEFORE       other TARNBOOK.exe files, measured as variant "before" (for a change's
 #                      effect), each for the platform of its machine type
 #   BENCH_COUNT_UP_TO  the largest size whose requests are counted (default 100000; 0: none)
+#   BENCH_FETCH        0: no timed runs of the fetch, only TARNBOOK's (for sizes where the
+#                      fetch alone takes Wine's client far longer than the download); default 1
 #   BENCH_DIR          the folder of the run (default build/bench)
 set -eu
 cd "$(dirname "$0")/.."
@@ -35,6 +37,7 @@ dir=${BENCH_DIR:-$src/build/bench}
 reps=${BENCH_REPS:-3}
 variants=${BENCH_VARIANTS:-book viewer file}
 count_up_to=${BENCH_COUNT_UP_TO:-100000}
+fetch_runs=${BENCH_FETCH:-1}
 sizes=${*:-1000 10000 65535 100000}
 mkdir -p "$dir"
 . "$fixtures/wine-env.sh"
@@ -298,11 +301,12 @@ for platform in $platforms; do
         reg add "$product\\Lotus Notes" /v SearchBase /d "$base" /f
         rm -rf "$dir/runs"
         mkdir -p "$dir/runs"
+        : >"$dir/runs/fetch"
         echo "== $platform, $size entries, $reps repetitions"
         rep=0
         while [ $rep -lt "$reps" ]; do
             rep=$((rep + 1))
-            timed fetch ./bench_fetch.exe 127.0.0.1 "$port" "$base"
+            [ "$fetch_runs" = 0 ] || timed fetch ./bench_fetch.exe 127.0.0.1 "$port" "$base"
             for variant in $platform_variants; do book_run "$variant"; done
         done
         main=$(echo $platform_variants | cut -d' ' -f1)

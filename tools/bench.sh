@@ -235,13 +235,14 @@ book_run() {
     esac
 }
 
-# stats FILE: "min median" of the first column.
+# stats FILE: "min median" of the first column; "- -" where nothing ran.
 stats() {
-    sort -n "$1" | awk '{ v[NR] = $1 } END { printf "%d %d", v[1], v[int((NR + 1) / 2)] }'
+    sort -n "$1" | awk '{ v[NR] = $1 }
+        END { if (NR == 0) print "- -"; else printf "%d %d", v[1], v[int((NR + 1) / 2)] }'
 }
 column() { awk -v c="$2" '{ print $c }' "$1" | sort -n | tail -n 1; }
 median() { awk -v c="$2" '{ print $c }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b == 0) print "-"; else printf "%.2f", a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "-"; else printf "%.2f", a / b }'; }
 
 table=$dir/table.txt
 : >"$table"
@@ -294,7 +295,9 @@ for platform in $platforms; do
     # One untimed run first: the prefix's first programs start slower than the rest.
     first=ou=p$(echo $unique | cut -d' ' -f1),dc=bench,dc=test
     reg add "$product\\Lotus Notes" /v SearchBase /d "$first" /f
-    (cd "$program" && "$loader" ./bench_fetch.exe 127.0.0.1 "$port" "$first" >/dev/null 2>&1) || true
+    if [ "$fetch_runs" != 0 ]; then
+        (cd "$program" && "$loader" ./bench_fetch.exe 127.0.0.1 "$port" "$first" >/dev/null 2>&1) || true
+    fi
 
     for size in $sizes; do
         base=ou=p$size,dc=bench,dc=test

@@ -7,6 +7,7 @@
 #include <process.h>
 
 #include <memory>
+#include <new>
 #include <utility>
 
 namespace {
@@ -38,10 +39,7 @@ class ExclusiveLock {
     SRWLOCK& lock_;
 };
 
-unsigned __stdcall ReadMessages(void* parameter) {
-    const std::unique_ptr<std::shared_ptr<Reading>> owned(
-        static_cast<std::shared_ptr<Reading>*>(parameter));
-    Reading& reading = **owned;
+void ReadUntilEnd(Reading& reading) {
     EntryRecord record;
     for (;;) {
         LdapResult part;
@@ -63,12 +61,12 @@ unsigned __stdcall ReadMessages(void* parameter) {
         }
         ExclusiveLock hold(reading.lock);
         if (reading.left)
-            return 0;
+            return;
         if (code != LDAP_SUCCESS) {
             reading.read.end = AnswerEnd::Broken;
             reading.read.code = code;
             reading.ended = true;
-            return 0;
+            return;
         }
         if (isEntry)
             reading.records.Add(record);
@@ -77,9 +75,25 @@ unsigned __stdcall ReadMessages(void* parameter) {
         if (type == LDAP_RES_SEARCH_RESULT) {
             reading.closing = std::move(part);
             reading.ended = true;
-            return 0;
+            return;
         }
     }
+}
+
+unsigned __stdcall ReadMessages(void* parameter) {
+    const std::unique_ptr<std::shared_ptr<Reading>> owned(
+        static_cast<std::shared_ptr<Reading>*>(parameter));
+    Reading& reading = **owned;
+    try {
+        ReadUntilEnd(reading);
+    } catch (const std::bad_alloc&) {
+        // No room for another record: the answer breaks off like a lost connection.
+        ExclusiveLock hold(reading.lock);
+        reading.read.end = AnswerEnd::Broken;
+        reading.read.code = LDAP_NO_MEMORY;
+        reading.ended = true;
+    }
+    return 0;
 }
 
 } // namespace

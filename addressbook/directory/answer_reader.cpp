@@ -39,6 +39,13 @@ class ExclusiveLock {
     SRWLOCK& lock_;
 };
 
+// Ends the reading without the closing message, for why. Called under the lock.
+void BreakOff(Reading& reading, ULONG why) {
+    reading.read.end = AnswerEnd::Broken;
+    reading.read.code = why;
+    reading.ended = true;
+}
+
 void ReadUntilEnd(Reading& reading) {
     EntryRecord record;
     for (;;) {
@@ -63,9 +70,7 @@ void ReadUntilEnd(Reading& reading) {
         if (reading.left)
             return;
         if (code != LDAP_SUCCESS) {
-            reading.read.end = AnswerEnd::Broken;
-            reading.read.code = code;
-            reading.ended = true;
+            BreakOff(reading, code);
             return;
         }
         if (isEntry)
@@ -89,9 +94,7 @@ unsigned __stdcall ReadMessages(void* parameter) {
     } catch (const std::bad_alloc&) {
         // No room for another record: the answer breaks off like a lost connection.
         ExclusiveLock hold(reading.lock);
-        reading.read.end = AnswerEnd::Broken;
-        reading.read.code = LDAP_NO_MEMORY;
-        reading.ended = true;
+        BreakOff(reading, LDAP_NO_MEMORY);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "tarnbook_app.h"
 
 #include "bridge_binding.h"
+#include "library_search.h"
 #include "notes_discovery.h"
 #include "resource_ids.h"
 #include "resource_text.h"
@@ -10,7 +11,7 @@
 CTarnbookApp::CTarnbookApp() = default;
 
 bool CTarnbookApp::InitInstance() {
-    const HINSTANCE resources = LoadLibraryA("tarnlang.dll");
+    const HINSTANCE resources = LoadResourceImage(kResourceLibraryName);
     if (!resources) {
         TraceFailure("Load Resource dll failed");
         return false;
@@ -67,7 +68,7 @@ int CTarnbookApp::InitLotus() {
             return 0;
     }
 
-    if (!LoadBridgeLibrary()) {
+    if (!LoadBridgeLibrary(g_hNotesDll)) {
         Report(FormatResourceText(IDS_LIBRARY_NOT_LOADED, kBridgeLibraryName), caption);
         return 0;
     }

@@ -1,6 +1,7 @@
 #include "app_base.h"
 
 #include "command_line.h"
+#include "library_search.h"
 
 #include <commctrl.h>
 
@@ -22,6 +23,8 @@ ApplicationBase* ApplicationBase::Current() {
 }
 
 int ApplicationBase::Run(HINSTANCE instance, const char* commandLine) {
+    // Before anything can load a library: never from the current folder or PATH.
+    RestrictLibrarySearch();
     instance_ = instance;
     commandLine_ = CommandLineTail(commandLine);
     // No message loop runs: no "not responding" ghost may cover what our repaints show.

@@ -35,11 +35,13 @@ struct BridgeBinding {
 
 extern BridgeBinding g_bridge;
 
-// The bridge library's file name, loaded through the platform's library search.
+// The bridge library's file name.
 constexpr const char kBridgeLibraryName[] = "tarnhook.dll";
 
-// Loads the bridge library unless it is loaded already. True when it is loaded.
-bool LoadBridgeLibrary();
+// Loads the bridge library unless it is loaded already: from the programs' own folder, else
+// from the folder of notesLibrary (the loaded nnotes.dll), never through the library search.
+// True when it is loaded.
+bool LoadBridgeLibrary(HMODULE notesLibrary);
 
 FARPROC LookUpBridgeExport(const char* name);
 

@@ -1,5 +1,6 @@
 #include "notes_discovery.h"
 
+#include "library_search.h"
 #include "path_text.h"
 #include "policy_values.h"
 #include "product_keys.h"
@@ -34,21 +35,37 @@ bool OpenLotusKey(RegKey& key) {
                          key.receive()) == ERROR_SUCCESS;
 }
 
+bool ReadPolicyNotesDllPath(char* path) {
+    return ReadPolicyText(TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser, path,
+                          kPathBufferSize);
+}
+
 } // namespace
+
+int LoadNotesDllAt(const char* path) {
+    g_hNotesDll = LoadLibraryAt(path);
+    if (!g_hNotesDll)
+        return 0;
+    SearchLibraryFolder(g_hNotesDll);
+    return 1;
+}
+
+bool PolicyNamesNotesDll() {
+    char path[kPathBufferSize] = "";
+    return ReadPolicyNotesDllPath(path) && path[0] != '\0';
+}
 
 int LoadSavedNotesDll() {
     // A policy's path first; else the machine-wide one wins over the per-user one.
     char path[kPathBufferSize] = "";
-    if (!ReadPolicyText(TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser, path,
-                        sizeof path) &&
-        !ReadNotesDllPath(HKEY_LOCAL_MACHINE, path) && !ReadNotesDllPath(HKEY_CURRENT_USER, path))
+    if (!ReadPolicyNotesDllPath(path) && !ReadNotesDllPath(HKEY_LOCAL_MACHINE, path) &&
+        !ReadNotesDllPath(HKEY_CURRENT_USER, path))
         return 0;
     char dir[kPathBufferSize] = "";
     DirectoryOfPath(path, dir, sizeof dir);
     Trace(("SetCurrentDirectory::" + std::string(dir)).c_str(), kTraceBlue);
     SetCurrentDirectoryA(dir);
-    g_hNotesDll = LoadLibraryA(path);
-    return g_hNotesDll ? 1 : 0;
+    return LoadNotesDllAt(path);
 }
 
 int FindNotesDll() {
@@ -66,8 +83,7 @@ int FindNotesDll() {
         g_hNotesDll = nullptr;
         return 0;
     }
-    g_hNotesDll = LoadLibraryA(path);
-    return g_hNotesDll ? 1 : 0;
+    return LoadNotesDllAt(path);
 }
 
 int BrowseForNotesDll() {
@@ -99,8 +115,7 @@ int BrowseForNotesDll() {
         if (std::strcmp(fileName, kNotesDllName) == 0)
             break;
     }
-    g_hNotesDll = LoadLibraryA(fullPath);
-    if (g_hNotesDll) {
+    if (LoadNotesDllAt(fullPath)) {
         SaveNotesDllPath(fullPath);
         return 1;
     }

@@ -7,6 +7,11 @@
 // The process-wide handle of nnotes.dll; every load attempt stores its result here.
 extern HMODULE g_hNotesDll;
 
+// Loads nnotes.dll from path into g_hNotesDll, its own folder searched for the libraries it
+// needs; once loaded, that folder is searched for the libraries loaded after it. 1 when loaded.
+int LoadNotesDllAt(const char* path);
+// True when a policy names the path of nnotes.dll: it decides before any other way of finding it.
+bool PolicyNamesNotesDll();
 // Loads nnotes.dll from the recorded "NotesDllPath" (machine-wide first, then per user)
 // and makes its folder the current directory. 1 when loaded.
 int LoadSavedNotesDll();

@@ -6,6 +6,9 @@
 
 #include <string>
 
+// The resource library's file name; it is loaded from the programs' own folder only.
+constexpr const char kResourceLibraryName[] = "tarnlang.dll";
+
 void SetResourceModule(HINSTANCE module);
 HINSTANCE GetResourceModule();
 

@@ -1,6 +1,7 @@
 #include "tarnsetup_app.h"
 
 #include "bridge_binding.h"
+#include "library_search.h"
 #include "notes_discovery.h"
 #include "notes_ini_list.h"
 #include "profile_text.h"
@@ -12,14 +13,10 @@
 #include "setup_paths.h"
 #include "text_format.h"
 
-namespace {
-const char kResourceLibraryName[] = "tarnlang.dll";
-} // namespace
-
 CTarnsetupApp::CTarnsetupApp() = default;
 
 bool CTarnsetupApp::InitInstance() {
-    const HINSTANCE resources = LoadLibraryA(kResourceLibraryName);
+    const HINSTANCE resources = LoadResourceImage(kResourceLibraryName);
     if (!resources) {
         // The one message that cannot come from the resource library.
         ShowSetupError(FormatWithArgument("Load library failed:%s", kResourceLibraryName),
@@ -43,7 +40,7 @@ bool CTarnsetupApp::InitInstance() {
         return false;
     }
 
-    if (!LoadBridgeLibrary()) {
+    if (!LoadBridgeLibrary(g_hNotesDll)) {
         ShowSetupError(FormatResourceText(IDS_LIBRARY_NOT_LOADED, kBridgeLibraryName), caption);
         m_nExitStatus = kSetupLibraryMissing;
         return false;
@@ -93,22 +90,26 @@ bool CTarnsetupApp::WaitForBlockingWindow(const std::string& caption) {
     return true;
 }
 
-int CTarnsetupApp::LoadNotesLibrary(const char* iniPath, const std::string& caption) {
+int CTarnsetupApp::LoadDirectoryNotesDll(const char* iniPath) {
     // Directory names the Notes data folder, whose parent is the program folder:
     // C:\Lotus\Notes\Data gives C:\Lotus\Notes\nnotes.dll. A value too long for the path
     // buffer, or for "\nnotes.dll" behind it, counts as a library that failed to load.
     const std::string directory = ReadProfileText(kNotesSection, kDirectoryKey, iniPath);
     m_szNotesPath[0] = '\0';
-    bool usable = CopyToBuffer(m_szNotesPath, sizeof m_szNotesPath, directory.c_str());
-    if (usable) {
-        CutNotesDirectory(m_szNotesPath);
-        SetCurrentDirectoryA(m_szNotesPath);
-        usable = AppendToBuffer(m_szNotesPath, sizeof m_szNotesPath, "\\nnotes.dll");
-    }
-    g_hNotesDll = usable ? LoadLibraryA(m_szNotesPath) : nullptr;
-    if (g_hNotesDll)
-        return 1;
+    g_hNotesDll = nullptr;
+    if (!CopyToBuffer(m_szNotesPath, sizeof m_szNotesPath, directory.c_str()))
+        return 0;
+    CutNotesDirectory(m_szNotesPath);
+    SetCurrentDirectoryA(m_szNotesPath);
+    return AppendToBuffer(m_szNotesPath, sizeof m_szNotesPath, "\\nnotes.dll") &&
+           LoadNotesDllAt(m_szNotesPath);
+}
 
+int CTarnsetupApp::LoadNotesLibrary(const char* iniPath, const std::string& caption) {
+    // A policy's path of nnotes.dll decides before the user's own notes.ini: FindNotesDll
+    // takes it first.
+    if (!PolicyNamesNotesDll() && LoadDirectoryNotesDll(iniPath))
+        return 1;
     if (FindNotesDll())
         return 1;
     if (!AskSetupQuestion(IDS_NOTES_NOT_FOUND, caption))

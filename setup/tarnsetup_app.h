@@ -31,8 +31,11 @@ class CTarnsetupApp : public ApplicationBase {
   private:
     // Asks the user to close the window titled text 31 while one is open. False on Cancel.
     bool WaitForBlockingWindow(const std::string& caption);
-    // Loads nnotes.dll from the notes.ini Directory value, else finds it or asks for it.
+    // Loads nnotes.dll from the notes.ini Directory value (unless a policy names its path),
+    // else finds it or asks for it.
     int LoadNotesLibrary(const char* iniPath, const std::string& caption);
+    // Loads nnotes.dll from the program folder that notes.ini's Directory value gives.
+    int LoadDirectoryNotesDll(const char* iniPath);
 
     // The Notes directory from notes.ini, then the full path of nnotes.dll.
     char m_szNotesPath[kPathBufferSize] = "";

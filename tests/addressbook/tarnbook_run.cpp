@@ -31,9 +31,10 @@ void TarnbookRun::StoreUnreachableServer() {
 }
 
 bool TarnbookRun::Start(const std::string& arguments) {
-    driver::LaunchOptions options;
+    driver::LaunchOptions options = options_;
+    if (options.workingDirectory.empty())
+        options.WorkingDirectory(program_.dir);
     options.Arguments(arguments)
-        .WorkingDirectory(program_.dir)
         .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog)
         .SetEnvironment("TARNHOOK_ADDRESSBOOK", notes_.dataDir + "\\names.csv");
     options.RecordEvents();

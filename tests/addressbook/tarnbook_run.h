@@ -26,6 +26,9 @@ class TarnbookRun {
     // Settings that make the download fail at once, so a run ends quickly.
     void StoreUnreachableServer();
     void Script(const std::string& script) { script_ = script; }
+    // What the run starts with; Start adds the command line and the bridge's variables, and
+    // the program folder as working directory where none is set here.
+    driver::LaunchOptions& Options() { return options_; }
     bool Start(const std::string& arguments = std::string());
     bool WaitForExit() { return process_.WaitForExit(); }
     // Silent mode: until the program ends it shows no message box and no dialog but its
@@ -46,6 +49,7 @@ class TarnbookRun {
     NotesInstall notes_;
     driver::TraceViewer viewer_;
     driver::Process process_;
+    driver::LaunchOptions options_;
     std::string script_;
 };
 

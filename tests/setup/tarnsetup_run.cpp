@@ -33,10 +33,10 @@ std::string TarnsetupRun::NotesIniText() const {
 }
 
 bool TarnsetupRun::Start(const std::string& arguments) {
-    driver::LaunchOptions options;
-    options.Arguments(arguments)
-        .WorkingDirectory(program_.dir)
-        .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog);
+    driver::LaunchOptions options = options_;
+    if (options.workingDirectory.empty())
+        options.WorkingDirectory(program_.dir);
+    options.Arguments(arguments).SetEnvironment("TARNHOOK_LOG", program_.bridgeLog);
     options.RecordEvents();
     if (!script_.empty())
         options.SetEnvironment("TARNHOOK_SCRIPT", script_);

@@ -32,6 +32,9 @@ class TarnsetupRun {
     std::string NotesIniText() const;
     // The results the bridge returns, e.g. "InstallVoxtarionComponents=46".
     void Script(const std::string& script) { script_ = script; }
+    // What the run starts with; Start adds the command line and the bridge's variables, and
+    // the program folder as working directory where none is set here.
+    driver::LaunchOptions& Options() { return options_; }
 
     bool Start(const std::string& arguments = std::string());
     // Waits for the end; fails the test, naming what is on screen, when the program shows a
@@ -50,6 +53,7 @@ class TarnsetupRun {
     ProgramFolder program_;
     NotesInstall notes_;
     driver::Process process_;
+    driver::LaunchOptions options_;
     std::string script_;
 };
 

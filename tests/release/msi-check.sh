@@ -274,12 +274,14 @@ install() {
     [ "$(value "$notes_key" BindDomain)" = BY-HAND ] ||
         fail "the repair turned BindDomain into '$(value "$notes_key" BindDomain)'"
 
-    # The installed TARNBOOK.exe downloads the directory, with the product's libraries found
-    # on the path (the package ships none).
-    mkdir -p "$work/product" && cp "$bin/tarnlang.dll" "$bin/tarnhook.dll" "$work/product/"
+    # The installed TARNBOOK.exe downloads the directory, with the product's libraries where
+    # the guide puts them (the package ships none): tarnlang.dll beside the programs,
+    # tarnhook.dll in the Notes program folder.
+    cp "$bin/tarnlang.dll" "$installed/" && cp "$bin/tarnhook.dll" "$work/notes/"
     (cd "$installed" && env -u TARNHOOK_LOG -u TARNHOOK_SCRIPT -u TARNHOOK_ADDRESSBOOK \
-        WINEPATH="$(winpath "$work/product")" "$WINE" ./TARNBOOK.exe >"$work/tarnbook.log" 2>&1)
+        "$WINE" ./TARNBOOK.exe >"$work/tarnbook.log" 2>&1)
     code=$?
+    rm -f "$installed/tarnlang.dll" "$work/notes/tarnhook.dll"
     [ $code = 0 ] || fail "the installed TARNBOOK.exe ended with $code"
     records=$(($(wc -l <"$work/notes/Data/names.csv" 2>/dev/null || echo 1) - 1))
     [ "$records" = "$(fact staff.entries)" ] ||

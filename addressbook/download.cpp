@@ -37,6 +37,17 @@ int PortInUse(const DirectoryAccess& access, int storedPort) {
     return PortFor(ParseSecurity(access.security), storedPort);
 }
 
+// What keeps a bind from going over TLS: a certificate never checked, or refused; "" when the
+// server's certificate was checked and taken.
+std::string CertificateProblem(const std::string& server) {
+    const CertificateVerdict& verdict = SessionCertificateVerdict();
+    if (!verdict.checked)
+        return CertificateNotCheckedText(server);
+    if (!verdict.trusted)
+        return CertificateRefusedText(server, verdict.reason);
+    return std::string();
+}
+
 std::string LdapErrorText(ULONG code) {
     const char* text = ldap_err2stringA(code);
     return text ? text : std::string();
@@ -139,15 +150,17 @@ int CTarnbookApp::DoLDAPConnect() {
     // Neither connecting nor binding may wait for a silent server forever.
     l_timeval bound = {static_cast<LONG>(kServerAnswerSeconds), 0};
     ULONG result = ldap_connect(m_hLdap, &bound);
-    if (result != LDAP_SUCCESS && CallbackVerdict().checked && !CallbackVerdict().trusted) {
-        Report(CertificateRefusedText(server, CallbackVerdict().reason), caption);
+    if (result != LDAP_SUCCESS && SessionCertificateVerdict().checked &&
+        !SessionCertificateVerdict().trusted) {
+        Report(CertificateRefusedText(server, SessionCertificateVerdict().reason), caption);
         return 0;
     }
     if (result == LDAP_SUCCESS && bind.security == ConnectionSecurity::StartTls) {
         ULONG serverCode = LDAP_SUCCESS;
         result = ldap_start_tls_sA(m_hLdap, &serverCode, nullptr, nullptr, nullptr);
-        if (result != LDAP_SUCCESS && CallbackVerdict().checked && !CallbackVerdict().trusted) {
-            Report(CertificateRefusedText(server, CallbackVerdict().reason), caption);
+        if (result != LDAP_SUCCESS && SessionCertificateVerdict().checked &&
+            !SessionCertificateVerdict().trusted) {
+            Report(CertificateRefusedText(server, SessionCertificateVerdict().reason), caption);
             return 0;
         }
         if (result != LDAP_SUCCESS) {
@@ -157,9 +170,21 @@ int CTarnbookApp::DoLDAPConnect() {
             return 0;
         }
     }
+    // No sign-in goes over TLS before the server's certificate was checked and taken.
+    if (result == LDAP_SUCCESS && bind.security != ConnectionSecurity::None) {
+        const std::string refused = CertificateProblem(server);
+        if (!refused.empty()) {
+            Report(refused, caption);
+            return 0;
+        }
+        if (SessionCertificateVerdict().revocationUnknown)
+            Trace(RevocationUnknownText(server).c_str(), kTraceBlue);
+    }
     if (result == LDAP_SUCCESS) {
         std::string diagnostic;
         result = BindToDirectory(m_hLdap, bind, kServerAnswerSeconds, diagnostic);
+        if (bind.clearText)
+            Trace(ClearTextBindText(bind.Account(), server).c_str(), kTraceRed);
         // A refused anonymous bind is reported in the library's words alone, as it always
         // was; a refused account is named with what to check.
         if (result != LDAP_SUCCESS && result != LDAP_TIMEOUT &&

@@ -15,9 +15,10 @@
 namespace {
 
 // The settings of the Notes key, in the order they are read.
-const char* const kSettingNames[] = {
-    kHostNameValue, kNotesIniPathValue, kPortNumberValue, kSearchBaseValue, kBindMethodValue,
-    kBindUserValue, kBindDomainValue,   kSecurityValue,   kRefreshValue,    kRefreshDaysValue};
+const char* const kSettingNames[] = {kHostNameValue,    kNotesIniPathValue,      kPortNumberValue,
+                                     kSearchBaseValue,  kBindMethodValue,        kBindUserValue,
+                                     kBindDomainValue,  kSecurityValue,          kRefreshValue,
+                                     kRefreshDaysValue, kAllowClearTextBindValue};
 
 } // namespace
 
@@ -35,10 +36,15 @@ bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
         m_nPortNumber = ParsePortNumber(value);
     } else {
         const std::pair<const char*, std::string*> texts[] = {
-            {kHostNameValue, &m_strHostName},     {kSearchBaseValue, &m_strSearchBase},
-            {kBindMethodValue, &m_access.method}, {kBindUserValue, &m_access.user},
-            {kBindDomainValue, &m_access.domain}, {kSecurityValue, &m_access.security},
-            {kRefreshValue, &m_strRefresh},       {kRefreshDaysValue, &m_strRefreshDays}};
+            {kHostNameValue, &m_strHostName},
+            {kSearchBaseValue, &m_strSearchBase},
+            {kBindMethodValue, &m_access.method},
+            {kBindUserValue, &m_access.user},
+            {kBindDomainValue, &m_access.domain},
+            {kSecurityValue, &m_access.security},
+            {kRefreshValue, &m_strRefresh},
+            {kRefreshDaysValue, &m_strRefreshDays},
+            {kAllowClearTextBindValue, &m_access.allowClearText}};
         for (const auto& text : texts) {
             if (setting == text.first)
                 *text.second = value;

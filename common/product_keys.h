@@ -30,6 +30,8 @@ constexpr char kBindMethodValue[] = "BindMethod";
 constexpr char kBindUserValue[] = "BindUser";
 constexpr char kBindDomainValue[] = "BindDomain";
 constexpr char kSecurityValue[] = "Security";
+// "1" lets a simple bind send its password over plain LDAP; anything else refuses it.
+constexpr char kAllowClearTextBindValue[] = "AllowClearTextBind";
 // Whether an unattended run rewrites an unchanged address book ("always", "changed"), and
 // after how many days a whole refresh is forced all the same.
 constexpr char kRefreshValue[] = "Refresh";
@@ -59,6 +61,7 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kBindUserValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kBindDomainValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kSecurityValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kAllowClearTextBindValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kRefreshValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kRefreshDaysValue, ProductRoots::MachineThenUser},
 };

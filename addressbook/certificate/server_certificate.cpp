@@ -7,37 +7,37 @@
 
 namespace {
 
-// One download, one session: the callback's verdict and the host it checks for.
-struct CallbackState {
+// One download, one session: the verdict on its certificate and the host it checks for.
+struct SessionState {
     std::string host;
     CertificateVerdict verdict;
 };
-CallbackState g_callback;
+SessionState g_session;
 
 // The library's callback, as Microsoft's client calls it: the connection and a pointer to the
 // server's certificate, which the callback owns and frees. TRUE lets the connection go on.
 BOOLEAN __cdecl VerifyServerCertificate(PLDAP, PCCERT_CONTEXT* serverCert) {
     PCCERT_CONTEXT cert = serverCert ? *serverCert : nullptr;
     if (!cert) {
-        g_callback.verdict = {true, false, "the server showed no certificate"};
+        g_session.verdict = {true, false, false, "the server showed no certificate"};
         return FALSE;
     }
-    g_callback.verdict = CheckServerCertificate(cert, g_callback.host);
+    g_session.verdict = CheckServerCertificate(cert, g_session.host);
     CertFreeCertificateContext(cert);
-    return g_callback.verdict.trusted ? TRUE : FALSE;
+    return g_session.verdict.trusted ? TRUE : FALSE;
 }
 
 } // namespace
 
-const CertificateVerdict& CallbackVerdict() {
-    return g_callback.verdict;
+const CertificateVerdict& SessionCertificateVerdict() {
+    return g_session.verdict;
 }
 
 bool ArrangeCertificateCheck(LDAP* session, const std::string& host, int port,
                              ConnectionSecurity security, unsigned seconds, std::string& problem) {
     const std::string server = host + ":" + std::to_string(port);
-    g_callback = CallbackState();
-    g_callback.host = host;
+    g_session = SessionState();
+    g_session.host = host;
     const ULONG set = ldap_set_option(session, LDAP_OPT_SERVER_CERTIFICATE,
                                       reinterpret_cast<void*>(&VerifyServerCertificate));
     if (set == LDAP_SUCCESS)
@@ -50,8 +50,9 @@ bool ArrangeCertificateCheck(LDAP* session, const std::string& host, int port,
     Trace("The LDAP client library does not show the server's certificate: it is checked on a "
           "connection of the program's own",
           kTraceBlue);
-    const CertificateVerdict verdict =
+    g_session.verdict =
         ProbeServerCertificate(host, port, security == ConnectionSecurity::StartTls, seconds);
+    const CertificateVerdict& verdict = g_session.verdict;
     if (!verdict.checked) {
         problem =
             TlsFailedText(server, security == ConnectionSecurity::StartTls ? "StartTLS" : "LDAPS",

@@ -20,7 +20,8 @@
 bool ArrangeCertificateCheck(LDAP* session, const std::string& host, int port,
                              ConnectionSecurity security, unsigned seconds, std::string& problem);
 
-// The verdict of the library's call of the callback on this program's session, if it came.
-const CertificateVerdict& CallbackVerdict();
+// The verdict on the certificate of this program's session: the one the library's call of the
+// callback gave, or the one of the program's own handshake; not checked when neither came.
+const CertificateVerdict& SessionCertificateVerdict();
 
 #endif

@@ -25,6 +25,18 @@ std::string AccountMissingText() {
            kStoreAgain + "." + kNothingRead;
 }
 
+std::string ClearTextBindRefusedText(const std::string& account) {
+    return "The account " + account +
+           " would sign in with its password unencrypted: BindMethod is simple and Security is "
+           "none. Set Security to ldaps or starttls." +
+           kNothingRead;
+}
+
+std::string ClearTextBindText(const std::string& account, const std::string& server) {
+    return "The password of the account " + account + " went to the directory server " + server +
+           " unencrypted: BindMethod is simple, Security is none and AllowClearTextBind is 1.";
+}
+
 std::string PasswordMissingText(const std::string& account) {
     return "No password is stored for the account " + account + " (BindPassword). Store it with " +
            kStoreAgain + "." + kNothingRead;
@@ -84,6 +96,19 @@ std::string SearchRefusedText(unsigned long code, const std::string& reason,
 std::string CertificateRefusedText(const std::string& server, const std::string& reason) {
     return "The certificate of the directory server " + server + " was refused: " + reason + "." +
            kNothingRead;
+}
+
+std::string CertificateNotCheckedText(const std::string& server) {
+    return "The certificate of the directory server " + server +
+           " could not be checked: the LDAP client library did not show it. No sign-in was "
+           "sent." +
+           kNothingRead;
+}
+
+std::string RevocationUnknownText(const std::string& server) {
+    return "Whether the certificate of the directory server " + server +
+           " was revoked could not be checked (no revocation list or responder answered in "
+           "time, or the certificate names none): it was taken.";
 }
 
 std::string TlsFailedText(const std::string& server, const std::string& how,

@@ -17,6 +17,13 @@ std::string UnknownSettingText(const std::string& name, const std::string& value
 // BindMethod simple without BindUser.
 std::string AccountMissingText();
 
+// BindMethod simple over plain LDAP without AllowClearTextBind=1: refused before anything is
+// sent.
+std::string ClearTextBindRefusedText(const std::string& account);
+
+// AllowClearTextBind=1 let a simple bind send the account's password to server unencrypted.
+std::string ClearTextBindText(const std::string& account, const std::string& server);
+
 // An account named without a password stored for it.
 std::string PasswordMissingText(const std::string& account);
 
@@ -41,6 +48,13 @@ std::string SearchRefusedText(unsigned long code, const std::string& reason,
 
 // The server's certificate does not check out: not trusted, or not issued for host.
 std::string CertificateRefusedText(const std::string& server, const std::string& reason);
+
+// The server's certificate was never checked (the client library did not hand it over), so
+// no sign-in was sent.
+std::string CertificateNotCheckedText(const std::string& server);
+
+// The certificate was taken, but whether it was revoked could not be found out.
+std::string RevocationUnknownText(const std::string& server);
 
 // TLS could not be set up with the server (reason: the library's text).
 std::string TlsFailedText(const std::string& server, const std::string& how,

@@ -35,6 +35,17 @@ ConnectionSecurity ParseSecurity(const std::string& value) {
     return ConnectionSecurity::Unknown;
 }
 
+bool AllowsClearTextBind(const std::string& value) {
+    return value == "1";
+}
+
+ClearTextBind JudgeClearTextBind(BindMethod method, ConnectionSecurity security,
+                                 bool clearTextAllowed) {
+    if (method != BindMethod::Simple || security != ConnectionSecurity::None)
+        return ClearTextBind::NotClearText;
+    return clearTextAllowed ? ClearTextBind::Allowed : ClearTextBind::Refused;
+}
+
 int PortFor(ConnectionSecurity security, int storedPort) {
     if (storedPort == 0 && security == ConnectionSecurity::Ldaps)
         return 636;

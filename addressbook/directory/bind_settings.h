@@ -1,5 +1,6 @@
 // The settings that say how the download signs in to the directory and whether the connection
-// is encrypted: BindMethod, BindUser, BindDomain and Security, as text from the registry.
+// is encrypted: BindMethod, BindUser, BindDomain, Security and AllowClearTextBind, as text
+// from the registry.
 #ifndef TARN_BIND_SETTINGS_H
 #define TARN_BIND_SETTINGS_H
 
@@ -22,6 +23,19 @@ enum class ConnectionSecurity {
 // A missing or empty value is the default (anonymous, none); letter case does not count.
 BindMethod ParseBindMethod(const std::string& value);
 ConnectionSecurity ParseSecurity(const std::string& value);
+
+// AllowClearTextBind: only "1" lets a simple bind send its password over plain LDAP; any other
+// value, and none, refuses it.
+bool AllowsClearTextBind(const std::string& value);
+
+// Whether a bind would send a password unencrypted, and what becomes of it.
+enum class ClearTextBind {
+    NotClearText, // no password in clear: anonymous, Negotiate (signed and sealed), or TLS
+    Refused,      // a simple bind over plain LDAP that AllowClearTextBind does not allow
+    Allowed,      // a simple bind over plain LDAP that AllowClearTextBind=1 lets through
+};
+ClearTextBind JudgeClearTextBind(BindMethod method, ConnectionSecurity security,
+                                 bool clearTextAllowed);
 
 // The port to connect to: the stored one, or where none is stored (0) the well-known port of
 // LDAP over TLS for ldaps; 0 otherwise, which leaves the library's plain LDAP port.

@@ -8,10 +8,11 @@
 #include <string>
 
 struct DirectoryAccess {
-    std::string method;   // BindMethod
-    std::string user;     // BindUser
-    std::string domain;   // BindDomain
-    std::string security; // Security
+    std::string method;         // BindMethod
+    std::string user;           // BindUser
+    std::string domain;         // BindDomain
+    std::string security;       // Security
+    std::string allowClearText; // AllowClearTextBind
     StoredPassword password;
 };
 

@@ -151,6 +151,14 @@ bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::strin
         problem = AccountMissingText();
         return false;
     }
+    // The password is not even decrypted for a bind that would send it in clear.
+    const ClearTextBind clearText = JudgeClearTextBind(request.method, request.security,
+                                                       AllowsClearTextBind(access.allowClearText));
+    if (clearText == ClearTextBind::Refused) {
+        problem = ClearTextBindRefusedText(request.Account());
+        return false;
+    }
+    request.clearText = clearText == ClearTextBind::Allowed;
     // An empty password would make a simple bind an unauthenticated one, which servers answer
     // as if it were anonymous: a password is always needed with an account.
     if (access.password.blob.empty()) {

@@ -17,11 +17,15 @@ struct BindRequest {
     std::string user;
     std::string domain;
     SecretText password; // empty where none is used
+    // A simple bind over plain LDAP that AllowClearTextBind=1 lets send its password in clear.
+    bool clearText = false;
     // The account as the messages name it; empty for an anonymous bind.
     std::string Account() const;
 };
 
-// Checks the settings and decrypts the password. On failure problem holds the message.
+// Checks the settings and decrypts the password. A simple bind over plain LDAP is refused here,
+// before anything is sent, unless AllowClearTextBind is 1. On failure problem holds the
+// message.
 bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::string& problem);
 
 // Binds as request says and clears the password from memory. A simple bind waits at most

@@ -141,7 +141,7 @@ TEST_F(DirectorySettings, EverySettingOfTheNotesKeyButThePasswordHasItsPolicy) {
     const std::pair<const char*, const char*> policies[] = {
         {"HostName", "ldap.policy"},       {"PortNumber", "1636"},   {"SearchBase", "o=Policy"},
         {"NotesIniPath", "P:\\notes.ini"}, {"BindMethod", "simple"}, {"BindUser", "reader"},
-        {"BindDomain", "POLICY"},          {"Security", "ldaps"}};
+        {"BindDomain", "POLICY"},          {"Security", "ldaps"},    {"AllowClearTextBind", "0"}};
     for (const auto& [name, value] : policies) {
         User(name, "own");
         SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, name, value);
@@ -155,6 +155,8 @@ TEST_F(DirectorySettings, EverySettingOfTheNotesKeyButThePasswordHasItsPolicy) {
     const DirectoryAccess& access = app_.Access();
     EXPECT_EQ(access.method + "|" + access.user + "|" + access.domain + "|" + access.security,
               "simple|reader|POLICY|ldaps");
+    EXPECT_EQ(access.allowClearText, "0");
+    EXPECT_TRUE(app_.IsManaged("AllowClearTextBind"));
 }
 
 TEST_F(DirectorySettings, SavingKeepsTheUsersOwnValueWhereAPolicyDecides) {

@@ -2,10 +2,12 @@
 // in its default setting, where only a bound client may search. The bind settings are stored
 // as an administrator would store them; the password only ever encrypted.
 #include "directory/bind_notices.h"
+#include "directory/bind_settings.h"
 #include "password/password_notices.h"
 #include "download_session.h"
 #include "exit_status_check.h"
 #include "message_box.h"
+#include "recording_relay.h"
 #include "password/password_dlg_ids.h"
 #include "password/password_store.h"
 #include "temp_folder.h"
@@ -18,6 +20,8 @@
 #include <winldap.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -68,12 +72,19 @@ struct Bind {
     std::string method, user, domain;
     std::string password; // stored encrypted; "" stores none
     HKEY root = HKEY_CURRENT_USER;
+    std::string allowClearText = std::string(); // AllowClearTextBind per user; "" stores none
 };
+
+// A lab's simple bind over plain LDAP, which only AllowClearTextBind=1 lets through.
+constexpr char kClearTextAllowed[] = "1";
 
 void StoreBind(const Bind& bind) {
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindMethod", bind.method);
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindUser", bind.user);
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindDomain", bind.domain);
+    if (!bind.allowClearText.empty())
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "AllowClearTextBind",
+                          bind.allowClearText);
     if (bind.password.empty())
         return;
     const std::vector<BYTE> blob = Encrypted(bind.password, bind.root == HKEY_LOCAL_MACHINE);
@@ -81,10 +92,11 @@ void StoreBind(const Bind& bind) {
                      std::string(blob.begin(), blob.end()));
 }
 
-// A silent download of the whole domain with the bind settings given.
-void Download(DownloadRun& run, const Bind& bind) {
+// A silent download of the whole domain with the bind settings given, from Samba's port or
+// another that leads there.
+void Download(DownloadRun& run, const Bind& bind, int port = 0) {
     const TestbedServers& servers = TestbedServers::Get();
-    run.UseDirectory(servers.Port("samba"), servers.Fact("samba.base"));
+    run.UseDirectory(port ? port : servers.Port("samba"), servers.Fact("samba.base"));
     run.SeedAddressBook({"Old,Record,1,old.record@tarn.test"});
     StoreBind(bind);
     ASSERT_TRUE(run.Start(false));
@@ -162,11 +174,12 @@ TEST_F(DownloadBind, TheWholeDomainIsWrittenWithASimpleBindOrANegotiateBindOfAnA
         Bind bind;
     } cases[] = {
         {"simple, user@domain, per-user password",
-         {"simple", reader_ + "@tarn.test", "", password_}},
+         {"simple", reader_ + "@tarn.test", "", password_, HKEY_CURRENT_USER, kClearTextAllowed}},
         {"simple, user and domain, machine-wide password",
-         {"simple", reader_, "tarn.test", password_, HKEY_LOCAL_MACHINE}},
+         {"simple", reader_, "tarn.test", password_, HKEY_LOCAL_MACHINE, kClearTextAllowed}},
         {"simple, user and NetBIOS domain",
-         {"simple", reader_, servers_.Fact("samba.domain"), password_}},
+         {"simple", reader_, servers_.Fact("samba.domain"), password_, HKEY_CURRENT_USER,
+          kClearTextAllowed}},
         {"negotiate, explicit account",
          {"negotiate", reader_, servers_.Fact("samba.domain"), password_, HKEY_LOCAL_MACHINE}},
     };
@@ -177,7 +190,13 @@ TEST_F(DownloadBind, TheWholeDomainIsWrittenWithASimpleBindOrANegotiateBindOfAnA
         EXPECT_EQ(run.Records().size(), static_cast<size_t>(servers_.Number("samba.mail.entries")));
         EXPECT_NE(RecordWithMail(run.Records(), servers_.Fact("samba.sample.mail")), nullptr);
         EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
-        EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+        // The one red line of a lab's simple bind in clear says so.
+        const std::string server = "127.0.0.1:" + std::to_string(servers_.Port("samba"));
+        std::vector<std::string> red;
+        if (test.bind.method == "simple")
+            red.push_back(
+                ClearTextBindText(SimpleBindName(test.bind.user, test.bind.domain), server));
+        EXPECT_EQ(run.Traced(kRed), red);
         EXPECT_EQ(PlacesHolding(run, password_), std::vector<std::string>{});
     }
 }
@@ -194,24 +213,28 @@ TEST_F(DownloadBind, EachSignInFailureHasItsOwnMessageAndWritesNothing) {
         std::string says;
     } cases[] = {
         {"a wrong password",
-         {"simple", account, "", "Wrong-Password-1"},
+         {"simple", account, "", "Wrong-Password-1", HKEY_CURRENT_USER, kClearTextAllowed},
          false,
          ": the directory server 127.0.0.1:" + std::to_string(servers_.Port("samba")) +
              " refused the account " + account + " with the stored password"},
         {"a wrong password, the bare name in the NetBIOS domain",
-         {"simple", reader_, servers_.Fact("samba.domain"), "Wrong-Password-1"},
+         {"simple", reader_, servers_.Fact("samba.domain"), "Wrong-Password-1", HKEY_CURRENT_USER,
+          kClearTextAllowed},
          false,
          "refused the account " + servers_.Fact("samba.domain") + "\\" + reader_ +
              " with the stored password"},
         {"an unknown account",
-         {"simple", "nobody@tarn.test", "", password_},
+         {"simple", "nobody@tarn.test", "", password_, HKEY_CURRENT_USER, kClearTextAllowed},
          false,
          "refused the account nobody@tarn.test with the stored password"},
         {"a password from another computer",
          {"negotiate", account, "", ""},
          true,
          "cannot be decrypted on this computer by this user"},
-        {"no password stored", {"simple", account, "", ""}, false, PasswordMissingText(account)},
+        {"no password stored",
+         {"simple", account, "", "", HKEY_CURRENT_USER, kClearTextAllowed},
+         false,
+         PasswordMissingText(account)},
         {"an unknown method",
          {"kerberos", account, "", password_},
          false,
@@ -224,8 +247,14 @@ TEST_F(DownloadBind, EachSignInFailureHasItsOwnMessageAndWritesNothing) {
             SetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindPassword", REG_BINARY,
                              std::string(foreign.begin(), foreign.end()));
         Download(run, test.bind);
-        const std::vector<std::string> red = run.Traced(kRed);
-        ASSERT_EQ(red.size(), 1u) << ::testing::PrintToString(red);
+        std::vector<std::string> red = run.Traced(kRed);
+        // A bind sent in clear is said so before its refusal.
+        const bool sent = test.bind.method == "simple" && !test.bind.password.empty();
+        if (sent && !red.empty()) {
+            EXPECT_NE(red[0].find("unencrypted"), std::string::npos) << red[0];
+            red.erase(red.begin());
+        }
+        ASSERT_EQ(red.size(), 1u) << ::testing::PrintToString(run.Traced(kRed));
         EXPECT_NE(red[0].find(test.says), std::string::npos) << red[0];
         if (test.bind.password == "Wrong-Password-1") {
             // The library's words, then the server's: Active Directory's code for the cause.
@@ -255,10 +284,88 @@ TEST_F(DownloadBind, APasswordStoredFromAPipeIsUsedAndNeverLeftInPlainText) {
               PasswordStoredText(SettingsKeyName(HKEY_LOCAL_MACHINE)) + "\r\n");
     ASSERT_TRUE(GetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "BindPassword"));
 
-    Download(run, Bind{"simple", reader_, "tarn.test", ""});
+    Download(run, Bind{"simple", reader_, "tarn.test", "", HKEY_CURRENT_USER, kClearTextAllowed});
     EXPECT_EQ(run.Records().size(), static_cast<size_t>(servers_.Number("samba.mail.entries")));
-    EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+    EXPECT_EQ(run.Traced(kRed).size(), 1u) << ::testing::PrintToString(run.Traced(kRed));
     EXPECT_EQ(PlacesHolding(run, password_), std::vector<std::string>{});
+}
+
+TEST_F(DownloadBind, ASimpleBindWithoutTlsSendsNothingUnlessALabAllowsClearTextExplicitly) {
+    const std::string account = reader_ + "@tarn.test";
+    const struct {
+        const char* what;
+        const char* security;   // Security per user; nullptr: none stored
+        const char* productKey; // AllowClearTextBind per user; nullptr: none stored
+        const char* policy;     // AllowClearTextBind of the computer policy; nullptr: none
+        bool binds;
+    } cases[] = {
+        {"Security absent", nullptr, nullptr, nullptr, false},
+        {"Security none", "none", nullptr, nullptr, false},
+        {"AllowClearTextBind 0", nullptr, "0", nullptr, false},
+        {"AllowClearTextBind yes", "none", "yes", nullptr, false},
+        {"a computer policy of 0 over a product key of 1", nullptr, "1", "0", false},
+        {"AllowClearTextBind 1 in the product key", nullptr, "1", nullptr, true},
+        {"AllowClearTextBind 1 by policy", "none", nullptr, "1", true},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        DownloadRun run("bind-clear-text");
+        RecordingRelay capture(servers_.Port("samba"));
+        ASSERT_NE(capture.Port(), 0) << "the capture does not listen";
+        if (test.security)
+            SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "Security", test.security);
+        if (test.productKey)
+            SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "AllowClearTextBind",
+                              test.productKey);
+        if (test.policy)
+            SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "AllowClearTextBind",
+                              test.policy);
+        Download(run, Bind{"simple", account, "", password_}, capture.Port());
+        const std::string sent = capture.Sent();
+        const std::vector<unsigned char> operations = LdapOperations(sent);
+        const bool bindSent =
+            std::find(operations.begin(), operations.end(), kLdapBindRequest) != operations.end();
+        if (test.binds) {
+            EXPECT_EQ(run.Records().size(),
+                      static_cast<size_t>(servers_.Number("samba.mail.entries")));
+            EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+            EXPECT_EQ(run.Traced(kRed),
+                      std::vector<std::string>{ClearTextBindText(
+                          account, "127.0.0.1:" + std::to_string(capture.Port()))});
+            // The capture sees what went: the bind, with the password as it is.
+            EXPECT_TRUE(bindSent);
+            EXPECT_NE(sent.find(password_), std::string::npos);
+        } else {
+            EXPECT_EQ(run.Traced(kRed),
+                      std::vector<std::string>{ClearTextBindRefusedText(account)});
+            EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
+            EXPECT_TRUE(CallsNamed(run.Calls(), "OpenAddressBook").empty());
+            EXPECT_EQ(run.AddressBookRecords(),
+                      std::vector<std::string>{"Old,Record,1,old.record@tarn.test"});
+            // Not even a connection: the capture holds no bind request and no password.
+            EXPECT_EQ(capture.Connections(), 0);
+            EXPECT_FALSE(bindSent);
+            EXPECT_EQ(sent.find(password_), std::string::npos);
+        }
+        EXPECT_EQ(PlacesHolding(run, password_), std::vector<std::string>{});
+    }
+}
+
+TEST_F(DownloadBind, AnInteractiveRunShowsTheClearTextRefusalInAMessageBox) {
+    const std::string account = reader_ + "@tarn.test";
+    DownloadRun run("bind-clear-text-interactive");
+    RecordingRelay capture(servers_.Port("samba"));
+    run.UseDirectory(capture.Port(), servers_.Fact("samba.base"));
+    run.SeedAddressBook({"Old,Record,1,old.record@tarn.test"});
+    StoreBind(Bind{"simple", account, "", password_});
+    ASSERT_TRUE(run.Start(true));
+    const driver::MessageBoxInfo box = driver::AnswerMessageBox(run.Program(), IDOK);
+    EXPECT_EQ(box.text, ClearTextBindRefusedText(account));
+    run.WaitForExit();
+    EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
+    EXPECT_EQ(run.AddressBookRecords(),
+              std::vector<std::string>{"Old,Record,1,old.record@tarn.test"});
+    EXPECT_EQ(capture.Connections(), 0);
 }
 
 TEST(DownloadBindPassword, EmptyInputStoresNothing) {

@@ -73,6 +73,17 @@ CertificateCallback g_certificateCallback = nullptr;
 std::string g_serverCertificate; // what the played handshake shows, DER
 int g_callbackAnswer = -1;       // what the callback answered; -1: never called
 
+// The handshake as Windows' client makes it: the callback gets a context it frees. False when
+// the callback refused the certificate, which ends the handshake.
+bool PlayHandshake(LDAP* session) {
+    PCCERT_CONTEXT shown = CertCreateCertificateContext(
+        X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(g_serverCertificate.data()),
+        static_cast<DWORD>(g_serverCertificate.size()));
+    g_callbackAnswer = g_certificateCallback(session, &shown) ? 1 : 0;
+    return g_callbackAnswer == 1;
+}
+bool g_startTls = false; // the played handshake comes with StartTLS, not with the connection
+
 ULONG __cdecl RecordSetOption(LDAP* session, int option, const void* value) {
     if (option == LDAP_OPT_SERVER_CERTIFICATE && g_takeCertificateCallback) {
         g_certificateCallback = reinterpret_cast<CertificateCallback>(const_cast<void*>(value));
@@ -89,16 +100,20 @@ ULONG __cdecl RecordSetOption(LDAP* session, int option, const void* value) {
 
 ULONG __cdecl RecordConnect(LDAP* session, l_timeval* bound) {
     g_calls.push_back({"ldap_connect"});
-    if (g_certificateCallback && !g_serverCertificate.empty()) {
-        // The handshake as Windows' client makes it: the callback gets a context it frees.
-        PCCERT_CONTEXT shown = CertCreateCertificateContext(
-            X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(g_serverCertificate.data()),
-            static_cast<DWORD>(g_serverCertificate.size()));
-        g_callbackAnswer = g_certificateCallback(session, &shown) ? 1 : 0;
-        // The played server is gone either way: what counts is the callback's answer.
+    // The played TLS session goes on as a plain one to the test bed's server.
+    if (!g_startTls && g_certificateCallback && !g_serverCertificate.empty() &&
+        !PlayHandshake(session))
         return LDAP_SERVER_DOWN;
-    }
     return reinterpret_cast<decltype(&RecordConnect)>(g_connect)(session, bound);
+}
+
+ULONG __cdecl RecordStartTls(LDAP* session, PULONG serverCode, LDAPMessage**, PLDAPControlA*,
+                             PLDAPControlA*) {
+    g_calls.push_back({"ldap_start_tls_sA"});
+    *serverCode = LDAP_SUCCESS;
+    if (g_certificateCallback && !g_serverCertificate.empty() && !PlayHandshake(session))
+        return LDAP_SERVER_DOWN;
+    return LDAP_SUCCESS;
 }
 
 ULONG __cdecl RecordBind(LDAP* session, PCHAR name, PCHAR password) {
@@ -126,6 +141,19 @@ int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR, UINT) {
     return IDOK;
 }
 
+// A certificate of the test bed's TLS folder ("server.crt", "selfsigned.crt") as DER.
+std::string TestbedCertificate(const char* name) {
+    const std::string pem = driver::ReadTextFile(TestbedTlsFile(name));
+    DWORD size = 0;
+    if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
+                              nullptr))
+        return std::string();
+    std::string der(size, '\0');
+    CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER,
+                         reinterpret_cast<BYTE*>(&der[0]), &size, nullptr, nullptr);
+    return der;
+}
+
 class DirectorySession : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -137,6 +165,7 @@ class DirectorySession : public ::testing::Test {
         g_certificateCallback = nullptr;
         g_callbackAnswer = -1;
         g_serverCertificate.clear();
+        g_startTls = false;
         ResetProductRegistry();
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName", "127.0.0.1");
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber",
@@ -184,6 +213,8 @@ class DirectorySession : public ::testing::Test {
                            reinterpret_cast<void*>(&RecordSearch)};
     ImportRedirect tlsSession_{"wldap32.dll", "ldap_sslinitA",
                                reinterpret_cast<void*>(&RecordTlsSession)};
+    ImportRedirect startTls_{"wldap32.dll", "ldap_start_tls_sA",
+                             reinterpret_cast<void*>(&RecordStartTls)};
     CTarnbookApp app_;
 };
 
@@ -305,6 +336,8 @@ TEST_F(DirectorySession, LdapsWithoutAStoredPortIsNamedWithPort636) {
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName", "127.0.0.1");
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "Security", "ldaps");
     g_takeCertificateCallback = true; // the library checks the certificate, as Windows' does
+    const TrustedAuthority trusted;
+    g_serverCertificate = TestbedCertificate("server.crt");
     CTarnbookApp app;
     app.GetUserInfo(HKEY_CURRENT_USER);
     ASSERT_EQ(app.DoLDAPConnect(), 1) << ::testing::PrintToString(g_boxes);
@@ -313,19 +346,6 @@ TEST_F(DirectorySession, LdapsWithoutAStoredPortIsNamedWithPort636) {
     EXPECT_EQ(app.DoDownloadAdddressBook(), 0);
     EXPECT_EQ(g_boxes, std::vector<std::string>{
                            ConnectionLostText("127.0.0.1", 636, LdapText(LDAP_SERVER_DOWN))});
-}
-
-// A certificate of the test bed's TLS folder ("server.crt", "selfsigned.crt") as DER.
-std::string TestbedCertificate(const char* name) {
-    const std::string pem = driver::ReadTextFile(TestbedTlsFile(name));
-    DWORD size = 0;
-    if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
-                              nullptr))
-        return std::string();
-    std::string der(size, '\0');
-    CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER,
-                         reinterpret_cast<BYTE*>(&der[0]), &size, nullptr, nullptr);
-    return der;
 }
 
 TEST_F(DirectorySession, AClientThatShowsTheCertificateHasItCheckedInTheCallback) {
@@ -362,11 +382,52 @@ TEST_F(DirectorySession, AClientThatShowsTheCertificateHasItCheckedInTheCallback
 
         ASSERT_NE(g_certificateCallback, nullptr) << "no callback set";
         EXPECT_EQ(g_callbackAnswer, test.answer);
-        // A refused certificate is named; a taken one leaves only the played connection's end.
+        // A refused certificate is named and no bind starts; a taken one is bound over.
         const std::string server = std::string(test.host) + ":" + std::to_string(port);
-        EXPECT_EQ(g_boxes, std::vector<std::string>{
-                               test.reason.empty() ? LdapText(LDAP_SERVER_DOWN)
-                                                   : CertificateRefusedText(server, test.reason)});
+        EXPECT_EQ(g_boxes, test.reason.empty() ? std::vector<std::string>{}
+                                               : std::vector<std::string>{
+                                                     CertificateRefusedText(server, test.reason)});
+        EXPECT_EQ(Position("ldap_simple_bindA") < g_calls.size(), test.answer == 1);
+    }
+}
+
+TEST_F(DirectorySession, NoBindStartsOverTlsBeforeTheCertificateWasCheckedAndTaken) {
+    const TrustedAuthority trusted;
+    const struct {
+        const char* what;
+        const char* security;
+        const char* certificate; // what the played handshake shows; nullptr: the callback
+                                 // is taken but never called
+        bool binds;
+        std::string reason; // for a refused certificate
+    } cases[] = {
+        {"LDAPS, never checked", "ldaps", nullptr, false, ""},
+        {"StartTLS, never checked", "starttls", nullptr, false, ""},
+        {"StartTLS, not trusted", "starttls", "selfsigned.crt", false,
+         "it was not issued by an authority that this computer trusts"},
+        {"StartTLS, trusted", "starttls", "server.crt", true, ""},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        g_calls.clear();
+        g_boxes.clear();
+        g_takeCertificateCallback = true;
+        g_certificateCallback = nullptr;
+        g_startTls = std::string(test.security) == "starttls";
+        g_serverCertificate = test.certificate ? TestbedCertificate(test.certificate) : "";
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "Security", test.security);
+        CTarnbookApp app;
+        app.GetUserInfo(HKEY_CURRENT_USER);
+        const std::string server = "127.0.0.1:" + std::to_string(app.PortNumber());
+        EXPECT_EQ(app.DoLDAPConnect(), test.binds ? 1 : 0);
+        EXPECT_EQ(Position("ldap_simple_bindA") < g_calls.size(), test.binds)
+            << "a bind was or was not made";
+        std::vector<std::string> boxes;
+        if (!test.certificate)
+            boxes.push_back(CertificateNotCheckedText(server));
+        else if (!test.binds)
+            boxes.push_back(CertificateRefusedText(server, test.reason));
+        EXPECT_EQ(g_boxes, boxes);
     }
 }
 

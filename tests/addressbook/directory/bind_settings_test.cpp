@@ -69,6 +69,48 @@ TEST(BindSettings, ABareAccountNameTakesTheFormOfItsDomainAndANamedOneIsSentAsSt
     }
 }
 
+TEST(BindSettings, OnlyASimpleBindOverPlainLdapSendsItsPasswordInClearAndOnlyOneAllowsIt) {
+    // Only "1" allows it: no value, "0", another word or "1" with a blank refuses.
+    const struct {
+        const char* value;
+        bool allows;
+    } values[] = {{"1", true},     {"", false},   {"0", false},  {"yes", false},
+                  {"true", false}, {" 1", false}, {"1 ", false}, {"01", false}};
+    for (const auto& test : values)
+        EXPECT_EQ(AllowsClearTextBind(test.value), test.allows) << '"' << test.value << '"';
+
+    using S = ConnectionSecurity;
+    const struct {
+        BindMethod method;
+        ConnectionSecurity security;
+        bool allowed;
+        ClearTextBind verdict;
+    } cases[] = {
+        {BindMethod::Simple, S::None, false, ClearTextBind::Refused},
+        {BindMethod::Simple, S::None, true, ClearTextBind::Allowed},
+        {BindMethod::Simple, S::Ldaps, false, ClearTextBind::NotClearText},
+        {BindMethod::Simple, S::StartTls, false, ClearTextBind::NotClearText},
+        {BindMethod::Simple, S::StartTls, true, ClearTextBind::NotClearText},
+        // An anonymous bind sends no password; Negotiate signs and seals.
+        {BindMethod::Anonymous, S::None, false, ClearTextBind::NotClearText},
+        {BindMethod::Negotiate, S::None, false, ClearTextBind::NotClearText},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(JudgeClearTextBind(test.method, test.security, test.allowed), test.verdict)
+            << static_cast<int>(test.method) << ", security " << static_cast<int>(test.security)
+            << ", allowed " << test.allowed;
+    }
+}
+
+TEST(BindNotices, AClearTextRefusalNamesTheAccountAndTheFixButNeverTheOverride) {
+    const std::string text = ClearTextBindRefusedText("reader@tarn.test");
+    EXPECT_NE(text.find("reader@tarn.test"), std::string::npos) << text;
+    EXPECT_NE(text.find("Set Security to ldaps or starttls"), std::string::npos) << text;
+    EXPECT_EQ(text.find("AllowClearTextBind"), std::string::npos) << text;
+    EXPECT_NE(ClearTextBindText("reader@tarn.test", "dc:389").find("unencrypted"),
+              std::string::npos);
+}
+
 TEST(BindNotices, EachRefusalSaysWhatToChange) {
     const std::string server = "dc.tarn.test:389";
     const struct {

@@ -1,0 +1,168 @@
+#include "recording_relay.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+namespace {
+
+// How long the relay's waits last before it looks whether it is to stop.
+constexpr long kPollMicroseconds = 50000;
+
+class WinsockUse {
+  public:
+    WinsockUse() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~WinsockUse() { WSACleanup(); }
+};
+
+sockaddr_in Loopback(int port) {
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// Waits for socket to have something to read; false when the wait ended without.
+bool Readable(SOCKET socket) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(socket, &set);
+    timeval wait = {0, kPollMicroseconds};
+    return select(0, &set, nullptr, nullptr, &wait) == 1;
+}
+
+// Passes what from sent on to to; false when from closed or either broke.
+bool PassOn(SOCKET from, SOCKET to, std::string* keep, std::mutex& mutex) {
+    char buffer[16384];
+    const int got = recv(from, buffer, sizeof buffer, 0);
+    if (got <= 0)
+        return false;
+    if (keep) {
+        std::lock_guard<std::mutex> lock(mutex);
+        keep->append(buffer, static_cast<size_t>(got));
+    }
+    for (int done = 0; done < got;) {
+        const int put = send(to, buffer + done, got - done, 0);
+        if (put <= 0)
+            return false;
+        done += put;
+    }
+    return true;
+}
+
+WinsockUse g_winsock;
+
+} // namespace
+
+RecordingRelay::RecordingRelay(int serverPort)
+    : serverPort_(serverPort), listener_(static_cast<std::uintptr_t>(INVALID_SOCKET)) {
+    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = Loopback(0);
+    int size = sizeof address;
+    if (listener == INVALID_SOCKET ||
+        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener, 4) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        if (listener != INVALID_SOCKET)
+            closesocket(listener);
+        return;
+    }
+    listener_ = static_cast<std::uintptr_t>(listener);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Run(); });
+}
+
+RecordingRelay::~RecordingRelay() {
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+    if (static_cast<SOCKET>(listener_) != INVALID_SOCKET)
+        closesocket(static_cast<SOCKET>(listener_));
+}
+
+std::string RecordingRelay::Sent() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sent_;
+}
+
+void RecordingRelay::Run() {
+    const SOCKET listener = static_cast<SOCKET>(listener_);
+    while (!stop_) {
+        if (!Readable(listener))
+            continue;
+        const SOCKET client = accept(listener, nullptr, nullptr);
+        if (client == INVALID_SOCKET)
+            continue;
+        ++connections_;
+        Relay(static_cast<std::uintptr_t>(client));
+        closesocket(client);
+    }
+}
+
+void RecordingRelay::Relay(std::uintptr_t clientHandle) {
+    const SOCKET client = static_cast<SOCKET>(clientHandle);
+    const SOCKET server = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const sockaddr_in address = Loopback(serverPort_);
+    if (server == INVALID_SOCKET ||
+        connect(server, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (server != INVALID_SOCKET)
+            closesocket(server);
+        return;
+    }
+    bool open = true;
+    while (open && !stop_) {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(client, &set);
+        FD_SET(server, &set);
+        timeval wait = {0, kPollMicroseconds};
+        if (select(0, &set, nullptr, nullptr, &wait) <= 0)
+            continue;
+        if (FD_ISSET(client, &set))
+            open = PassOn(client, server, &sent_, mutex_);
+        if (open && FD_ISSET(server, &set))
+            open = PassOn(server, client, nullptr, mutex_);
+    }
+    closesocket(server);
+}
+
+std::vector<unsigned char> LdapOperations(const std::string& sent) {
+    std::vector<unsigned char> operations;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(sent.data());
+    const size_t size = sent.size();
+    // A BER length at bytes[at]: short or long form; 0 and at past the end where it is cut.
+    auto length = [&](size_t& at) -> size_t {
+        if (at >= size)
+            return 0;
+        const unsigned char first = bytes[at++];
+        if (first < 0x80)
+            return first;
+        size_t value = 0;
+        for (unsigned n = first & 0x7f; n > 0; --n) {
+            if (at >= size)
+                return 0;
+            value = value << 8 | bytes[at++];
+        }
+        return value;
+    };
+    size_t at = 0;
+    while (at < size && bytes[at] == 0x30) {
+        ++at;
+        const size_t messageLength = length(at);
+        const size_t end = at + messageLength;
+        // The message id, an INTEGER, then the operation.
+        if (at >= size || bytes[at] != 0x02)
+            break;
+        ++at;
+        const size_t idLength = length(at);
+        at += idLength;
+        if (at >= size)
+            break;
+        operations.push_back(bytes[at]);
+        at = end;
+    }
+    return operations;
+}

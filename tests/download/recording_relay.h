@@ -1,0 +1,48 @@
+// A capture of the connections a program makes to a directory server: a relay on a free port
+// of 127.0.0.1 that passes every byte on to the server's port and back, and keeps what the
+// program sent.
+#ifndef TARN_RECORDING_RELAY_H
+#define TARN_RECORDING_RELAY_H
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class RecordingRelay {
+  public:
+    explicit RecordingRelay(int serverPort);
+    ~RecordingRelay();
+    RecordingRelay(const RecordingRelay&) = delete;
+    RecordingRelay& operator=(const RecordingRelay&) = delete;
+
+    // The port to point the program at; 0 when the relay could not listen.
+    int Port() const { return port_; }
+    // The connections the program opened through the relay.
+    int Connections() const { return connections_; }
+    // Every byte the program sent, over all connections.
+    std::string Sent() const;
+
+  private:
+    void Run();
+    void Relay(std::uintptr_t client);
+
+    int serverPort_;
+    int port_ = 0;
+    std::uintptr_t listener_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    mutable std::mutex mutex_;
+    std::string sent_;
+    std::thread thread_;
+};
+
+// The protocol operations (the application tag of each LDAP message: 0x60 a bind request,
+// 0x63 a search request, 0x77 an extended request) in bytes a client sent, in order, as far
+// as they read as LDAP messages.
+std::vector<unsigned char> LdapOperations(const std::string& sent);
+constexpr unsigned char kLdapBindRequest = 0x60;
+
+#endif

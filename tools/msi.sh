@@ -5,9 +5,16 @@
 #   - each component named Set_<PROPERTY> (without a component code: never repaired, never
 #     removed) is installed only when PROPERTY is given; its record Record_<PROPERTY> while
 #     there is something to record; PROPERTY is secure, so that a per-machine install takes
-#     it from the command line;
+#     it from the command line, but for the paths (NOTESINIPATH, NOTESDLLPATH) and INSTALLDIR:
+#     a standard user who may start a managed, elevated install must not choose where the
+#     programs lie or which libraries they load; an administrator's command line and
+#     transforms still set them;
 #   - Forget_<PROPERTY>: removing the package (not for an upgrade) deletes the value only
-#     where it still holds what the package recorded, with the system's reg.exe;
+#     where it still holds what the package recorded, with the system's reg.exe; its
+#     rollback action Restore_<PROPERTY>, just before it, writes the value back when the
+#     removal fails or is cancelled;
+#   - the program folder's permissions (MsiLockPermissionsEx): administrators and the system
+#     full control, users read and run, nothing inherited from a folder above, wherever it is;
 #   - the event source keys of the programs go with them on uninstall;
 #   - each program's file version (its VERSIONINFO) and language go into the File table, so
 #     that an installation compares it as the file versioning rules say, and versioned files
@@ -45,6 +52,7 @@ set --
 sequence_of() { cell InstallExecuteSequence "$1" 3; }
 
 secure=$(cell Property SecureCustomProperties 2)
+not_secure="NOTESINIPATH NOTESDLLPATH"
 forget_at=$(sequence_of PublishProduct)
 properties=$(rows Component | sed -n "s/^Set_\([A-Z_]*\)$tab.*/\1/p")
 [ -n "$properties" ] || { echo "msi: no Set_ components in $out" >&2; exit 1; }
@@ -56,14 +64,33 @@ for property in $properties; do
     # The platform's reg.exe in the platform's registry view, deferred, as the system; its exit
     # status is ignored: 34 (a program run in a folder) + 64 + 1024 + 2048.
     command="\"[$system]reg.exe\" delete \"HKLM\\$key\" /v \"$name\" /f /reg:$view"
-    forget_at=$((forget_at + 1))
+    # Its rollback (+ 256) writes back the value that stood there, put into the command line
+    # when the removal is scheduled. The value comes last and its quote stays open, so that a
+    # trailing backslash (a folder) is not read as an escaped quote; a value holding a quote
+    # could break out of the command line, so such a value is never deleted.
+    restore="\"[$system]reg.exe\" add \"HKLM\\$key\" /v \"$name\" /t REG_SZ /f /reg:$view /d \"[NOTES_$property]"
+    condition="REMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE AND PACKAGE_$property AND NOTES_$property = PACKAGE_$property AND NOT (NOTES_$property >< DoubleQuote)"
+    set -- "$@" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('Restore_$property', 3426, '$system', '$restore')"
     set -- "$@" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('Forget_$property', 3170, '$system', '$command')"
-    set -- "$@" -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('Forget_$property', 'REMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE AND PACKAGE_$property AND NOTES_$property = PACKAGE_$property', $forget_at)"
-    secure="${secure:+$secure;}$property"
+    for action in Restore_$property Forget_$property; do
+        forget_at=$((forget_at + 1))
+        set -- "$@" -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('$action', '$condition', $forget_at)"
+    done
+    case " $not_secure " in *" $property "*) ;; *) secure="${secure:+$secure;}$property" ;; esac
 done
 [ "$forget_at" -lt "$(sequence_of InstallFinalize)" ] ||
     { echo "msi: no room for the Forget_ actions before InstallFinalize" >&2; exit 1; }
-set -- "$@" -q "UPDATE \`Property\` SET \`Value\` = '$secure;INSTALLDIR' WHERE \`Property\` = 'SecureCustomProperties'"
+set -- "$@" -q "UPDATE \`Property\` SET \`Value\` = '$secure' WHERE \`Property\` = 'SecureCustomProperties'"
+set -- "$@" -q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('DoubleQuote', '\"')"
+
+# Administrators and the system full control, users read and run (0x1200a9), for the folder
+# and everything in it (OICI); protected (P), so that nothing is inherited from a folder
+# above, wherever INSTALLDIR lies.
+[ "$(rows CreateFolder | awk -F "$tab" '$1 == "INSTALLDIR"' | wc -l)" = 1 ] ||
+    { echo "msi: the program folder is not created by one component" >&2; exit 1; }
+sddl='D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)'
+set -- "$@" -q "CREATE TABLE \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\` CHAR(72) NOT NULL, \`LockObject\` CHAR(72) NOT NULL, \`Table\` CHAR(32) NOT NULL, \`SDDLText\` LONGCHAR NOT NULL, \`Condition\` CHAR(255) PRIMARY KEY \`MsiLockPermissionsEx\`)"
+set -- "$@" -q "INSERT INTO \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\`, \`LockObject\`, \`Table\`, \`SDDLText\`) VALUES ('ProgramFolder', 'INSTALLDIR', 'CreateFolder', '$sddl')"
 
 # An event source key, created with its values, goes with all of them ("*").
 rows Registry | awk -F "$tab" '$3 ~ /^SYSTEM\\CurrentControlSet\\Services\\EventLog\\/ { print $3 "\t" $6 }' |

@@ -4,6 +4,11 @@
 #   - the PE header: MACHINE (i386 or x86-64) and the subsystem, console for TARNTRACE and
 #     GUI for every other program; an i386 program is large-address-aware, so that 64-bit
 #     Windows gives it 4 GB of address space instead of 2;
+#   - the hardening, each stated at link time (CMakeLists.txt): ASLR (DYNAMIC_BASE), DEP
+#     (NX_COMPAT), high-entropy ASLR (HIGH_ENTROPY_VA) on x86-64, subsystem version 6.0 or
+#     later (Windows ends a program whose heap is corrupted), the stack protector (its failure
+#     text, which only a program with protected functions links in), and on i386 NO_SEH,
+#     which holds only where nothing uses the structured exception handler chain at fs:0;
 #   - the imports: system libraries only, no compiler runtime (libstdc++, libgcc,
 #     libwinpthread) that would have to travel with the program;
 #   - the embedded manifest asks for asInvoker;
@@ -53,6 +58,25 @@ for program in "$@"; do
         address=", large-address-aware"
     fi
 
+    flags="DYNAMIC_BASE NX_COMPAT"
+    case $machine in
+    i386) flags="$flags NO_SEH" ;;
+    x86-64) flags="$flags HIGH_ENTROPY_VA" ;;
+    esac
+    for flag in $flags; do
+        printf '%s\n' "$header" | grep -q "^[[:space:]]*$flag\$" || fail "not $flag"
+    done
+    major=$(printf '%s\n' "$header" | sed -n 's/^MajorSubsystemVersion[[:space:]]*//p')
+    minor=$(printf '%s\n' "$header" | sed -n 's/^MinorSubsystemVersion[[:space:]]*//p')
+    [ "${major:-0}" -ge 6 ] 2>/dev/null ||
+        fail "subsystem version ${major:-?}.${minor:-?} is below 6.0"
+    "$strings" -n 8 "$program" | grep -q '^\*\*\* stack smashing detected \*\*\*' ||
+        fail "no stack protector (no __stack_chk_fail linked in)"
+    if [ "$machine" = i386 ]; then
+        chain=$("$objdump" -d --no-show-raw-insn "$program" | grep -E '%fs:(0x0|0)([^0-9a-fx]|$)' | head -n 3)
+        [ -z "$chain" ] || fail "NO_SEH, yet the code uses the handler chain at fs:0: $chain"
+    fi
+
     imports=$(printf '%s\n' "$header" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
     [ -n "$imports" ] || fail "no imports found"
     for dll in $imports; do
@@ -72,6 +96,6 @@ for program in "$@"; do
         value=$(printf '%s\n' "$texts" | grep -A1 -x "$key" | sed -n 2p)
         [ "$value" = "$version" ] || fail "VERSIONINFO $key is '$value', not '$version'"
     done
-    [ $bad = 1 ] || echo "ok   $name: $machine$address, $subsystem, imports $(echo $imports), asInvoker, version $version"
+    [ $bad = 1 ] || echo "ok   $name: $machine$address, $subsystem $major.$minor, $(echo $flags | tr " " ","), stack protector, imports $(echo $imports), asInvoker, version $version"
 done
 exit $status

@@ -3,13 +3,17 @@
 # package of the programs in BIN_DIR, built by tools/msi.sh as a release builds it, in WORK_DIR.
 #   tables   reads its tables with msiinfo, without Wine: what is installed where, the upgrade,
 #            the properties and when they are written, kept and forgotten, the event sources,
-#            Add/Remove Programs, and the rules of the standard validation that the tables
-#            themselves show (a _Validation row for every column, short names, file versions).
+#            Add/Remove Programs, what a standard user cannot steer (the paths and the folder
+#            outside SecureCustomProperties, the locked program folder), a rollback action for
+#            every deferred one, the launch condition against the other platform's package, and
+#            the rules of the standard validation that the tables themselves show (a
+#            _Validation row for every column, short names, file versions).
 #   install  installs it under Wine in the test bed's prefix (TARN_TESTBED_DIR), against the
 #            test bed's slapd: a silent install with properties beside a value set by hand, a
 #            value changed by hand after it, an upgrade from an older version and a repair that
-#            both keep it, a download by the installed TARNBOOK.exe, a rebuild of the same
-#            version, an uninstall, and an upgrade that keeps a folder of the administrator's.
+#            both keep it, the other platform's package refused, a download by the installed
+#            TARNBOOK.exe, a rebuild of the same version, an uninstall, and an upgrade that
+#            keeps a folder of the administrator's.
 #            Exits 77 (skipped) for the 32-bit package where 32-bit code cannot run.
 # Prints one line per finding; exits 1 when anything is wrong.
 set -u
@@ -55,9 +59,13 @@ tables() {
         fail "summary: the template is not $template: $(msiinfo suminfo "$msi" | grep Template)"
     [ "$(cell "$msi" Property ProductVersion 2)" = "$version" ] || fail "ProductVersion is not $version"
     [ "$(cell "$msi" Property ALLUSERS 2)" = 1 ] || fail "not per machine (ALLUSERS is not 1)"
+    # A per-machine install takes the directory settings from a standard user's command line
+    # (secure), never a path the programs load from or the program folder.
     secure=";$(cell "$msi" Property SecureCustomProperties 2);"
     for p in $properties INSTALLDIR; do
-        case $secure in *";$p;"*) ;; *) fail "$p is not a secure property: $secure" ;; esac
+        case $p in NOTESINIPATH | NOTESDLLPATH | INSTALLDIR) want="not secure" ;; *) want=secure ;; esac
+        case $secure in *";$p;"*) is=secure ;; *) is="not secure" ;; esac
+        [ "$is" = "$want" ] || fail "$p is $is: SecureCustomProperties $secure"
     done
 
     # The same upgrade code in every build, a new product code in each.
@@ -110,8 +118,12 @@ tables() {
         [ "$(cell "$msi" CustomAction "Forget_$p" 2)" = 3170 ] &&
             [ "$(cell "$msi" CustomAction "Forget_$p" 4)" = "\"[$system]reg.exe\" delete \"HKLM\\$notes_key\" /v \"$name\" /f /reg:$view" ] ||
             fail "Forget_$p: $(rows "$msi" CustomAction | grep "^Forget_$p$tab")"
-        [ "$(cell "$msi" InstallExecuteSequence "Forget_$p" 2)" = "REMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE AND PACKAGE_$p AND NOTES_$p = PACKAGE_$p" ] ||
+        [ "$(cell "$msi" InstallExecuteSequence "Forget_$p" 2)" = "REMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE AND PACKAGE_$p AND NOTES_$p = PACKAGE_$p AND NOT (NOTES_$p >< DoubleQuote)" ] ||
             fail "Forget_$p runs on '$(cell "$msi" InstallExecuteSequence "Forget_$p" 2)'"
+        # Its rollback writes back what stood there: the value last, its quote left open so that
+        # a trailing backslash stays a backslash.
+        [ "$(cell "$msi" CustomAction "Restore_$p" 4)" = "\"[$system]reg.exe\" add \"HKLM\\$notes_key\" /v \"$name\" /t REG_SZ /f /reg:$view /d \"[NOTES_$p]" ] ||
+            fail "Restore_$p: $(rows "$msi" CustomAction | grep "^Restore_$p$tab")"
         [ "$(sequence InstallInitialize)" -lt "$(sequence "Forget_$p")" ] &&
             [ "$(sequence "Forget_$p")" -lt "$(sequence InstallFinalize)" ] ||
             fail "Forget_$p is not between InstallInitialize and InstallFinalize"
@@ -121,6 +133,51 @@ tables() {
             [ "$(sequence "Carry$name")" -lt "$(sequence CostFinalize)" ] ||
             fail "Remember$name and Carry$name do not run in turn between AppSearch and CostFinalize"
     done
+    [ "$(cell "$msi" Property DoubleQuote 2)" = '"' ] || fail "DoubleQuote is not a double quote"
+    # Every deferred action (in-script, 1024, neither rollback 256 nor commit 512) has a
+    # rollback action of the same condition right before it.
+    rows "$msi" CustomAction | awk -F "$tab" '{ print $1, $2 }' >"$work/types"
+    while read -r action type; do
+        [ $((type & 1024)) = 1024 ] && [ $((type & 768)) = 0 ] || continue
+        at=$(sequence "$action") condition=$(cell "$msi" InstallExecuteSequence "$action" 2)
+        rollback=$(rows "$msi" InstallExecuteSequence | awk -F "$tab" -v s=$((${at:-0} - 1)) '$3 == s { print $1 }')
+        rollback_type=$(awk -v a="$rollback" '$1 == a { print $2 }' "$work/types")
+        [ -n "$rollback" ] && [ $((${rollback_type:-0} & 1792)) = 1280 ] &&
+            [ "$(cell "$msi" InstallExecuteSequence "$rollback" 2)" = "$condition" ] ||
+            fail "the deferred $action (at ${at:-none}) has no rollback action of its condition before it: '$rollback'"
+        [ "$(sequence InstallInitialize)" -lt "$(sequence "$rollback")" ] 2>/dev/null ||
+            fail "$action's rollback $rollback comes before InstallInitialize"
+    done <"$work/types"
+    grep -q '^Forget_' "$work/types" || fail "no deferred actions at all"
+
+    # Only one platform's package at a time: the other's upgrade code, any version, only
+    # detected, refuses an install but not a removal, with a message that says what to do.
+    case $platform in
+    win32) other='{D73D3AF6-EF27-4D46-BAAE-E57D9D5CDD65}' other_bits=64 bits_name=32 ;;
+    win64) other='{AA03F45D-B8E1-4959-B9B0-987A1796FDDC}' other_bits=32 bits_name=64 ;;
+    esac
+    found=$(rows "$msi" Upgrade | awk -F "$tab" -v c="$other" '$1 == c && $2 == "0.0.0" && $3 == "" && int($5 / 2) % 2 == 1 && int($5 / 256) % 2 == 1 { print $7 }')
+    [ -n "$found" ] || fail "no search for any version of the $other_bits-bit package: $(rows "$msi" Upgrade | tr '\n' ' ')"
+    case $secure in *";$found;"*) ;; *) fail "$found is not secure" ;; esac
+    message=$(cell "$msi" LaunchCondition "Installed OR NOT $found" 2)
+    case $message in
+    *"$other_bits-bit package"*"is installed"*"Remove it before installing the $bits_name-bit package"*) ;;
+    *) fail "no launch condition 'Installed OR NOT $found' with a clear message: $(rows "$msi" LaunchCondition)" ;;
+    esac
+    for table in InstallExecuteSequence InstallUISequence; do
+        [ "$(cell "$msi" $table FindRelatedProducts 3)" -lt "$(cell "$msi" $table LaunchConditions 3)" ] 2>/dev/null ||
+            fail "$table does not find the other package before LaunchConditions"
+    done
+
+    # The program folder: administrators and the system full control, users read and run,
+    # inherited by all in it and nothing inherited from above; set as the folder is created.
+    [ "$(rows "$msi" MsiLockPermissionsEx | cut -f 2-5)" = "INSTALLDIR${tab}CreateFolder${tab}D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)$tab" ] ||
+        fail "the program folder is not locked: $(rows "$msi" MsiLockPermissionsEx)"
+    rows "$msi" CreateFolder | grep -q "^INSTALLDIR$tab" || fail "INSTALLDIR is not in CreateFolder"
+    [ -n "$(sequence CreateFolders)" ] && [ "$(sequence CreateFolders)" -lt "$(sequence InstallFiles)" ] ||
+        fail "CreateFolders does not run before InstallFiles"
+    ! msiinfo tables "$msi" | grep -qx LockPermissions || fail "both LockPermissions and MsiLockPermissionsEx"
+
     # A search of the 64-bit registry for the 64-bit package (type 16 + 2: raw value).
     for type in $(rows "$msi" RegLocator | cut -f 5); do
         [ "$type" = $((2 + bits / 16)) ] || fail "a registry search of type $type"
@@ -252,6 +309,15 @@ install() {
         shown | grep -qxF "$entry" || fail "Add/Remove Programs does not show $entry"
     done
 
+    # The other platform's package (any programs will do: it is refused before it installs
+    # anything) stops at its launch condition and leaves this one's event sources alone.
+    case $platform in win32) other=win64 ;; *) other=win32 ;; esac
+    "$source_dir/tools/msi.sh" "$work/stage-0.0.1" "$version" "$other" "$work/other.msi" 2>"$work/wixl-other.log" ||
+        { cat "$work/wixl-other.log"; fail "the $other package was not built"; }
+    msiexec /i "$(winpath "$work/other.msi")" /qn && fail "the $other package installed beside this one"
+    [ "$(ours | wc -l)" = 1 ] || fail "$(ours | wc -l) entries in Add/Remove Programs after the $other package"
+    [ "$(sources)" = "$expected_sources" ] || fail "after the $other package the event sources are: $(sources | tr '\n' ';')"
+
     # A value changed by hand after the install is the administrator's: the upgrade names no
     # property, so every value in the Notes key stays as it stands.
     reg add "HKLM\\$notes_key" /v BindDomain /d BY-HAND /f >/dev/null
@@ -323,7 +389,7 @@ install() {
     # uninstalls took them away.
     "$WINE" reg import "$(winpath "$dir/event-sources.reg")" >/dev/null 2>&1 ||
         fail "the test bed's event sources could not be registered again"
-    [ $status = 0 ] && ok "$(basename "$msi"): install, upgrade, repair, download, rebuild, uninstall, own folder"
+    [ $status = 0 ] && ok "$(basename "$msi"): install, the other platform refused, upgrade, repair, download, rebuild, uninstall, own folder"
 }
 
 case $mode in

@@ -69,6 +69,8 @@ class CTarnbookApp : public ApplicationBase {
     // Takes the value name of key into its setting; false where key does not hold it, or it
     // does not fit, or (NotesIniPath) it is empty.
     bool TakeSetting(HKEY key, const char* name);
+    // Takes value as the setting name; false (nothing taken) for an empty NotesIniPath.
+    bool TakeSettingText(const char* name, const char* value);
 
     int m_bSilent = 0;
     int m_nPortNumber = 0;

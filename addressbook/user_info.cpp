@@ -24,8 +24,10 @@ const char* const kSettingNames[] = {kHostNameValue,    kNotesIniPathValue,     
 
 bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
     char value[kPathBufferSize];
-    if (!ReadRegistryText(key, name, value, sizeof value))
-        return false;
+    return ReadRegistryText(key, name, value, sizeof value) && TakeSettingText(name, value);
+}
+
+bool CTarnbookApp::TakeSettingText(const char* name, const char* value) {
     const std::string setting = name;
     if (setting == kNotesIniPathValue) {
         // An empty value names no file, so the path read before stays.
@@ -68,10 +70,12 @@ void CTarnbookApp::GetUserInfo(HKEY root) {
 void CTarnbookApp::GetPolicyInfo() {
     m_ownSettings = {m_strHostName, m_strSearchBase, m_nPortNumber};
     // The password is encrypted for one computer or one user: no policy can hand it out.
+    // Read by their registry type: a number (PortNumber, RefreshDays) comes as its digits.
     for (const char* name : kSettingNames) {
-        RegKey key;
-        if (OpenDecidingPolicy(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser, key) &&
-            TakeSetting(key.get(), name))
+        char value[kPathBufferSize];
+        if (ReadPolicyText(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser, value,
+                           sizeof value) &&
+            TakeSettingText(name, value))
             m_managed.insert(name);
     }
 }

@@ -1,23 +1,35 @@
-// Reading the policy keys that lie above the product keys (setting_layers.h). Where no policy
-// holds a value, the product keys decide it exactly as they do without any policy.
+// Reading the policy keys that lie above the product keys (setting_layers.h). A policy value
+// is read by its registry type, as its kind (product_keys.h) wants it: a text or a path is
+// REG_SZ or REG_EXPAND_SZ (expanded with the process's environment), a number REG_DWORD or a
+// REG_SZ of decimal digits. A value of any other type, or one that does not fit the programs'
+// 260-byte buffers, counts as absent, so the next layer decides as it would without it, and it
+// is reported in red. Where no policy holds a usable value, the product keys decide exactly as
+// they do without any policy.
 #ifndef TARN_POLICY_VALUES_H
 #define TARN_POLICY_VALUES_H
 
 #include "product_keys.h"
-#include "win_handles.h"
 
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
-// Opens for reading, into key, the policy key that decides the value name of productKey:
-// the computer policy's where it holds the value, else the user policy's (a per-user value
-// has the user policy only). False, key empty, where no policy holds the value.
-bool OpenDecidingPolicy(const char* productKey, const char* name, ProductRoots roots, RegKey& key);
+// Where the reports of unusable policy values go: where this is null, each is traced in red
+// at once. The trace client, which cannot trace while it reads its own settings, collects
+// them instead.
+using PolicyReports = std::vector<std::string>;
 
-// The deciding policy's value as text (ReadRegistryText's rules); false where no policy holds
-// the value or it does not fit, buffer unchanged.
+// The deciding policy's value of name as text into buffer (of bufferSize bytes, terminator
+// included): a text as stored, expanded where it is REG_EXPAND_SZ; a number in decimal
+// digits. False, buffer unchanged, where no policy holds a usable value.
 bool ReadPolicyText(const char* productKey, const char* name, ProductRoots roots, char* buffer,
-                    std::size_t bufferSize);
+                    std::size_t bufferSize, PolicyReports* reports = nullptr);
+
+// The deciding policy's value of name as a number. False, value unchanged, where no policy
+// holds a usable one.
+bool ReadPolicyNumber(const char* productKey, const char* name, ProductRoots roots, DWORD& value,
+                      PolicyReports* reports = nullptr);
 
 #endif

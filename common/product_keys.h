@@ -42,29 +42,44 @@ constexpr char kBindPasswordValue[] = "BindPassword";
 
 enum class ProductRoots { PerUser, MachineThenUser };
 
+// What a value holds, which decides the registry types a policy may store it as: a text
+// (REG_SZ, or REG_EXPAND_SZ, expanded), a path (a text the template lets expand) or a number
+// (REG_DWORD, or a REG_SZ of decimal digits).
+enum class ValueKind { Text, Path, Number };
+
 struct ProductValue {
     const char* key;
     const char* name;
     ProductRoots roots;
+    ValueKind kind;
 };
 
 inline constexpr ProductValue kProductValues[] = {
-    {TARN_PRODUCT_KEY, kTraceComponentsValue, ProductRoots::PerUser},
-    {TARN_PRODUCT_KEY, kTraceToFileValue, ProductRoots::PerUser},
-    {TARN_PRODUCT_KEY, kTraceFileValue, ProductRoots::PerUser},
-    {TARN_NOTES_KEY, kHostNameValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kPortNumberValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kSearchBaseValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kNotesIniPathValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kBindMethodValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kBindUserValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kBindDomainValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kSecurityValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kAllowClearTextBindValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kRefreshValue, ProductRoots::MachineThenUser},
-    {TARN_NOTES_KEY, kRefreshDaysValue, ProductRoots::MachineThenUser},
+    {TARN_PRODUCT_KEY, kTraceComponentsValue, ProductRoots::PerUser, ValueKind::Number},
+    {TARN_PRODUCT_KEY, kTraceToFileValue, ProductRoots::PerUser, ValueKind::Number},
+    {TARN_PRODUCT_KEY, kTraceFileValue, ProductRoots::PerUser, ValueKind::Path},
+    {TARN_NOTES_KEY, kHostNameValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kPortNumberValue, ProductRoots::MachineThenUser, ValueKind::Number},
+    {TARN_NOTES_KEY, kSearchBaseValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kNotesIniPathValue, ProductRoots::MachineThenUser, ValueKind::Path},
+    {TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser, ValueKind::Path},
+    {TARN_NOTES_KEY, kBindMethodValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kBindUserValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kBindDomainValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kSecurityValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kAllowClearTextBindValue, ProductRoots::MachineThenUser, ValueKind::Number},
+    {TARN_NOTES_KEY, kRefreshValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kRefreshDaysValue, ProductRoots::MachineThenUser, ValueKind::Number},
 };
+
+// The kind of a value of kProductValues; a name not in the list is a text.
+inline ValueKind KindOfValue(const char* name) {
+    for (const ProductValue& value : kProductValues) {
+        if (std::strcmp(value.name, name) == 0)
+            return value.kind;
+    }
+    return ValueKind::Text;
+}
 
 // The policy key of a product key: TARN_PRODUCT_KEY gives TARN_POLICY_PRODUCT_KEY,
 // TARN_NOTES_KEY gives TARN_POLICY_NOTES_KEY.

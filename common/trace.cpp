@@ -6,6 +6,8 @@
 #include "trace_trim.h"
 #include "win_handles.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -33,22 +35,23 @@ LSTATUS ReadDword(HKEY key, const char* name, DWORD& value) {
 }
 
 // The settings as the key holds them now; false when the key handle no longer reads (the key
-// was deleted since it was opened, or the handle went bad).
-bool ReadFromKey(HKEY key, TraceSettings& settings) {
+// was deleted since it was opened, or the handle went bad). A user policy of a type not used
+// for its value counts as absent and is reported into reports.
+bool ReadFromKey(HKEY key, TraceSettings& settings, PolicyReports& reports) {
+    reports.clear();
     settings = TraceSettings();
     const LSTATUS status = ReadDword(key, kTraceComponentsValue, settings.mask);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA)
         return false;
     ReadDword(key, kTraceToFileValue, settings.toFile);
     ReadRegistryText(key, kTraceFileValue, settings.path, sizeof settings.path);
-    // The user policy over the user's own values.
-    RegKey policy;
-    if (OpenDecidingPolicy(TARN_PRODUCT_KEY, kTraceComponentsValue, ProductRoots::PerUser, policy))
-        ReadDword(policy.get(), kTraceComponentsValue, settings.mask);
-    if (OpenDecidingPolicy(TARN_PRODUCT_KEY, kTraceToFileValue, ProductRoots::PerUser, policy))
-        ReadDword(policy.get(), kTraceToFileValue, settings.toFile);
-    if (OpenDecidingPolicy(TARN_PRODUCT_KEY, kTraceFileValue, ProductRoots::PerUser, policy))
-        ReadRegistryText(policy.get(), kTraceFileValue, settings.path, sizeof settings.path);
+    // The user policy over the user's own values, read by their registry type.
+    ReadPolicyNumber(TARN_PRODUCT_KEY, kTraceComponentsValue, ProductRoots::PerUser, settings.mask,
+                     &reports);
+    ReadPolicyNumber(TARN_PRODUCT_KEY, kTraceToFileValue, ProductRoots::PerUser, settings.toFile,
+                     &reports);
+    ReadPolicyText(TARN_PRODUCT_KEY, kTraceFileValue, ProductRoots::PerUser, settings.path,
+                   sizeof settings.path, &reports);
     if (settings.toFile == 0)
         settings.path[0] = '\0';
     return true;
@@ -73,7 +76,7 @@ class SettingsSource {
             if (seen == WAIT_OBJECT_0 + 1) {
                 // Only the policies changed: the product key's watch stays armed.
                 policiesArmed_ = ArmPolicies();
-                if (ReadFromKey(key_.get(), settings_))
+                if (Read())
                     return settings_;
             }
         }
@@ -90,14 +93,34 @@ class SettingsSource {
             armed_ = Arm();
             if (!armed_ && attempt > 0)
                 unwatchable_ = true;
-            if ((armed_ || unwatchable_) && ReadFromKey(key_.get(), settings_))
+            if ((armed_ || unwatchable_) && Read())
                 return settings_;
         }
         armed_ = false;
         return TraceSettings();
     }
 
+    // The reports of unusable trace policies not traced yet; each is handed out once, and again
+    // only after a read without it.
+    PolicyReports TakeNewReports() {
+        PolicyReports fresh;
+        fresh.swap(pending_);
+        return fresh;
+    }
+
   private:
+    bool Read() {
+        PolicyReports reports;
+        if (!ReadFromKey(key_.get(), settings_, reports))
+            return false;
+        for (const std::string& report : reports) {
+            if (std::find(reported_.begin(), reported_.end(), report) == reported_.end())
+                pending_.push_back(report);
+        }
+        reported_ = std::move(reports);
+        return true;
+    }
+
     bool Open() {
         key_.reset();
         parent_.reset();
@@ -145,11 +168,13 @@ class SettingsSource {
     KernelHandle policiesChanged_;
     bool policiesArmed_ = false;
     TraceSettings settings_;
+    PolicyReports reported_; // of the latest read
+    PolicyReports pending_;  // not traced yet
 };
 
-TraceSettings ReadTraceSettings() {
+SettingsSource& TraceSettingsSource() {
     static SettingsSource source;
-    return source.Current();
+    return source;
 }
 
 HWND FindViewerWindow() {
@@ -165,9 +190,17 @@ HWND FindViewerWindow() {
     return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
 }
 
+// How long one line may wait for the viewer to take it.
+constexpr UINT kViewerBoundMs = 3000;
+
+// The viewer window that once kept a line waiting past the bound (or that the system found
+// hung): it counts as gone for the rest of the run, so that a viewer that stopped answering
+// costs one bound in all, not one per line. A viewer started later has another window.
+std::atomic<HWND> g_goneViewer{nullptr};
+
 void SendToViewer(const char* text, DWORD colour) {
     const HWND viewer = FindViewerWindow();
-    if (!viewer)
+    if (!viewer || viewer == g_goneViewer.load())
         return;
     const std::size_t size = std::strlen(text) + 1;
     void* copy = HeapAlloc(GetProcessHeap(), 0, size);
@@ -178,7 +211,15 @@ void SendToViewer(const char* text, DWORD colour) {
     data.dwData = colour;
     data.cbData = static_cast<DWORD>(size);
     data.lpData = copy;
-    SendMessageA(viewer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    // Still synchronous: the viewer reads the copy before the send returns. Not SMTO_BLOCK, so
+    // that this thread's own windows keep answering what is sent to them meanwhile, as with a
+    // plain send. A stale handle fails at once with ERROR_INVALID_WINDOW_HANDLE.
+    DWORD_PTR answer = 0;
+    SetLastError(ERROR_SUCCESS);
+    if (!SendMessageTimeoutA(viewer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                             SMTO_NORMAL | SMTO_ABORTIFHUNG, kViewerBoundMs, &answer) &&
+        GetLastError() == ERROR_TIMEOUT)
+        g_goneViewer.store(viewer);
     HeapFree(GetProcessHeap(), 0, copy);
 }
 
@@ -224,13 +265,33 @@ void AppendToTraceFile(const char* path, const char* text) {
 
 } // namespace
 
-void Trace(const char* text, DWORD colour) {
-    const TraceSettings settings = ReadTraceSettings();
-    if (!TracePassesFilter(colour, settings.mask))
-        return;
+namespace {
+
+void Deliver(const char* text, DWORD colour, const TraceSettings& settings) {
     SendToViewer(text, colour);
     if (settings.path[0] != '\0')
         AppendToTraceFile(settings.path, text);
+}
+
+} // namespace
+
+void Trace(const char* text, DWORD colour) {
+    // A line traced from inside the settings read (what it calls must not trace; should it
+    // ever) is dropped instead of reading the settings again inside their own read.
+    static thread_local bool readingSettings = false;
+    if (readingSettings)
+        return;
+    readingSettings = true;
+    SettingsSource& source = TraceSettingsSource();
+    const TraceSettings settings = source.Current();
+    const PolicyReports reports = source.TakeNewReports();
+    readingSettings = false;
+    // A trace policy of a wrong type, once per change, in red: red always passes the filter.
+    for (const std::string& report : reports)
+        Deliver(report.c_str(), kTraceRed, settings);
+    if (!TracePassesFilter(colour, settings.mask))
+        return;
+    Deliver(text, colour, settings);
 }
 
 void TrimTraceFile(HANDLE file, DWORD cut) {

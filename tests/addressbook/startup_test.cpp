@@ -58,6 +58,33 @@ TEST(TarnbookRunMode, AnEmptyCommandLineOrBlanksAndTabsRunSilentlyWithoutAnyWind
     }
 }
 
+// A trace viewer that has stopped answering costs a run one bound (3 s) at most, not a hang.
+TEST(TarnbookRunMode, ASilentRunWithAViewerThatStopsAnsweringEndsWithinTheBound) {
+    DWORD usual = 0;
+    {
+        TarnbookRun run("viewer-answering");
+        run.RecordNotesMachineWide();
+        run.StoreUnreachableServer();
+        const DWORD start = GetTickCount();
+        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(run.WaitForExit());
+        usual = GetTickCount() - start;
+        EXPECT_GT(run.Viewer().Lines().size(), 2u) << "the run traces several lines";
+    }
+    TarnbookRun run("viewer-stalled");
+    run.RecordNotesMachineWide();
+    run.StoreUnreachableServer();
+    driver::StalledViewer stalled; // takes over the viewer block
+    ASSERT_TRUE(stalled);
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitForExit());
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_LT(elapsed, usual + 3000u + 2000u) << "usual " << usual << " ms";
+    EXPECT_TRUE(run.Viewer().Lines().empty());
+    EXPECT_TRUE(EndedWith(run.Process(), kBookUnreachable));
+}
+
 TEST(TarnbookRunMode, AnyTextShowsTheSettingsDialogFilledFromTheStoredSettings) {
     TarnbookRun run("interactive-mode");
     run.RecordNotesMachineWide();

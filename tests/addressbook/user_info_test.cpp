@@ -159,6 +159,24 @@ TEST_F(DirectorySettings, EverySettingOfTheNotesKeyButThePasswordHasItsPolicy) {
     EXPECT_TRUE(app_.IsManaged("AllowClearTextBind"));
 }
 
+// Policies are read by their registry type; the product keys keep their own reading.
+TEST_F(DirectorySettings, APolicyIsTakenByItsTypeAndOneOfAWrongTypeLeavesTheFieldToTheUser) {
+    User("HostName", "own.example.org");
+    SetRegistryDword(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "PortNumber", 389);
+    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "HostName", REG_BINARY,
+                     "policy.example.org");
+    ReadBothRoots();
+    app_.GetPolicyInfo();
+    EXPECT_EQ(app_.PortNumber(), 389);
+    EXPECT_TRUE(app_.IsManaged("PortNumber"));
+    EXPECT_EQ(app_.HostName(), "own.example.org");
+    EXPECT_FALSE(app_.IsManaged("HostName")) << "the field stays editable";
+    const std::vector<std::string> traced = TracedTexts(trace_);
+    ASSERT_EQ(traced.size(), 2u) << ::testing::PrintToString(traced);
+    EXPECT_NE(traced[1].find("HostName"), std::string::npos) << traced[1];
+    EXPECT_NE(traced[1].find("REG_BINARY"), std::string::npos) << traced[1];
+}
+
 TEST_F(DirectorySettings, SavingKeepsTheUsersOwnValueWhereAPolicyDecides) {
     User("HostName", "own.example.org");
     SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "HostName", "policy.example.org");

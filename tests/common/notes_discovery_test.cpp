@@ -189,4 +189,28 @@ TEST_F(NotesDiscovery, APolicyPathWinsOverTheRecordedOnesAndIsNeverCopied) {
               std::vector<std::string>{"SetCurrentDirectory::" + policy.programDir});
 }
 
+// Policies are read by their registry type: an expandable path is expanded, a path of another
+// type gives way to the next layer with a red line.
+TEST_F(NotesDiscovery, APolicyPathStoredExpandableIsExpandedAndOneOfAnotherTypeGivesWay) {
+    char profile[MAX_PATH] = "";
+    ASSERT_NE(GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile), 0u);
+    const std::string ini = "%USERPROFILE%\\notes.ini";
+    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "NotesIniPath", REG_EXPAND_SZ,
+                     std::string(ini.c_str(), ini.size() + 1));
+    char dest[kPathBufferSize] = "";
+    GetNotesIniPath(dest, 0);
+    EXPECT_EQ(std::string(dest), std::string(profile) + "\\notes.ini");
+
+    const NotesInstall machine = MakeNotesInstall("policy-type-machine");
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "NotesDllPath", machine.dllPath);
+    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "NotesDllPath", REG_BINARY,
+                     machine.dllPath);
+    EXPECT_EQ(LoadSavedNotesDll(), 1);
+    EXPECT_STRCASEEQ(LoadedPath().c_str(), machine.dllPath.c_str());
+    const std::vector<std::string> lines = TracedTexts(traceFile_);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines[0].find("NotesDllPath"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("REG_BINARY"), std::string::npos) << lines[0];
+}
+
 } // namespace

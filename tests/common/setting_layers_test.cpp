@@ -25,4 +25,35 @@ TEST(SettingLayers, TheComputerPolicyWinsOverTheUsersAndNeitherLeavesItToTheProd
         EXPECT_EQ(DecidingPolicy(c.held, c.roots), c.deciding) << "held layers " << c.held;
 }
 
+TEST(SettingLayers, APolicyNumberStoredAsTextIsDigitsOnlyWithinThirtyTwoBits) {
+    const std::pair<const char*, std::int64_t> cases[] = {{"0", 0},
+                                                          {"389", 389},
+                                                          {"4294967295", 4294967295},
+                                                          {"0007", 7},
+                                                          {"", -1},
+                                                          {" 389", -1},
+                                                          {"389 ", -1},
+                                                          {"+389", -1},
+                                                          {"-1", -1},
+                                                          {"38a", -1},
+                                                          {"0x10", -1},
+                                                          {"4294967296", -1},
+                                                          {"99999999999999999999", -1}};
+    for (const auto& [text, expected] : cases) {
+        std::uint32_t value = 12345;
+        const bool parsed = ParsePolicyNumber(text, value);
+        EXPECT_EQ(parsed, expected >= 0) << "[" << text << "]";
+        EXPECT_EQ(value, parsed ? static_cast<std::uint32_t>(expected) : 12345u)
+            << "[" << text << "]";
+    }
+}
+
+TEST(SettingLayers, AWrongTypeIsWorthReportingOnlyInALayerConsultedBeforeTheDecidingOne) {
+    EXPECT_TRUE(ConsultedBefore(PolicyLayer::MachinePolicy, PolicyLayer::None));
+    EXPECT_TRUE(ConsultedBefore(PolicyLayer::UserPolicy, PolicyLayer::None));
+    EXPECT_TRUE(ConsultedBefore(PolicyLayer::MachinePolicy, PolicyLayer::UserPolicy));
+    EXPECT_FALSE(ConsultedBefore(PolicyLayer::UserPolicy, PolicyLayer::MachinePolicy));
+    EXPECT_FALSE(ConsultedBefore(PolicyLayer::MachinePolicy, PolicyLayer::MachinePolicy));
+}
+
 } // namespace

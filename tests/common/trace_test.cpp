@@ -116,6 +116,69 @@ TEST_F(TraceClient, TheUserPolicyDecidesTheTraceSettingsFromTheNextLineOnAndTheC
     EXPECT_EQ(TracedTexts(file_), (std::vector<std::string>{"failure"}));
 }
 
+TEST_F(TraceClient, ATracePolicyOfAWrongTypeCountsAsAbsentAndIsReportedInRedOncePerChange) {
+    driver::TraceViewer viewer;
+    // Four zero bytes taken as the mask would drop blue lines.
+    SetRegistryBytes(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE COMPONENTS", REG_BINARY,
+                     std::string(4, '\0'));
+    Trace("one", kTraceBlue);
+    Trace("two", kTraceBlue);
+    // Digits in a text are a number: a mask of 0 now keeps failures only, with no new report.
+    SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE COMPONENTS", "0");
+    Trace("dropped", kTraceBlue);
+    Trace("failure", kTraceRed);
+    // Broken again: reported again.
+    SetRegistryBytes(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE COMPONENTS", REG_QWORD,
+                     std::string(8, '\0'));
+    Trace("three", kTraceBlue);
+    DeleteRegistryTree(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY);
+
+    const std::vector<driver::TraceLine> lines = viewer.Lines();
+    ASSERT_EQ(lines.size(), 6u) << ::testing::PrintToString(viewer.Texts());
+    const std::string key = "HKEY_CURRENT_USER\\" TARN_POLICY_PRODUCT_KEY;
+    for (const auto& [at, type] : {std::pair<std::size_t, const char*>{0, "REG_BINARY"},
+                                   std::pair<std::size_t, const char*>{4, "REG_QWORD"}}) {
+        EXPECT_EQ(lines[at].colour, kTraceRed);
+        for (const std::string& part : {std::string("TRACE COMPONENTS"), key, std::string(type)})
+            EXPECT_NE(lines[at].text.find(part), std::string::npos) << lines[at].text;
+    }
+    EXPECT_EQ(lines[1].text + "|" + lines[2].text + "|" + lines[3].text + "|" + lines[5].text,
+              "one|two|failure|three");
+}
+
+TEST_F(TraceClient, ATraceFilePolicyStoredExpandableIsExpandedAndDigitsSwitchFileOutputOn) {
+    SetEnvironmentVariableA("TARN_TRACE_TEST_DIR", dir_.c_str());
+    SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE TO FILE", "1");
+    SetRegistryBytes(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY, "TRACE FILE", REG_EXPAND_SZ,
+                     std::string("%TARN_TRACE_TEST_DIR%\\policy.log", 33));
+    Trace("expanded", kTraceRed);
+    DeleteRegistryTree(HKEY_CURRENT_USER, TARN_POLICY_PRODUCT_KEY);
+    SetEnvironmentVariableA("TARN_TRACE_TEST_DIR", nullptr);
+    EXPECT_EQ(TracedTexts(dir_ + "\\policy.log"), std::vector<std::string>{"expanded"});
+}
+
+// A viewer that stops answering costs one bound (3 s), once: its window counts as gone for the
+// rest of the run, and the file lines go on.
+TEST_F(TraceClient, AViewerThatStopsAnsweringHoldsOneLineForTheBoundAndNoLineAfterIt) {
+    TraceToFile(file_);
+    driver::StalledViewer stalled;
+    ASSERT_TRUE(stalled);
+    const DWORD start = GetTickCount();
+    Trace("first", kTraceRed);
+    const DWORD first = GetTickCount() - start;
+    Trace("second", kTraceRed);
+    Trace("third", kTraceBlue);
+    const DWORD rest = GetTickCount() - start - first;
+    EXPECT_LT(first, 3000u + 1500u) << "the bound did not end the wait";
+    EXPECT_LT(rest, 500u) << "a later line waited for the viewer again";
+    EXPECT_EQ(TracedTexts(file_), (std::vector<std::string>{"first", "second", "third"}));
+
+    // Another viewer, started after it, receives the lines.
+    driver::TraceViewer next;
+    Trace("fourth", kTraceRed);
+    EXPECT_EQ(next.Texts(), std::vector<std::string>{"fourth"});
+}
+
 TEST_F(TraceClient, AFilteredLineDoesNotWaitForALockedFile) {
     TraceToFile(file_);
     Mask(1);

@@ -4,7 +4,9 @@
 
 #include "exit_status_check.h"
 #include "message_box.h"
+#include "product_keys.h"
 #include "resource_ids.h"
+#include "test_registry.h"
 #include "window_actions.h"
 
 #include <windows.h>
@@ -74,6 +76,43 @@ TEST(DownloadConnection, ARefusedAnonymousBindIsReportedWithTheBindResultsText) 
     EXPECT_EQ(CallNames(run.Calls()), kNoAddressBook);
     EXPECT_EQ(run.AddressBook(), before);
     EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
+}
+
+// Policies are read by their registry type: a port stored as a number connects, a host name
+// stored as bytes is ignored with a red line (the product key's host decides), and an
+// expandable notes.ini path is expanded.
+TEST(DownloadConnection, PolicyValuesAreTakenByTheirRegistryType) {
+    const TestbedServers& servers = TestbedServers::Get();
+    DownloadRun run("connection-policy-types");
+    run.UseDirectory(kClosedPort, servers.Fact("base.staff"));
+    SetRegistryDword(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "PortNumber",
+                     static_cast<DWORD>(servers.Port("directory")));
+    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "HostName", REG_BINARY,
+                     "unreachable.invalid");
+    const std::string ini = "%USERPROFILE%\\tarn-policy\\notes.ini";
+    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "NotesIniPath", REG_EXPAND_SZ,
+                     std::string(ini.c_str(), ini.size() + 1));
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox();
+
+    EXPECT_FALSE(run.Records().empty()) << "the port of the policy was not used";
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+    std::vector<std::string> red;
+    bool expanded = false;
+    char profile[MAX_PATH] = "";
+    GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile);
+    const std::string iniLine =
+        std::string("Notes.ini path:") + profile + "\\tarn-policy\\notes.ini,";
+    for (const driver::TraceLine& line : run.AllTraces()) {
+        // The start-up's other red line: no machine-wide product key.
+        if (line.colour == kRed && line.text != "GetUserInfo::RegCreateKey failed")
+            red.push_back(line.text);
+        expanded = expanded || line.text.rfind(iniLine, 0) == 0;
+    }
+    ASSERT_EQ(red.size(), 1u) << ::testing::PrintToString(red);
+    EXPECT_NE(red[0].find("HostName"), std::string::npos) << red[0];
+    EXPECT_NE(red[0].find("REG_BINARY"), std::string::npos) << red[0];
+    EXPECT_TRUE(expanded) << "no line starting " << iniLine;
 }
 
 } // namespace

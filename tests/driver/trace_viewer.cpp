@@ -41,6 +41,39 @@ ViewerMapping::ViewerMapping(std::uint32_t windowHandle)
     UnmapViewOfFile(view);
 }
 
+StalledViewer::StalledViewer(bool publish) : release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    Handle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!release_ || !ready) {
+        ADD_FAILURE() << "could not create the stalled viewer's events";
+        return;
+    }
+    const HANDLE readyEvent = ready.Get();
+    thread_ = std::thread([this, readyEvent] {
+        const HWND window = CreateWindowA("STATIC", "stalled viewer", 0, 0, 0, 1, 1, nullptr,
+                                          nullptr, nullptr, nullptr);
+        window_ = window;
+        SetEvent(readyEvent);
+        WaitForSingleObject(release_.Get(), INFINITE);
+        if (window)
+            DestroyWindow(window);
+    });
+    WaitForSingleObject(readyEvent, INFINITE);
+    if (!window_) {
+        ADD_FAILURE() << "the stalled viewer's window could not be created";
+        return;
+    }
+    if (publish)
+        mapping_.emplace(static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(window_)));
+}
+
+StalledViewer::~StalledViewer() {
+    mapping_.reset();
+    if (release_)
+        SetEvent(release_.Get());
+    if (thread_.joinable())
+        thread_.join();
+}
+
 TraceViewer::TraceViewer() {
     thread_ = std::thread([this] { Run(); });
     std::unique_lock<std::mutex> lock(mutex_);

@@ -43,6 +43,25 @@ class ViewerMapping {
     Handle mapping_;
 };
 
+// A viewer that has stopped answering: its window lives on a thread of its own that handles
+// no message at all until the object is destroyed. With publish, its handle is written into
+// the named mapping (created, or taken over from a viewer already published).
+class StalledViewer {
+  public:
+    explicit StalledViewer(bool publish = true);
+    ~StalledViewer(); // lets the thread go on; it destroys the window and ends
+    StalledViewer(const StalledViewer&) = delete;
+    StalledViewer& operator=(const StalledViewer&) = delete;
+    HWND Window() const { return window_; }
+    explicit operator bool() const { return window_ != nullptr; }
+
+  private:
+    Handle release_;
+    HWND window_ = nullptr;
+    std::thread thread_;
+    std::optional<ViewerMapping> mapping_;
+};
+
 class TraceViewer {
   public:
     TraceViewer();  // the window is up and the mapping published when this returns

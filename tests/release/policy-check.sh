@@ -5,6 +5,7 @@
 # that both files are well-formed XML, that every key the template writes lies below
 # SOFTWARE\Policies and none in the 32-bit view (WOW6432Node), that Disabled writes nothing but
 # deletions, that the template holds exactly those policies, each naming exactly one value,
+# that a path is an expandable text box, a number never a text box and a text never a number,
 # and that every string, presentation and presentation control the ADMX refers to is in the
 # ADML. Prints one line per finding; exits 1 when anything is wrong.
 set -u
@@ -55,7 +56,7 @@ while [ "$i" -le "${policies:-0}" ]; do
 "
     i=$((i + 1))
 done
-expected=$("$list" | tr -d '\r' | sort)
+expected=$("$list" | tr -d '\r' | cut -f1-3 | sort)
 [ -n "$expected" ] || fail "the list of values is empty"
 actual=$(printf '%s' "$written" | sort)
 if [ "$expected" != "$actual" ]; then
@@ -64,6 +65,22 @@ if [ "$expected" != "$actual" ]; then
     printf '%s\n' "$actual" | diff "${TMPDIR:-/tmp}/policy-expected.$$" - | grep '^[<>]'
     rm -f "${TMPDIR:-/tmp}/policy-expected.$$"
 fi
+
+# Each value's form: a path (notes.ini, nnotes.dll, the trace file) is an expandable text box,
+# so that a computer policy can name a per-user file; a number is never a text box, a text
+# never a decimal box.
+"$list" | tr -d '\r' | while IFS="$tab" read -r key name class kind; do
+    elements="//$(el policy)[@key='$key']/$(el elements)"
+    case $kind in
+    path) [ "$(xpath "$admx" "count($elements/$(el text)[@valueName='$name' and @expandable='true'])")" = 1 ] ||
+        echo "FAIL $name is a path: its text box must be expandable" ;;
+    number) [ "$(xpath "$admx" "count($elements/$(el text)[@valueName='$name'])")" = 0 ] ||
+        echo "FAIL $name is a number: it must not be a text box" ;;
+    text) [ "$(xpath "$admx" "count($elements/$(el decimal)[@valueName='$name'])")" = 0 ] ||
+        echo "FAIL $name is a text: it must not be a decimal box" ;;
+    *) echo "FAIL $name: unknown kind [$kind]" ;;
+    esac
+done | grep . && status=1
 
 # Every string the ADMX refers to is in the ADML.
 for id in $(grep -o '\$(string\.[A-Za-z0-9_]*)' "$admx" | sed 's/^$(string\.//; s/)$//' | sort -u); do

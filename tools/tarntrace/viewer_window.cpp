@@ -55,9 +55,13 @@ void ViewerWindow::OnCopyData(const COPYDATASTRUCT& data) {
     GetLocalTime(&now);
     const auto colour = static_cast<std::uint32_t>(data.dwData);
     const LineClass lineClass = ClassifyTraceColour(colour);
+    // The line is copied, and the program that sent it let go on, before it is written: a
+    // console held by a selection, or a slow file or pipe, must not hold the program up. The
+    // record is only valid until the reply.
+    const std::string text = RecordText(static_cast<const char*>(data.lpData), data.cbData);
+    ReplyMessage(TRUE);
     if (onlyErrors_ && lineClass != LineClass::Error)
         return;
-    const std::string text = RecordText(static_cast<const char*>(data.lpData), data.cbData);
     output_.Write(lineClass, FormatViewerLine(now.wHour, now.wMinute, now.wSecond,
                                               now.wMilliseconds, lineClass, text));
 }

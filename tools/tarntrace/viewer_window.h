@@ -1,5 +1,6 @@
 // The viewer's window: hidden, it receives the trace lines that the programs send with
-// WM_COPYDATA and hands each to the output. Closing it (WM_CLOSE) ends the viewer.
+// WM_COPYDATA, answers each as soon as it holds a copy, then hands it to the output. Closing it
+// (WM_CLOSE) ends the viewer.
 #ifndef TARN_VIEWER_WINDOW_H
 #define TARN_VIEWER_WINDOW_H
 

@@ -167,6 +167,20 @@ void TouchBridge(const DownloadRun& run) {
     CloseHandle(file);
 }
 
+// A run that broke off while it wrote, interactive (always whole) over the unchanged directory:
+// the bridge refuses the third record.
+void RunBrokenOff(DownloadRun& run) {
+    run.UseBridgeScript("AddNewAddressBookRecord#3=0");
+    run.ForgetCalls();
+    ASSERT_TRUE(run.Start(true));
+    const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Program());
+    ASSERT_TRUE(box);
+    driver::PressButton(box.window, IDOK);
+    run.WaitForExit();
+    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
+    run.UseBridgeScript("");
+}
+
 void AskForChangedOnly() {
     SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "Refresh", "changed");
 }
@@ -227,18 +241,9 @@ TEST(DownloadRefresh, AChangedEntryOrARunBrokenOffWhileWritingRefreshesWhole) {
     ChangeAPhoneNumber(slapd.Port(), base);
     EXPECT_EQ(RunAndSee(run, false, kRefreshedEvent), "whole") << "a changed entry";
 
-    // An interactive run, whole over the unchanged directory, that the bridge breaks off at
-    // the third record: no record of a whole refresh may be left that would take the two
-    // records now in the book for the whole directory.
-    run.UseBridgeScript("AddNewAddressBookRecord#3=0");
-    run.ForgetCalls();
-    ASSERT_TRUE(run.Start(true));
-    const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Program());
-    ASSERT_TRUE(box);
-    driver::PressButton(box.window, IDOK);
-    run.WaitForExit();
-    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
-    run.UseBridgeScript("");
+    // No record of a whole refresh may be left that would take the two records now in the
+    // book for the whole directory.
+    RunBrokenOff(run);
     EXPECT_EQ(RunAndSee(run, false, kRefreshedEvent), "whole") << "after a broken-off run";
 }
 
@@ -295,20 +300,6 @@ TEST(DownloadRefresh, AnotherComputerNotesInstallationBridgeOrVersionBringsAWhol
     EXPECT_EQ(RunAndSee(run, false, kRefreshedEvent), "whole") << "another TARNBOOK version";
     EXPECT_TRUE(LastRunTraced(run, kBlue, "was made by another TARNBOOK version"));
     EXPECT_EQ(RunAndSee(run, false, kUnchangedEvent), "alone");
-}
-
-// A run that broke off while it wrote, interactive (always whole) over the unchanged directory:
-// the bridge refuses the third record.
-void RunBrokenOff(DownloadRun& run) {
-    run.UseBridgeScript("AddNewAddressBookRecord#3=0");
-    run.ForgetCalls();
-    ASSERT_TRUE(run.Start(true));
-    const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Program());
-    ASSERT_TRUE(box);
-    driver::PressButton(box.window, IDOK);
-    run.WaitForExit();
-    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
-    run.UseBridgeScript("");
 }
 
 TEST(DownloadRefresh, ARecordThatCouldNotBeSetAsideOrWasCutOffIsNeverTakenForWhole) {

@@ -10,12 +10,15 @@
 #include "directory/download_notices.h"
 #include "directory/session_options.h"
 #include "mail_address.h"
+#include "notes_discovery.h"
 #include "progress/progress_dlg.h"
 #include "refresh/book_digest.h"
 #include "refresh/last_refresh.h"
+#include "refresh/record_owner.h"
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "status_dlg.h"
+#include "tarn_version.h"
 #include "trace.h"
 
 #include <string>
@@ -281,7 +284,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         return 1;
     progress.SetRange(0, static_cast<int>(count));
     // No record of a whole refresh may outlive the book it describes.
-    ForgetLastRefresh();
+    BeginWholeRefresh();
     g_bridge.DeleteAll(0);
     m_nExitStatus = kBookIncomplete; // until every entry has been written
     bool complete = search.code == LDAP_SUCCESS;
@@ -324,8 +327,14 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         Report(LoadResourceText(IDS_NOTHING_WRITTEN), caption);
     if (complete && !refused) {
         m_nExitStatus = kBookRefreshed;
-        if (m_refresh.changedOnly)
-            RememberLastRefresh({digest.Finish(), digest.Records(), CurrentTicks()});
+        if (m_refresh.changedOnly) {
+            LastRefresh whole;
+            whole.digest = digest.Finish();
+            whole.records = digest.Records();
+            whole.time = CurrentTicks();
+            whole.owner = CurrentRecordOwner();
+            RememberLastRefresh(whole);
+        }
     }
     return 1;
 }
@@ -335,14 +344,45 @@ BookDigest CTarnbookApp::NewBookDigest() const {
                       m_strMailServer);
 }
 
-int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
-    if (!m_refresh.changedOnly || !m_bSilent)
-        return 0;
-    LastRefresh last;
+RecordOwner CTarnbookApp::CurrentRecordOwner() const {
+    return FindRecordOwner(g_hNotesDll, g_bridge.library, m_szNotesIniPath, TARN_VERSION_TEXT);
+}
+
+int CTarnbookApp::ReadOwnLastRefresh(LastRefresh& last) const {
     if (!ReadLastRefresh(last)) {
         TraceRefreshVerdict(RefreshVerdict::Unknown, last);
         return 0;
     }
+    const char* other = "for another address book";
+    switch (CompareOwner(last.owner, CurrentRecordOwner())) {
+    case OwnerChange::None:
+        return 1;
+    case OwnerChange::Computer:
+        other = "on another computer";
+        break;
+    case OwnerChange::Notes:
+        other = "with another Notes installation or data folder";
+        break;
+    case OwnerChange::Bridge:
+        other = "through another bridge library";
+        break;
+    case OwnerChange::Program:
+        other = "by another TARNBOOK version";
+        break;
+    }
+    Trace(("The last whole refresh on record, of " + LocalTimeText(last.time) + ", was made " +
+           other + ": the address book is refreshed whole.")
+              .c_str(),
+          kTraceBlue);
+    return 0;
+}
+
+int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
+    if (!m_refresh.changedOnly || !m_bSilent)
+        return 0;
+    LastRefresh last;
+    if (!ReadOwnLastRefresh(last))
+        return 0;
     BookDigest digest = NewBookDigest();
     EntryRecord record;
     for (EntryRecords::Cursor entries(search.records); entries.Next(record);) {

@@ -63,6 +63,12 @@ class CTarnbookApp : public ApplicationBase {
     // A red trace line that is also the run's failure, for its event.
     void TraceFailure(const std::string& text);
     BookDigest NewBookDigest() const;
+    // Whom a record of a whole refresh made by this run belongs to.
+    RecordOwner CurrentRecordOwner() const;
+    // The record of this user's last whole refresh, where it belongs to this computer, this
+    // Notes installation, this bridge and this TARNBOOK: 1. Else 0, with a blue line that says
+    // why the address book is refreshed whole.
+    int ReadOwnLastRefresh(LastRefresh& last) const;
     void TraceRefreshVerdict(RefreshVerdict verdict, const LastRefresh& last) const;
     // The run's one event in the Application log, from how it ended.
     void ReportRunOutcome();

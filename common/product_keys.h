@@ -11,6 +11,10 @@
 #define TARN_PRODUCT_KEY "SOFTWARE\\VEXMAR\\Voxtarion\\Varnel Desktop"
 // Notes location and directory settings.
 #define TARN_NOTES_KEY TARN_PRODUCT_KEY "\\Lotus Notes"
+// The same keys in the part of the user's registry that Windows keeps on this computer and
+// never carries along with a roaming profile (HKEY_CURRENT_USER_LOCAL_SETTINGS), per user.
+#define TARN_LOCAL_PRODUCT_KEY "Software\\Classes\\Local Settings\\" TARN_PRODUCT_KEY
+#define TARN_LOCAL_NOTES_KEY TARN_LOCAL_PRODUCT_KEY "\\Lotus Notes"
 // The same keys where Group Policy writes: below SOFTWARE\Policies, in HKLM (computer
 // policy) and HKCU (user policy). Shared by the 32-bit and the 64-bit view of the registry.
 #define TARN_POLICY_PRODUCT_KEY "SOFTWARE\\Policies\\VEXMAR\\Voxtarion\\Varnel Desktop"

@@ -1,12 +1,15 @@
 // The digest of what a refresh writes into an address book: where it comes from (server,
-// search base, bind account), where it goes (notes.ini, mail server) and every record in its
-// order. Only the digest is ever kept, never the directory's data.
+// search base, bind account), where it goes (notes.ini, mail server) and its records as a
+// multiset: the same records in any order give the same digest, a record twice counts twice.
+// Only the digest is ever kept, never the directory's data.
 #ifndef TARN_BOOK_DIGEST_H
 #define TARN_BOOK_DIGEST_H
 
 #include "sha256.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class BookDigest {
   public:
@@ -16,13 +19,16 @@ class BookDigest {
                    const std::string& phone, const std::string& mail);
     unsigned long Records() const { return records_; }
     // 64 hex digits; the object is spent afterwards.
-    std::string Finish() { return sha_.HexDigest(); }
+    std::string Finish();
 
   private:
-    void Field(const std::string& text);
-
-    Sha256 sha_;
+    Sha256 header_;
+    // The sum, modulo 2^256, of every record's own SHA-256 read as a big-endian number.
+    std::uint8_t sum_[32] = {};
     unsigned long records_ = 0;
 };
+
+// The SHA-256, as 64 hex digits, of a list of texts, each with its length in front.
+std::string FieldsDigest(const std::vector<std::string>& fields);
 
 #endif

@@ -47,3 +47,15 @@ RefreshVerdict JudgeRefresh(const RefreshRule& rule, const LastRefresh* last,
         return RefreshVerdict::Due;
     return last->digest == digest ? RefreshVerdict::Unchanged : RefreshVerdict::Changed;
 }
+
+OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current) {
+    if (recorded.computer != current.computer)
+        return OwnerChange::Computer;
+    if (recorded.notes != current.notes)
+        return OwnerChange::Notes;
+    if (recorded.bridge != current.bridge)
+        return OwnerChange::Bridge;
+    if (recorded.program != current.program)
+        return OwnerChange::Program;
+    return OwnerChange::None;
+}

@@ -17,12 +17,27 @@ struct RefreshRule {
 RefreshRule ParseRefreshRule(const std::string& refresh, const std::string& days,
                              std::string& problem);
 
+// Whom the record of a whole refresh belongs to, each part the digest of what names it: the
+// computer, the Notes installation and its data folder, the bridge library, TARNBOOK's version.
+struct RecordOwner {
+    std::string computer;
+    std::string notes;
+    std::string bridge;
+    std::string program;
+};
+
+// The first part of two owners that differs, in the order above; None for the same owner.
+enum class OwnerChange { None, Computer, Notes, Bridge, Program };
+OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current);
+
 // What the last whole refresh of this user wrote: its digest, its record count and its time
-// (100-nanosecond ticks, as a FILETIME counts them).
+// (100-nanosecond ticks, as a FILETIME counts them), and whom that record belongs to.
 struct LastRefresh {
     std::string digest;
+    std::string marker; // the server's change marker read before that refresh, "" for none
     unsigned long records = 0;
     std::uint64_t time = 0;
+    RecordOwner owner;
 };
 
 enum class RefreshVerdict {

@@ -71,7 +71,7 @@ void Sha256::Add(const void* data, std::size_t size) {
     }
 }
 
-std::string Sha256::HexDigest() {
+void Sha256::Digest(std::uint8_t (&digest)[32]) {
     const std::uint64_t bits = length_ * 8;
     const std::uint8_t one = 0x80, zero = 0;
     Add(&one, 1);
@@ -81,11 +81,18 @@ std::string Sha256::HexDigest() {
     for (int i = 0; i < 8; ++i)
         tail[i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
     Add(tail, 8);
+    for (int i = 0; i < 32; ++i)
+        digest[i] = static_cast<std::uint8_t>(state_[i / 4] >> (24 - 8 * (i % 4)));
+}
+
+std::string Sha256::HexDigest() {
+    std::uint8_t digest[32];
+    Digest(digest);
     static const char kHex[] = "0123456789abcdef";
     std::string hex;
-    for (std::uint32_t word : state_) {
-        for (int shift = 28; shift >= 0; shift -= 4)
-            hex += kHex[(word >> shift) & 0xF];
+    for (std::uint8_t byte : digest) {
+        hex += kHex[byte >> 4];
+        hex += kHex[byte & 0xF];
     }
     return hex;
 }

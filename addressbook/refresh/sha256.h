@@ -10,6 +10,8 @@ class Sha256 {
   public:
     Sha256();
     void Add(const void* data, std::size_t size);
+    // The digest's 32 bytes; the object is spent afterwards.
+    void Digest(std::uint8_t (&digest)[32]);
     // The digest as 64 lower-case hex digits; the object is spent afterwards.
     std::string HexDigest();
 

@@ -35,6 +35,7 @@ void ResetProductRegistry() {
         DeleteRegistryTree(root, TARN_PRODUCT_KEY);
         DeleteRegistryTree(root, TARN_POLICY_PRODUCT_KEY);
     }
+    DeleteRegistryTree(HKEY_CURRENT_USER, TARN_LOCAL_PRODUCT_KEY);
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kLotusKey40);
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kLotusKey50);
 }

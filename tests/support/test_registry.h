@@ -12,8 +12,8 @@
 constexpr const char kLotusKey40[] = "SOFTWARE\\Lotus\\Notes\\4.0";
 constexpr const char kLotusKey50[] = "SOFTWARE\\Lotus\\Notes\\5.0";
 
-// Removes the product keys and their policy keys under both roots and the Lotus Notes keys:
-// a test's clean start.
+// Removes the product keys and their policy keys under both roots, the user's keys that stay
+// on this computer and the Lotus Notes keys: a test's clean start.
 void ResetProductRegistry();
 void DeleteRegistryTree(HKEY root, const char* subkey);
 bool RegistryKeyExists(HKEY root, const char* subkey);

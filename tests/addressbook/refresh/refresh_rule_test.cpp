@@ -22,24 +22,84 @@ TEST(RefreshDigest, Sha256GivesTheStandardsTestVectors) {
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
-std::string Book(const std::vector<std::vector<std::string>>& records,
-                 const std::string& server = "ldap:389") {
+using Record = std::vector<std::string>;
+
+std::string Book(const std::vector<Record>& records, const std::string& server = "ldap:389") {
     BookDigest digest(server, "o=Example", "", "notes.ini", "CN=Mail");
-    for (const auto& r : records)
+    for (const Record& r : records)
         digest.AddRecord(r[0], r[1], r[2], r[3]);
     return digest.Finish();
 }
 
-TEST(RefreshDigest, AnyChangeOfARecordItsOrderOrWhereItComesFromChangesTheDigest) {
-    const std::vector<std::string> a = {"Lane", "Ann", "1", "ann@example.org"};
-    const std::vector<std::string> b = {"Moor", "Bob", "", "bob@example.org"};
-    const std::string base = Book({a, b});
-    EXPECT_EQ(Book({a, b}), base);
-    EXPECT_NE(Book({b, a}), base) << "the order counts";
-    EXPECT_NE(Book({a}), base);
-    EXPECT_NE(Book({a, b}, "ldap:636"), base);
-    // The same bytes cut into other fields are another book.
-    EXPECT_NE(Book({{"Lan", "eAnn", "1", "ann@example.org"}, b}), base);
+const Record kAnn = {"Lane", "Ann", "1", "ann@example.org"};
+const Record kBob = {"Moor", "Bob", "", "bob@example.org"};
+const Record kCai = {"Ng", "Cai", "3", "cai@example.org"};
+
+TEST(RefreshDigest, TheSameRecordsInAnyOrderGiveTheSameDigest) {
+    const std::string base = Book({kAnn, kBob, kCai});
+    EXPECT_EQ(Book({kAnn, kBob, kCai}), base);
+    for (const auto& order : std::vector<std::vector<Record>>{
+             {kBob, kAnn, kCai}, {kCai, kBob, kAnn}, {kBob, kCai, kAnn}, {kCai, kAnn, kBob}})
+        EXPECT_EQ(Book(order), base) << "first " << order[0][1];
+    EXPECT_EQ(Book({kAnn, kAnn, kBob}), Book({kAnn, kBob, kAnn}));
+}
+
+TEST(RefreshDigest, AnyChangeOfTheRecordsOrWhereTheyComeFromChangesTheDigest) {
+    const std::string base = Book({kAnn, kBob});
+    struct Case {
+        const char* what;
+        std::vector<Record> records;
+        std::string server;
+    } const cases[] = {
+        {"one record less", {kAnn}, "ldap:389"},
+        {"one record more", {kAnn, kBob, kCai}, "ldap:389"},
+        {"a record twice", {kAnn, kBob, kBob}, "ldap:389"},
+        {"no record", {}, "ldap:389"},
+        {"another server", {kAnn, kBob}, "ldap:636"},
+        {"a changed phone number", {{"Lane", "Ann", "2", "ann@example.org"}, kBob}, "ldap:389"},
+        {"a changed mail address", {kAnn, {"Moor", "Bob", "", "bob@example.com"}}, "ldap:389"},
+        {"two records' phone numbers swapped",
+         {{"Lane", "Ann", "", "ann@example.org"}, {"Moor", "Bob", "1", "bob@example.org"}},
+         "ldap:389"},
+        // The same bytes cut into other fields are another book.
+        {"a name cut elsewhere", {{"Lan", "eAnn", "1", "ann@example.org"}, kBob}, "ldap:389"},
+    };
+    for (const Case& c : cases)
+        EXPECT_NE(Book(c.records, c.server), base) << c.what;
+    // A record twice is another book than the same record once, and than another record twice.
+    EXPECT_NE(Book({kAnn, kAnn}), Book({kAnn}));
+    EXPECT_NE(Book({kAnn, kAnn, kBob}), Book({kAnn, kBob, kBob}));
+    EXPECT_NE(Book({kAnn, kAnn}), Book({kBob, kBob}));
+}
+
+TEST(RefreshDigest, FieldsDigestTellsListsOfTextsApart) {
+    const std::string base = FieldsDigest({"host.example.org", "guid"});
+    EXPECT_EQ(FieldsDigest({"host.example.org", "guid"}), base);
+    EXPECT_EQ(base.size(), 64u);
+    EXPECT_NE(FieldsDigest({"host.example.orgguid"}), base);
+    EXPECT_NE(FieldsDigest({"host.example.org", "guid", ""}), base);
+    EXPECT_NE(FieldsDigest({"guid", "host.example.org"}), base);
+}
+
+TEST(RefreshRecordOwner, EachPartOfTheOwnerIsToldApart) {
+    const RecordOwner recorded = {"computer", "notes", "bridge", "program"};
+    struct Case {
+        RecordOwner current;
+        OwnerChange change;
+    } const cases[] = {
+        {{"computer", "notes", "bridge", "program"}, OwnerChange::None},
+        {{"other", "notes", "bridge", "program"}, OwnerChange::Computer},
+        {{"computer", "other", "bridge", "program"}, OwnerChange::Notes},
+        {{"computer", "notes", "other", "program"}, OwnerChange::Bridge},
+        {{"computer", "notes", "bridge", "other"}, OwnerChange::Program},
+        // The computer is named first: on another computer everything else is another too.
+        {{"other", "other", "other", "other"}, OwnerChange::Computer},
+        {{"", "", "", ""}, OwnerChange::Computer},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CompareOwner(recorded, c.current), c.change)
+            << c.current.computer << "/" << c.current.notes << "/" << c.current.bridge << "/"
+            << c.current.program;
 }
 
 TEST(RefreshRuleValues, RefreshAndRefreshDaysAreReadWithTheirDefaults) {
@@ -71,7 +131,10 @@ TEST(RefreshRuleValues, RefreshAndRefreshDaysAreReadWithTheirDefaults) {
 
 TEST(RefreshRuleValues, OnlyTheSameDigestWithinRefreshDaysLeavesTheBookAlone) {
     const std::uint64_t then = 1000 * kTicksPerDay;
-    const LastRefresh last = {"digest", 10, then};
+    LastRefresh last;
+    last.digest = "digest";
+    last.records = 10;
+    last.time = then;
     struct Case {
         unsigned long days;
         std::uint64_t now;

@@ -10,6 +10,7 @@
 #include "directory/download_notices.h"
 #include "directory/session_options.h"
 #include "mail_address.h"
+#include "message_pump.h"
 #include "notes_discovery.h"
 #include "progress/progress_dlg.h"
 #include "refresh/book_digest.h"
@@ -24,6 +25,10 @@
 #include <string>
 
 namespace {
+
+// How often a long walk stops to answer its windows' messages: well within the few seconds
+// after which the platform counts a window that takes none as not responding.
+constexpr DWORD kAnswerIntervalMs = 250;
 
 HWND NotesMainWindow() {
     return FindWindowA("NOTES", nullptr);
@@ -292,6 +297,8 @@ int CTarnbookApp::DoDownloadAdddressBook() {
 
     bool refused = false;
     EntryRecord record;
+    // The walk runs on the progress window's thread: its messages are answered now and then.
+    MessagesNowAndThen answering(kAnswerIntervalMs);
     for (EntryRecords::Cursor entries(search.records); !refused && entries.Next(record);) {
         if (IsUnwritable(record)) {
             TraceFailure(UnwritableMailText(record.name));
@@ -311,6 +318,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
             Report(RecordRefusedText(record.mail), caption);
         else
             progress.StepIt();
+        answering.Answer();
     }
     search.records = EntryRecords();
 

@@ -56,6 +56,8 @@ class CTarnbookApp : public ApplicationBase {
   protected:
     bool InitInstance() override;
     int ExitInstance() override;
+    // The reader of a directory server that fell silent still waits inside the LDAP library.
+    bool LeavesThreadInLibrary() const override { return m_bSessionHeld; }
 
   private:
     // A failure or notice: a system-modal message box, or a red trace line in silent mode.

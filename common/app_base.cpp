@@ -32,7 +32,16 @@ int ApplicationBase::Run(HINSTANCE instance, const char* commandLine) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     InitInstance();
-    return ExitInstance();
+    const int status = ExitInstance();
+    if (LeavesThreadInLibrary()) {
+        // Returning from WinMain calls ExitProcess, which ends the other threads wherever they
+        // are and then calls every library's detach: a detach that needs a lock the ended
+        // thread held waits for ever, and so would a logon script that waits for this program.
+        // TerminateProcess calls no detach. The exit hook has written the trace and the run's
+        // event and released the bridge, each synchronously, so nothing is left to flush.
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    }
+    return status;
 }
 
 int RunCurrentApplication(HINSTANCE instance) {

@@ -30,6 +30,10 @@ class ApplicationBase {
     virtual bool InitInstance() = 0;
     // Releases what the program holds; the result is the process exit status.
     virtual int ExitInstance() { return 0; }
+    // True when a thread of the program may still wait inside a library once the exit hook
+    // has run (a reader of a directory server that fell silent): the process then ends at
+    // once, without the libraries' detach.
+    virtual bool LeavesThreadInLibrary() const { return false; }
 
   private:
     HINSTANCE instance_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "directory_bind.h"
 #include "directory_text.h"
+#include "message_pump.h"
 #include "win_handles.h"
 
 #include <process.h>
@@ -113,7 +114,9 @@ AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds, EntryRecor
     KernelHandle reader(reinterpret_cast<HANDLE>(started));
     LONG seen = 0;
     unsigned silentSeconds = 0;
-    while (WaitForSingleObject(reader.get(), 1000) == WAIT_TIMEOUT) {
+    // The caller's thread shows the status window: it answers that window's messages while it
+    // waits, and still looks once a second, whatever came meanwhile.
+    while (WaitAnswering(reader.get(), 1000) == WAIT_TIMEOUT) {
         const LONG received = InterlockedCompareExchange(&reading->received, 0, 0);
         if (received != seen) {
             seen = received;

@@ -1,7 +1,8 @@
 // The answer to one search request, read on a thread of its own while the caller watches that it
 // keeps coming. The library's wait without a time limit costs nothing per message; a wait
 // with one reads the clock after every message. The bound on a silent server is kept by the
-// caller's thread instead, which looks once a second whether anything arrived.
+// caller's thread instead, which looks once a second whether anything arrived and meanwhile
+// answers its windows' messages.
 #ifndef TARN_ANSWER_READER_H
 #define TARN_ANSWER_READER_H
 

@@ -10,12 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 namespace {
 
 // A run that waits for a silent server takes that wait on top of its usual time.
 constexpr DWORD kSilentRunTimeoutMs = kServerAnswerSeconds * 1000 + kRunTimeoutMs;
+// What writing a few hundred records may take under Wine on a busy machine.
+constexpr unsigned kWritingSeconds = 2;
 
 // The mail addresses of the paged directory's entries that have one, in the directory's
 // order: entries 1000 to 1999, every one ending in 50 a voice mailbox.
@@ -91,11 +94,17 @@ TEST(DownloadPaging, AServerThatFallsSilentBetweenPagesLeavesWhatCameWrittenAndS
     ServerResumer resumer(pid);
     DownloadRun run("paging-silent");
     run.UseDirectory(port, servers.Fact("base.paged"));
+    std::atomic<ULONGLONG> silentSince{0};
     const TraceHook afterThirdPage(run.Viewer(),
                                    "Paged search: page 3, " + std::to_string(before) + " entries",
-                                   [pid] { PauseServer(pid); });
+                                   [pid, &silentSince] {
+                                       PauseServer(pid);
+                                       silentSince = ClockNow();
+                                   });
     ASSERT_TRUE(run.Start(false));
     run.FinishWithoutMessageBox(kSilentRunTimeoutMs);
+    // After the bound it still writes what came before the silence.
+    ExpectEndedWithinTheBound(run.Program(), silentSince, kServerAnswerSeconds + kWritingSeconds);
 
     EXPECT_EQ(MailsOf(run.Records()), PagedAddresses(1000, before));
     EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{ServerSilentCutText(
@@ -128,16 +137,23 @@ TEST(DownloadPaging, AServerThatDoesNotAnswerIsWaitedForABoundedTimeAndNamed) {
         run.SeedAddressBook({"Old,Record,1,old.record@tarn.test"});
         const std::string book = run.AddressBook();
         std::unique_ptr<TraceHook> hook;
-        if (test.whileSearching)
+        std::atomic<ULONGLONG> silentSince{0};
+        if (test.whileSearching) {
             hook = std::make_unique<TraceHook>(run.Viewer(), "DoDownloadAdddressBook",
-                                               [pid] { PauseServer(pid); });
-        else
+                                               [pid, &silentSince] {
+                                                   PauseServer(pid);
+                                                   silentSince = ClockNow();
+                                               });
+        } else {
             PauseServer(pid);
+            silentSince = ClockNow();
+        }
         const DWORD start = GetTickCount();
         ASSERT_TRUE(run.Start(false));
         run.FinishWithoutMessageBox(kSilentRunTimeoutMs);
 
         EXPECT_GE(GetTickCount() - start, kServerAnswerSeconds * 1000) << "it did not wait";
+        ExpectEndedWithinTheBound(run.Program(), silentSince, kServerAnswerSeconds);
         EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{
                                         ServerSilentText("127.0.0.1", port, kServerAnswerSeconds)});
         EXPECT_EQ(CallNames(run.Calls()), test.calls);

@@ -436,6 +436,26 @@ std::string LdapText(unsigned long code) {
     return text ? text : "";
 }
 
+ULONGLONG ClockNow() {
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+void ExpectEndedWithinTheBound(const driver::Process& program, ULONGLONG since,
+                               unsigned boundSeconds) {
+    FILETIME created = {}, ended = {}, kernel = {}, user = {};
+    ASSERT_TRUE(GetProcessTimes(program.NativeHandle(), &created, &ended, &kernel, &user))
+        << "error " << GetLastError();
+    ASSERT_TRUE(program.ExitCode().has_value()) << "the program still runs";
+    const ULONGLONG exit =
+        (static_cast<ULONGLONG>(ended.dwHighDateTime) << 32) | ended.dwLowDateTime;
+    const double seconds = exit >= since ? static_cast<double>(exit - since) / 1e7 : 0.0;
+    EXPECT_LE(seconds, boundSeconds + 1.0)
+        << "the program ended " << seconds << " s after the server fell silent; its bound is "
+        << boundSeconds << " s";
+}
+
 HWND WindowWithItem(DWORD processId, int id) {
     for (HWND window : driver::VisibleWindowsOf(processId)) {
         if (driver::Item(window, id))

@@ -192,6 +192,12 @@ class ServerResumer {
   private:
     DWORD pid_;
 };
+// Now, on the system clock that a program's exit time is read from (100 ns units).
+ULONGLONG ClockNow();
+// Checks that the program ended within boundSeconds, its bound on a silent server, plus a second
+// of since (ClockNow() when the server fell silent), measured to the process's own exit time.
+void ExpectEndedWithinTheBound(const driver::Process& program, ULONGLONG since,
+                               unsigned boundSeconds);
 // The visible window of the process that holds item id, or nullptr.
 HWND WindowWithItem(DWORD processId, int id);
 // Waits for a window of the process whose item id shows text.

@@ -2,12 +2,15 @@
 // paused server holds the program inside its request, and who owns the download's windows.
 #include "download_session.h"
 
+#include "directory/download_notices.h"
+#include "exit_status_check.h"
 #include "resource_ids.h"
 #include "window_finder.h"
 #include "window_reading.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 
 namespace {
@@ -131,6 +134,112 @@ TEST(DownloadWindows, WithNotesRunningTheStatusWindowsBelongToItsMainWindowAndSi
     ExpectCentredOn(seen.searchingRect, notesRect, "the Notes main window");
     // The progress window is never owned, Notes or not.
     ExpectWindowsAtTheBridgeCalls(run);
+}
+
+// What a window answered to the messages sent to it while the program waited.
+struct Answering {
+    int sent = 0;
+    int answered = 0;
+    std::vector<std::string> misses; // when, after the server fell silent, and what came
+    DWORD firstAnsweredAt = 0;       // ticks of the first and the last answer
+    DWORD lastAnsweredAt = 0;
+    bool hungAfterFiveSeconds = false; // IsHungAppWindow, looked at once 6 s had passed
+    bool closeAnswered = false;
+    bool stayedAfterClose = true;
+};
+
+// True when the window is gone within a second: the program has ended the search.
+bool GoesWithinASecond(HWND window) {
+    return driver::PollUntil([window] { return !IsWindow(window); }, 1000);
+}
+
+// Sends the status window's text item WM_GETTEXT every quarter second until the window goes,
+// each time waiting at most half a second for the answer; once, a close request to the window.
+Answering AskUntilGone(HWND status, const std::string& text, DWORD pausedAt) {
+    constexpr DWORD kAnswerMs = 500;
+    Answering seen;
+    const HWND item = driver::Item(status, IDC_STATUS_TEXT);
+    const DWORD deadline = GetTickCount() + (kServerAnswerSeconds + 10) * 1000;
+    bool lookedForHang = false;
+    while (IsWindow(status) && static_cast<LONG>(GetTickCount() - deadline) < 0) {
+        char buffer[256] = "";
+        DWORD_PTR length = 0;
+        const DWORD asked = GetTickCount();
+        const bool answered =
+            SendMessageTimeoutA(item, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                                SMTO_ABORTIFHUNG, kAnswerMs, &length) != 0;
+        // A message that finds the window on its way out belongs to the end of the search.
+        if (!(answered && buffer == text) && GoesWithinASecond(status))
+            break;
+        ++seen.sent;
+        if (answered && buffer == text) {
+            ++seen.answered;
+            seen.lastAnsweredAt = GetTickCount();
+            if (seen.firstAnsweredAt == 0)
+                seen.firstAnsweredAt = seen.lastAnsweredAt;
+        } else {
+            seen.misses.push_back(std::to_string((asked - pausedAt) / 1000.0) + " s: " +
+                                  (answered ? "\"" + std::string(buffer) + "\"" : "no answer"));
+        }
+        if (seen.sent == 4) {
+            DWORD_PTR ignored = 0;
+            seen.closeAnswered = SendMessageTimeoutA(status, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
+                                                     kAnswerMs, &ignored) != 0;
+        }
+        if (seen.sent > 4 && !IsWindowVisible(status) && !GoesWithinASecond(status))
+            seen.stayedAfterClose = false;
+        if (!lookedForHang && GetTickCount() - pausedAt > 6000 && IsWindow(status)) {
+            lookedForHang = true;
+            seen.hungAfterFiveSeconds = IsHungAppWindow(status) != FALSE;
+        }
+        Sleep(250);
+    }
+    return seen;
+}
+
+// The program waits for a silent server on its one thread, which shows the status window:
+// the window keeps answering, as a window that takes no message for five seconds counts as not
+// responding and holds up everyone who sends it one.
+TEST(DownloadWindows, TheStatusWindowAnswersMessagesWhileTheSearchWaitsForASilentServer) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const DWORD pid = servers.Pid("pausable");
+    const int port = servers.Port("pausable");
+    ServerResumer resumer(pid);
+    DownloadRun run("windows-answering");
+    run.UseDirectory(port, servers.Fact("base.staff"));
+    run.SeedAddressBook({"Old,Record,1,old.record@tarn.test"});
+    const std::string book = run.AddressBook();
+    std::atomic<DWORD> pausedAt{0};
+    std::atomic<ULONGLONG> silentSince{0};
+    const TraceHook beforeSearch(run.Viewer(), "DoDownloadAdddressBook",
+                                 [pid, &pausedAt, &silentSince] {
+                                     PauseServer(pid);
+                                     silentSince = ClockNow();
+                                     pausedAt = GetTickCount();
+                                 });
+    ASSERT_TRUE(run.Start(false));
+    const std::string searching = ResourceText(IDS_STATUS_SEARCHING);
+    const HWND status = WaitForItemText(run.Program(), IDC_STATUS_TEXT, searching);
+    ASSERT_NE(status, nullptr) << "no status window while searching";
+    const Answering seen = AskUntilGone(status, searching, pausedAt);
+    run.FinishWithoutMessageBox(kServerAnswerSeconds * 1000 + kRunTimeoutMs);
+
+    EXPECT_TRUE(seen.misses.empty())
+        << seen.misses.size() << " of " << seen.sent
+        << " messages unanswered: " << ::testing::PrintToString(seen.misses);
+    // Asked four times a second for as long as the search waited.
+    EXPECT_GE(seen.sent, static_cast<int>(kServerAnswerSeconds) * 2);
+    EXPECT_GE(seen.lastAnsweredAt - seen.firstAnsweredAt, (kServerAnswerSeconds - 2) * 1000)
+        << "the answers did not span the wait";
+    EXPECT_FALSE(seen.hungAfterFiveSeconds) << "the status window counts as not responding";
+    EXPECT_TRUE(seen.closeAnswered) << "the close request was not answered";
+    EXPECT_TRUE(seen.stayedAfterClose) << "a close request took the status window away";
+    // The run ends as before: the silence named, the book left as it was.
+    EXPECT_EQ(run.Traced(kRed),
+              std::vector<std::string>{ServerSilentText("127.0.0.1", port, kServerAnswerSeconds)});
+    EXPECT_EQ(run.AddressBook(), book);
+    EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
+    ExpectEndedWithinTheBound(run.Program(), silentSince, kServerAnswerSeconds);
 }
 
 } // namespace

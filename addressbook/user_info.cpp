@@ -15,10 +15,10 @@
 namespace {
 
 // The settings of the Notes key, in the order they are read.
-const char* const kSettingNames[] = {kHostNameValue,    kNotesIniPathValue,      kPortNumberValue,
-                                     kSearchBaseValue,  kBindMethodValue,        kBindUserValue,
-                                     kBindDomainValue,  kSecurityValue,          kRefreshValue,
-                                     kRefreshDaysValue, kAllowClearTextBindValue};
+const char* const kSettingNames[] = {
+    kHostNameValue,   kNotesIniPathValue, kPortNumberValue,   kSearchBaseValue,
+    kBindMethodValue, kBindUserValue,     kBindDomainValue,   kSecurityValue,
+    kRefreshValue,    kRefreshDaysValue,  kRefreshDelayValue, kAllowClearTextBindValue};
 
 } // namespace
 
@@ -44,6 +44,7 @@ bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
             {kSecurityValue, &m_access.security},
             {kRefreshValue, &m_strRefresh},
             {kRefreshDaysValue, &m_strRefreshDays},
+            {kRefreshDelayValue, &m_strRefreshDelay},
             {kAllowClearTextBindValue, &m_access.allowClearText}};
         for (const auto& text : texts) {
             if (setting == text.first)

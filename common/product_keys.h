@@ -36,6 +36,8 @@ constexpr char kAllowClearTextBindValue[] = "AllowClearTextBind";
 // after how many days a whole refresh is forced all the same.
 constexpr char kRefreshValue[] = "Refresh";
 constexpr char kRefreshDaysValue[] = "RefreshDays";
+// The longest random wait, in seconds, of an unattended run before a whole download.
+constexpr char kRefreshDelayValue[] = "RefreshDelay";
 // The bind password, encrypted for one computer (HKLM) or one user (HKCU): no policy can hand
 // it out, so it is not in kProductValues; TARNBOOK /setbindpassword stores it on each computer.
 constexpr char kBindPasswordValue[] = "BindPassword";
@@ -64,6 +66,7 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kAllowClearTextBindValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kRefreshValue, ProductRoots::MachineThenUser},
     {TARN_NOTES_KEY, kRefreshDaysValue, ProductRoots::MachineThenUser},
+    {TARN_NOTES_KEY, kRefreshDelayValue, ProductRoots::MachineThenUser},
 };
 
 // The policy key of a product key: TARN_PRODUCT_KEY gives TARN_POLICY_PRODUCT_KEY,

@@ -17,6 +17,7 @@ namespace {
 constexpr char kDigestValue[] = "Digest";
 constexpr char kRecordsValue[] = "Records";
 constexpr char kTimeValue[] = "Time";
+constexpr char kMarkerValue[] = "Marker";
 
 } // namespace
 
@@ -40,6 +41,11 @@ bool ReadLastRefresh(LastRefresh& last) {
     last.digest = digest;
     last.records = records;
     last.time = time;
+    // The server's change marker; none where the value is missing or too long.
+    char marker[16384] = "";
+    if (!ReadRegistryText(key.get(), kMarkerValue, marker, sizeof marker))
+        marker[0] = '\0';
+    last.marker = marker;
     return true;
 }
 
@@ -57,6 +63,8 @@ bool RememberLastRefresh(const LastRefresh& last) {
     if (status == ERROR_SUCCESS)
         status = RegSetValueExA(key.get(), kTimeValue, 0, REG_QWORD,
                                 reinterpret_cast<const BYTE*>(&last.time), sizeof last.time);
+    if (status == ERROR_SUCCESS)
+        status = WriteRegistryText(key.get(), kMarkerValue, last.marker.c_str());
     if (status == ERROR_SUCCESS)
         return true;
     key.reset();

@@ -71,7 +71,7 @@ TEST(RefreshRuleValues, RefreshAndRefreshDaysAreReadWithTheirDefaults) {
 
 TEST(RefreshRuleValues, OnlyTheSameDigestWithinRefreshDaysLeavesTheBookAlone) {
     const std::uint64_t then = 1000 * kTicksPerDay;
-    const LastRefresh last = {"digest", 10, then};
+    const LastRefresh last = {"digest", "", 10, then};
     struct Case {
         unsigned long days;
         std::uint64_t now;

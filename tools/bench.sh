@@ -184,7 +184,7 @@ logon_family() {
         ;;
     esac
     logon_entries=$size
-    rm -f "$dir/logon/counts.txt"
+    rm -f "$dir/logon/counts.txt" "$dir/logon/relay.out"
     (cd "$logon_program" && exec "$logon_loader" ./bench_relay.exe "$server_port" \
         "$(winpath "$dir/logon/counts.txt")" >"$dir/logon/relay.out" 2>&1) &
     relay_pid=$!

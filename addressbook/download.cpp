@@ -1,10 +1,12 @@
 // The directory download: binds to the directory server, searches it and writes one
 // address book record per entry with an Internet mail address.
+#define _CRT_RAND_S // rand_s: random numbers from the system's generator
 #include "tarnbook_app.h"
 
 #include "bridge_binding.h"
 #include "certificate/server_certificate.h"
 #include "directory/bind_notices.h"
+#include "directory/change_marker.h"
 #include "directory/directory_bind.h"
 #include "directory/directory_search.h"
 #include "directory/download_notices.h"
@@ -22,6 +24,7 @@
 #include "tarn_version.h"
 #include "trace.h"
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -93,6 +96,11 @@ class SessionGuard {
 int CTarnbookApp::DownloadAddressBook() {
     Trace("DownloadAddressBook", kTraceBlue);
     SessionGuard session(m_hLdap, m_bSessionHeld);
+    // A run that asks the server for its change marker first spreads only whole downloads;
+    // any other waits before it asks the server anything.
+    const bool askMarker = m_refresh.changedOnly && m_bSilent;
+    if (!askMarker)
+        WaitBeforeWholeDownload();
     if (!DoLDAPConnect()) {
         m_failed = Failed::Directory;
         return 0;
@@ -112,7 +120,96 @@ int CTarnbookApp::DownloadAddressBook() {
         return 0;
     }
     m_nExitStatus = kBookUnchanged; // the directory and the address book are there
+    if (askMarker && IsDirectoryUnchanged())
+        return 1;
+    if (askMarker && m_refresh.delay > 0) {
+        // The connection is not held open through the wait.
+        EndSession(m_hLdap, m_bSessionHeld);
+        WaitBeforeWholeDownload();
+        if (!DoLDAPConnect()) {
+            m_nExitStatus = kBookUnreachable;
+            m_failed = Failed::Directory;
+            return 0;
+        }
+    }
     return DoDownloadAdddressBook() ? 1 : 0;
+}
+
+void CTarnbookApp::WaitBeforeWholeDownload() const {
+    if (!m_bSilent || m_refresh.delay == 0)
+        return;
+    unsigned int random = 0;
+    if (rand_s(&random) != 0)
+        random = GetTickCount();
+    const unsigned long seconds = ChosenDelay(m_refresh.delay, random);
+    Trace(("Waiting " + std::to_string(seconds) + " of at most " + std::to_string(m_refresh.delay) +
+           " seconds before the whole download (RefreshDelay), to spread the directory's load.")
+              .c_str(),
+          kTraceBlue);
+    for (unsigned long second = 0; second < seconds; ++second)
+        Sleep(1000);
+}
+
+int CTarnbookApp::IsDirectoryUnchanged() {
+    // A record made elsewhere (another computer, Notes installation, bridge or version) holds
+    // no marker of this book; the search's own verdict names what differs.
+    LastRefresh last;
+    const bool onRecord =
+        ReadLastRefresh(last) && CompareOwner(last.owner, CurrentRecordOwner()) == OwnerChange::None;
+    const MarkerSource source = FindMarkerSource(m_hLdap, m_strSearchBase, kServerAnswerSeconds);
+    const std::string family = MarkerFamilyName(source.family);
+    // The server and the search the marker belongs to.
+    const std::string where = source.server + "\n" + source.namingContext + "\n" + m_strServer +
+                              "\n" + m_strSearchBase + "\n" + m_strBoundAccount + "\n" +
+                              m_szNotesIniPath + "\n" + m_strMailServer;
+    const std::string kept = onRecord ? KeptMarkerValue(last.marker, family, where) : "";
+    const ChangeMarker read = ReadChangeMarker(m_hLdap, source, kept, kServerAnswerSeconds);
+    m_strMarker = KeptMarker(family, where, read.value);
+    const MarkerVerdict verdict =
+        JudgeMarker(m_refresh, onRecord ? &last : nullptr, m_strMarker, CurrentTicks());
+    TraceMarkerVerdict(verdict, last, read.note);
+    if (verdict != MarkerVerdict::Unchanged)
+        return 0;
+    m_bBookLeftAlone = true;
+    m_nRecordsWritten = last.records;
+    m_strLastRefresh = LocalTimeText(last.time);
+    m_nExitStatus = kBookRefreshed;
+    return 1;
+}
+
+void CTarnbookApp::TraceMarkerVerdict(MarkerVerdict verdict, const LastRefresh& last,
+                                      const std::string& note) const {
+    const std::string when = LocalTimeText(last.time);
+    const std::string why = note.empty() ? std::string() : " (" + note + ")";
+    std::string text;
+    switch (verdict) {
+    case MarkerVerdict::Unchanged:
+        text = "The directory has not changed since the whole refresh of " + when +
+               ", which wrote the " + GroupedCount(last.records) +
+               " records of this address book: nothing was searched or written (Refresh is "
+               "changed).";
+        break;
+    case MarkerVerdict::Moved:
+        text = "The directory server's change marker moved since the whole refresh of " + when +
+               why + ": the directory is searched whole.";
+        break;
+    case MarkerVerdict::Elsewhere:
+        text = "The change marker kept with the whole refresh of " + when +
+               " belongs to another server or search: the directory is searched whole.";
+        break;
+    case MarkerVerdict::NotKept:
+        text = "The whole refresh of " + when +
+               " kept no change marker: the directory is searched whole.";
+        break;
+    case MarkerVerdict::Unreadable:
+        text = "The directory server offers no change marker" + why +
+               ": the directory is searched whole.";
+        break;
+    case MarkerVerdict::Due:
+    case MarkerVerdict::Unknown:
+        return; // the search's own verdict says why
+    }
+    Trace(text.c_str(), kTraceBlue);
 }
 
 int CTarnbookApp::DoLDAPConnect() {
@@ -338,6 +435,8 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         if (m_refresh.changedOnly) {
             LastRefresh whole;
             whole.digest = digest.Finish();
+            // The marker read before the search: a change made during it is seen next time.
+            whole.marker = m_strMarker;
             whole.records = digest.Records();
             whole.time = CurrentTicks();
             whole.owner = CurrentRecordOwner();
@@ -404,6 +503,13 @@ int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
     TraceRefreshVerdict(verdict, last);
     if (verdict != RefreshVerdict::Unchanged)
         return 0;
+    // The same records under a marker that moved (a change the book does not show): the new
+    // marker is kept, so that the next run need not search again.
+    if (!m_strMarker.empty() && m_strMarker != last.marker) {
+        LastRefresh kept = last;
+        kept.marker = m_strMarker;
+        RememberLastRefresh(kept);
+    }
     m_bBookLeftAlone = true;
     m_nRecordsWritten = last.records;
     m_strLastRefresh = LocalTimeText(last.time);

@@ -34,6 +34,9 @@ bool CTarnbookApp::InitInstance() {
     m_refresh = ParseRefreshRule(m_strRefresh, m_strRefreshDays, problem);
     if (!problem.empty())
         Trace(problem.c_str(), kTraceRed);
+    m_refresh.delay = ParseRefreshDelay(m_strRefreshDelay, problem);
+    if (!problem.empty())
+        Trace(problem.c_str(), kTraceRed);
     if (!m_bSilent && !EditUserInfo()) {
         m_bSettingsCancelled = true;
         return false;

@@ -8,6 +8,7 @@
 #include "directory/directory_access.h"
 #include "path_text.h"
 #include "refresh/book_digest.h"
+#include "refresh/marker_verdict.h"
 #include "refresh/refresh_rule.h"
 
 #include <windows.h>
@@ -41,6 +42,12 @@ class CTarnbookApp : public ApplicationBase {
     // would get exactly the records of this user's last whole refresh, which is then left
     // alone.
     int IsBookUnchanged(const DirectorySearch& search);
+    // With Refresh changed, in silent mode, before any search: 1 when the directory server's
+    // change marker is the one kept with this user's last whole refresh, which is then left
+    // alone. Keeps the marker read for the record of the whole refresh that may follow.
+    int IsDirectoryUnchanged();
+    // In silent mode with RefreshDelay: a random wait of up to that many seconds, traced.
+    void WaitBeforeWholeDownload() const;
 
     // TARNBOOK /setbindpassword: reads the bind password, encrypts and stores it.
     int SetBindPassword();
@@ -72,6 +79,8 @@ class CTarnbookApp : public ApplicationBase {
     // why the address book is refreshed whole.
     int ReadOwnLastRefresh(LastRefresh& last) const;
     void TraceRefreshVerdict(RefreshVerdict verdict, const LastRefresh& last) const;
+    void TraceMarkerVerdict(MarkerVerdict verdict, const LastRefresh& last,
+                            const std::string& note) const;
     // The run's one event in the Application log, from how it ended.
     void ReportRunOutcome();
     // Takes the value name of key into its setting; false where key does not hold it, or it
@@ -96,6 +105,7 @@ class CTarnbookApp : public ApplicationBase {
     std::set<std::string> m_managed; // the values that a policy sets
     std::string m_strRefresh;        // Refresh, as stored
     std::string m_strRefreshDays;    // RefreshDays, as stored
+    std::string m_strRefreshDelay;   // RefreshDelay, as stored
     RefreshRule m_refresh;
 
     // What the run's event tells.
@@ -109,6 +119,7 @@ class CTarnbookApp : public ApplicationBase {
     bool m_bSettingsCancelled = false;
     bool m_bBookLeftAlone = false; // Refresh changed found nothing to write
     std::string m_strLastRefresh;  // when the whole refresh it kept was made
+    std::string m_strMarker;       // the change marker read before the whole download, as kept
     bool m_bPasswordCommand = false;
     // The settings the dialog shows, as the product keys gave them before any policy.
     struct {

@@ -15,10 +15,10 @@
 namespace {
 
 // The settings of the Notes key, in the order they are read.
-const char* const kSettingNames[] = {kHostNameValue,    kNotesIniPathValue,      kPortNumberValue,
-                                     kSearchBaseValue,  kBindMethodValue,        kBindUserValue,
-                                     kBindDomainValue,  kSecurityValue,          kRefreshValue,
-                                     kRefreshDaysValue, kAllowClearTextBindValue};
+const char* const kSettingNames[] = {
+    kHostNameValue,   kNotesIniPathValue, kPortNumberValue,   kSearchBaseValue,
+    kBindMethodValue, kBindUserValue,     kBindDomainValue,   kSecurityValue,
+    kRefreshValue,    kRefreshDaysValue,  kRefreshDelayValue, kAllowClearTextBindValue};
 
 } // namespace
 
@@ -46,6 +46,7 @@ bool CTarnbookApp::TakeSettingText(const char* name, const char* value) {
             {kSecurityValue, &m_access.security},
             {kRefreshValue, &m_strRefresh},
             {kRefreshDaysValue, &m_strRefreshDays},
+            {kRefreshDelayValue, &m_strRefreshDelay},
             {kAllowClearTextBindValue, &m_access.allowClearText}};
         for (const auto& text : texts) {
             if (setting == text.first)

@@ -40,6 +40,8 @@ constexpr char kAllowClearTextBindValue[] = "AllowClearTextBind";
 // after how many days a whole refresh is forced all the same.
 constexpr char kRefreshValue[] = "Refresh";
 constexpr char kRefreshDaysValue[] = "RefreshDays";
+// The longest random wait, in seconds, of an unattended run before a whole download.
+constexpr char kRefreshDelayValue[] = "RefreshDelay";
 // The bind password, encrypted for one computer (HKLM) or one user (HKCU): no policy can hand
 // it out, so it is not in kProductValues; TARNBOOK /setbindpassword stores it on each computer.
 constexpr char kBindPasswordValue[] = "BindPassword";
@@ -74,6 +76,7 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kAllowClearTextBindValue, ProductRoots::MachineThenUser, ValueKind::Number},
     {TARN_NOTES_KEY, kRefreshValue, ProductRoots::MachineThenUser, ValueKind::Text},
     {TARN_NOTES_KEY, kRefreshDaysValue, ProductRoots::MachineThenUser, ValueKind::Number},
+    {TARN_NOTES_KEY, kRefreshDelayValue, ProductRoots::MachineThenUser, ValueKind::Number},
 };
 
 // The kind of a value of kProductValues; a name not in the list is a text.

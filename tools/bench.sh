@@ -29,6 +29,15 @@
 #   BENCH_FETCH        0: no timed runs of the fetch, only TARNBOOK's (for sizes where the
 #                      fetch alone takes Wine's client far longer than the download); default 1
 #   BENCH_DIR          the folder of the run (default build/bench)
+#   BENCH_TABLE        0: leave out the download table above, for the logon figures alone
+# The logon figures (Refresh changed): for each server family in BENCH_LOGON (default "slapd
+# dirsrv samba"), a private server with its change marker (slapd with syncprov, 389 Directory
+# Server with the USN plugin, Samba's domain controller read by an ordinary account) and
+# BENCH_LOGON_SIZE people (default 65535; Samba BENCH_LOGON_SAMBA_SIZE, default 5000: loading
+# its domain takes Samba far longer), then, with the first platform's TARNBOOK.exe in silent mode
+# behind a relay (tools/bench/relay.cpp) that counts what the server sent: a whole refresh, an
+# unchanged logon, and a logon after one entry changed. Each prints the bytes the server sent,
+# the entries it returned and the time of the run.
 set -eu
 cd "$(dirname "$0")/.."
 src=$(pwd)
@@ -39,6 +48,10 @@ variants=${BENCH_VARIANTS:-book viewer file}
 count_up_to=${BENCH_COUNT_UP_TO:-100000}
 fetch_runs=${BENCH_FETCH:-1}
 sizes=${*:-1000 10000 65535 100000}
+table_runs=${BENCH_TABLE:-1}
+logon_families=${BENCH_LOGON-slapd dirsrv samba}
+logon_size=${BENCH_LOGON_SIZE:-65535}
+logon_samba_size=${BENCH_LOGON_SAMBA_SIZE:-5000}
 mkdir -p "$dir"
 . "$fixtures/wine-env.sh"
 platforms=
@@ -61,8 +74,13 @@ done
 
 viewer_pid=
 awk_pid=
+relay_pid=
 cleanup() {
     if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
+    if [ -n "$relay_pid" ]; then kill "$relay_pid" 2>/dev/null || true; fi
+    "$src/tools/bench/directory.sh" stop "$dir/logon/slapd" >/dev/null 2>&1 || true
+    "$fixtures/dirsrv.sh" stop "$dir/logon" >/dev/null 2>&1 || true
+    "$fixtures/samba-ad.sh" stop "$dir/logon" >/dev/null 2>&1 || true
     "$src/tools/bench/directory.sh" stop "$dir/slapd" || true
     "$fixtures/wine-prefix.sh" stop "$dir" >/dev/null 2>&1 || true
     if [ -n "$awk_pid" ]; then kill "$awk_pid" 2>/dev/null || true; fi
@@ -77,7 +95,8 @@ echo "== building$platforms (log: $dir/build.log)"
 : >"$dir/build.log"
 for platform in $platforms; do
     if ! { cmake --preset "$platform" && cmake --build --preset "$platform" -j2 --target TARNBOOK \
-        tarnhook tarnlang nnotes bench_fetch bench_viewer bench_trace_cost; } >>"$dir/build.log" 2>&1; then
+        tarnhook tarnlang nnotes bench_fetch bench_viewer bench_trace_cost bench_relay; } \
+        >>"$dir/build.log" 2>&1; then
         tail -n 30 "$dir/build.log"
         exit 1
     fi
@@ -96,11 +115,6 @@ of_platform() {
     done
 }
 
-echo "== directory server (generating and loading on first use of these sizes)"
-unique=$(printf '%s\n' $sizes | sort -n -u | tr '\n' ' ')
-"$src/tools/bench/directory.sh" start "$dir/slapd" $unique
-port=$(cat "$dir/slapd/port")
-
 "$fixtures/xvfb.sh" start "$dir" >/dev/null
 . "$fixtures/wine-env.sh"
 "$fixtures/wine-prefix.sh" start "$dir" >/dev/null
@@ -112,7 +126,6 @@ reg delete 'HKLM\SOFTWARE\VEXMAR' /f || true
 reg delete 'HKCU\SOFTWARE\VEXMAR' /f || true
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 reg add "$product\\Lotus Notes" /v HostName /d 127.0.0.1 /f
-reg add "$product\\Lotus Notes" /v PortNumber /d "$port" /f
 reg add "$product" /v "TRACE FILE" /d "$(winpath "$dir/trace.log")" /f
 trace_to_file() { reg add "$product" /v "TRACE TO FILE" /t REG_DWORD /d "$1" /f; }
 trace_to_file 0
@@ -120,6 +133,128 @@ trace_to_file 0
 unset TARNHOOK_LOG TARNHOOK_SCRIPT TARNHOOK_ADDRESSBOOK 2>/dev/null || true
 TARNHOOK_RECORD_COUNT=$(winpath "$dir/count.txt")
 export TARNHOOK_RECORD_COUNT
+
+# The logon figures. logon_family FAMILY SIZE: starts the family's server, runs the three
+# logons and appends their rows to $dir/logon.txt.
+logon_table=$dir/logon.txt
+: >"$logon_table"
+policy='HKLM\SOFTWARE\Policies\VEXMAR\Voxtarion\Varnel Desktop\Lotus Notes'
+logon_run() {
+    what=$1
+    before=$(cat "$dir/logon/counts.txt" 2>/dev/null || echo "0 0 0")
+    start=$(date +%s%N)
+    (cd "$logon_program" && "$logon_loader" ./TARNBOOK.exe >"$dir/out" 2>&1) ||
+        { echo "TARNBOOK.exe ended with $? ($family, $what)"; }
+    end=$(date +%s%N)
+    # The relay writes its totals once the connection has ended.
+    i=0
+    while [ "$(cat "$dir/logon/counts.txt" 2>/dev/null || echo "0 0 0")" = "$before" ] && [ $i -lt 50 ]; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    after=$(cat "$dir/logon/counts.txt" 2>/dev/null || echo "0 0 0")
+    set -- $before $after
+    printf '| %s | %s | %s | %s | %s | %s | %.1f |\n' "$family" "$logon_entries" "$what" \
+        "$(($4 - $1))" "$(($5 - $2))" "$(tr -d '\r\n' <"$dir/count.txt" 2>/dev/null || echo -)" \
+        "$(awk -v ns=$((end - start)) 'BEGIN { print ns / 1e9 }')" | tee -a "$logon_table"
+    rm -f "$dir/count.txt"
+}
+logon_family() {
+    family=$1 size=$2
+    case $family in
+    slapd)
+        BENCH_SLAPD_OPTIONS="--syncprov --writable" "$src/tools/bench/directory.sh" start \
+            "$dir/logon/slapd" "$size" ||
+            { echo "== $family left out: its server did not start"; return 0; }
+        server_port=$(cat "$dir/logon/slapd/port") base=ou=p$size,dc=bench,dc=test
+        person="cn=Person 1,$base" admin=cn=admin,dc=bench,dc=test secret=secret
+        ;;
+    dirsrv)
+        TARN_DIRSRV_PEOPLE=$size TARN_DIRSRV_SIZELIMIT=-1 "$fixtures/dirsrv.sh" start "$dir/logon" ||
+            { echo "== $family left out: its server did not start"; return 0; }
+        server_port=$(sed -n 's/^dirsrv.port=//p' "$dir/logon/dirsrv/testbed.txt")
+        base=dc=tarn,dc=test person="cn=DS Person 1,ou=People,dc=tarn,dc=test"
+        admin="cn=Directory Manager" secret=tarn-dirsrv-manager
+        ;;
+    samba)
+        TARN_SAMBA_PEOPLE=$size "$fixtures/samba-ad.sh" start "$dir/logon" ||
+            { echo "== $family left out: its server did not start"; return 0; }
+        server_port=389 base=OU=People,DC=tarn,DC=test person="CN=Person 1,$base"
+        admin=Administrator@tarn.test secret=Tarn-Test-2026
+        ;;
+    esac
+    logon_entries=$size
+    rm -f "$dir/logon/counts.txt" "$dir/logon/relay.out"
+    (cd "$logon_program" && exec "$logon_loader" ./bench_relay.exe "$server_port" \
+        "$(winpath "$dir/logon/counts.txt")" >"$dir/logon/relay.out" 2>&1) &
+    relay_pid=$!
+    i=0
+    while ! grep -q '^port' "$dir/logon/relay.out" 2>/dev/null && [ $i -lt 200 ]; do
+        sleep 0.05
+        i=$((i + 1))
+    done
+    relay_port=$(sed -n 's/^port \([0-9]*\).*/\1/p' "$dir/logon/relay.out")
+    reg add "$product\\Lotus Notes" /v PortNumber /d "$relay_port" /f
+    reg add "$product\\Lotus Notes" /v SearchBase /d "$base" /f
+    reg add "$policy" /v Refresh /d changed /f
+    if [ "$family" = samba ]; then
+        # An ordinary account: anonymous readers may not count the domain's entries.
+        reg add "$product\\Lotus Notes" /v BindMethod /d simple /f
+        reg add "$product\\Lotus Notes" /v BindUser /d tarnreader@tarn.test /f
+        reg add "$product\\Lotus Notes" /v AllowClearTextBind /d 1 /f
+        printf 'Reader-Bind-4821\n' | (cd "$logon_program" &&
+            "$logon_loader" ./TARNBOOK.exe /setbindpassword >>"$dir/wine.log" 2>&1)
+    fi
+    logon_run "whole refresh"
+    logon_run "unchanged logon"
+    printf 'dn: %s\nchangetype: modify\nreplace: telephoneNumber\ntelephoneNumber: +1 555 0999\n' \
+        "$person" | ldapmodify -x -H "ldap://127.0.0.1:$server_port/" -D "$admin" -w "$secret" \
+        >>"$dir/wine.log" 2>&1
+    logon_run "one entry changed"
+    kill "$relay_pid" 2>/dev/null || true
+    wait "$relay_pid" 2>/dev/null || true
+    relay_pid=
+    for name in BindMethod BindUser AllowClearTextBind BindPassword; do
+        reg delete "$product\\Lotus Notes" /v "$name" /f || true
+    done
+    case $family in
+    slapd) "$src/tools/bench/directory.sh" stop "$dir/logon/slapd" ;;
+    dirsrv) "$fixtures/dirsrv.sh" stop "$dir/logon" ;;
+    samba) "$fixtures/samba-ad.sh" stop "$dir/logon" ;;
+    esac
+}
+if [ -n "$logon_families" ]; then
+    logon_platform=$(echo $platforms | cut -d' ' -f1)
+    logon_bin=$src/build/$logon_platform/bin
+    logon_program=$dir/logon/program
+    case $logon_platform in
+    win64) logon_loader=$tarn_wine64 ;;
+    *) logon_loader=$tarn_wine32 ;;
+    esac
+    [ -x "$logon_loader" ] || logon_loader=$WINE
+    mkdir -p "$dir/logon"
+    "$fixtures/notes-install.sh" "$dir" "$dir/logon/notes" "$logon_bin" "CN=Mail01/O=Bench"
+    rm -rf "$logon_program"
+    mkdir -p "$logon_program"
+    cp "$logon_bin/TARNBOOK.exe" "$logon_bin/tarnlang.dll" "$logon_bin/tarnhook.dll" \
+        "$logon_bin/bench_relay.exe" "$logon_program/"
+    for family in $logon_families; do
+        logon_size_of=$logon_size
+        [ "$family" = samba ] && logon_size_of=$logon_samba_size
+        echo "== logon figures: $family, $logon_size_of entries ($logon_platform)"
+        logon_family "$family" "$logon_size_of"
+    done
+    reg delete "$policy" /v Refresh /f || true
+fi
+
+[ "$table_runs" != 0 ] || platforms=
+if [ -n "$platforms" ]; then
+    echo "== directory server (generating and loading on first use of these sizes)"
+    unique=$(printf '%s\n' $sizes | sort -n -u | tr '\n' ' ')
+    "$src/tools/bench/directory.sh" start "$dir/slapd" $unique
+    port=$(cat "$dir/slapd/port")
+    reg add "$product\\Lotus Notes" /v PortNumber /d "$port" /f
+fi
 
 # CPU ticks the wineserver has used so far.
 server_pid=$(cat "$dir/wineserver.pid")
@@ -373,6 +508,14 @@ for platform in $platforms; do
     } >>"$dir/trace-cost.txt"
 done
 
+if [ -s "$logon_table" ]; then
+    echo "== logon figures (Refresh changed; bytes and entries the server sent, records the run wrote)"
+    echo "| server | entries | logon | bytes sent | entries returned | records written | time s |"
+    echo "|---|---|---|---|---|---|---|"
+    cat "$logon_table"
+    echo
+fi
+[ -n "$platforms" ] || exit 0
 echo "== results (median of $reps; ratios are TARNBOOK's median over the fetch's, per platform)"
 cat "$table"
 echo

@@ -36,8 +36,8 @@ constexpr char kProgramValue[] = "Program";
 // Only a record whose two are equal is one; each is one value, written whole.
 constexpr char kBegunValue[] = "Begun";
 constexpr char kWholeValue[] = "Whole";
-// A change marker (a DirSync cookie in base64 is a few hundred bytes) and its terminator.
-constexpr std::size_t kMarkerBufferSize = 4096;
+// A change marker (a DirSync cookie in base64 with what names its server) and its terminator.
+constexpr std::size_t kMarkerBufferSize = 16384;
 // A digest: 64 hex digits and the terminator.
 constexpr std::size_t kDigestBufferSize = 65;
 

@@ -59,3 +59,21 @@ OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current
         return OwnerChange::Program;
     return OwnerChange::None;
 }
+
+unsigned long ParseRefreshDelay(const std::string& delay, std::string& problem) {
+    problem.clear();
+    if (delay.empty())
+        return 0;
+    bool digits = delay.size() <= 5;
+    for (char c : delay)
+        digits = digits && std::isdigit(static_cast<unsigned char>(c));
+    if (digits && std::stoul(delay) <= kMostRefreshDelay)
+        return std::stoul(delay);
+    problem = "The value RefreshDelay \"" + delay + "\" is not a number of seconds from 0 to " +
+              std::to_string(kMostRefreshDelay) + ": a whole download starts at once.";
+    return 0;
+}
+
+unsigned long ChosenDelay(unsigned long most, unsigned int random) {
+    return most == 0 ? 0 : static_cast<unsigned long>(random % (most + 1));
+}

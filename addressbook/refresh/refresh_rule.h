@@ -10,6 +10,7 @@
 struct RefreshRule {
     bool changedOnly = false;
     unsigned long days = 7;
+    unsigned long delay = 0; // RefreshDelay: a silent whole download waits up to this (seconds)
 };
 
 // Reads the two values as stored ("" where absent). A value that is not understood keeps its
@@ -29,6 +30,13 @@ struct RecordOwner {
 // The first part of two owners that differs, in the order above; None for the same owner.
 enum class OwnerChange { None, Computer, Notes, Bridge, Program };
 OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current);
+
+// RefreshDelay as stored ("" where absent): decimal seconds up to kMostRefreshDelay; 0, the
+// default, waits not at all. A value that is not understood keeps 0 and is named in problem.
+unsigned long ParseRefreshDelay(const std::string& delay, std::string& problem);
+constexpr unsigned long kMostRefreshDelay = 3600;
+// The wait before a whole download: random (any unsigned value) spread over 0 to most seconds.
+unsigned long ChosenDelay(unsigned long most, unsigned int random);
 
 // What the last whole refresh of this user wrote: its digest, its record count and its time
 // (100-nanosecond ticks, as a FILETIME counts them), and whom that record belongs to.

@@ -3,6 +3,7 @@
 #include "message_box.h"
 #include "product_keys.h"
 #include "resource_ids.h"
+#include "run_events.h"
 #include "test_files.h"
 #include "test_registry.h"
 #include "win_path.h"
@@ -469,4 +470,110 @@ HWND WaitForItemText(const driver::Process& process, int id, const std::string& 
     match.test = [id, text](HWND window) { return driver::ItemText(window, id) == text; };
     match.kind = "a window whose item " + std::to_string(id) + " shows \"" + text + "\"";
     return driver::WaitForWindow(process, match);
+}
+
+DirectoryAdmin::DirectoryAdmin(int port, const std::string& account, const std::string& password) {
+    LDAP* session = ldap_initA(const_cast<PCHAR>("127.0.0.1"), static_cast<ULONG>(port));
+    if (!session) {
+        ADD_FAILURE() << "no LDAP session to port " << port;
+        return;
+    }
+    ULONG version = LDAP_VERSION3;
+    ldap_set_option(session, LDAP_OPT_PROTOCOL_VERSION, &version);
+    ldap_set_option(session, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    const ULONG bound = ldap_simple_bind_sA(session, const_cast<PCHAR>(account.c_str()),
+                                            const_cast<PCHAR>(password.c_str()));
+    EXPECT_EQ(bound, static_cast<ULONG>(LDAP_SUCCESS)) << "binding as " << account;
+    session_ = session;
+}
+
+DirectoryAdmin::~DirectoryAdmin() {
+    if (session_)
+        ldap_unbind(static_cast<LDAP*>(session_));
+}
+
+void DirectoryAdmin::Add(const std::string& dn, const std::vector<std::string>& attributes) {
+    // One modification per attribute name, its values in the order given.
+    std::map<std::string, std::vector<std::string>> values;
+    std::vector<std::string> names;
+    for (const std::string& pair : attributes) {
+        const std::string name = pair.substr(0, pair.find('='));
+        if (values.find(name) == values.end())
+            names.push_back(name);
+        values[name].push_back(pair.substr(pair.find('=') + 1));
+    }
+    std::vector<std::vector<PCHAR>> lists;
+    std::vector<LDAPModA> mods(names.size());
+    std::vector<LDAPModA*> pointers;
+    for (size_t i = 0; i < names.size(); ++i) {
+        lists.emplace_back();
+        for (std::string& value : values[names[i]])
+            lists.back().push_back(&value[0]);
+        lists.back().push_back(nullptr);
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        mods[i].mod_op = LDAP_MOD_ADD;
+        mods[i].mod_type = &names[i][0];
+        mods[i].mod_vals.modv_strvals = lists[i].data();
+        pointers.push_back(&mods[i]);
+    }
+    pointers.push_back(nullptr);
+    EXPECT_EQ(
+        ldap_add_sA(static_cast<LDAP*>(session_), const_cast<PCHAR>(dn.c_str()), pointers.data()),
+        static_cast<ULONG>(LDAP_SUCCESS))
+        << "adding " << dn;
+}
+
+void DirectoryAdmin::Replace(const std::string& dn, const std::string& attribute,
+                             const std::string& value) {
+    std::string text = value;
+    PCHAR values[] = {&text[0], nullptr};
+    LDAPModA change = {LDAP_MOD_REPLACE, const_cast<PCHAR>(attribute.c_str()), {values}};
+    LDAPModA* changes[] = {&change, nullptr};
+    EXPECT_EQ(ldap_modify_sA(static_cast<LDAP*>(session_), const_cast<PCHAR>(dn.c_str()), changes),
+              static_cast<ULONG>(LDAP_SUCCESS))
+        << "changing " << attribute << " of " << dn;
+}
+
+void DirectoryAdmin::Delete(const std::string& dn) {
+    EXPECT_EQ(ldap_delete_sA(static_cast<LDAP*>(session_), const_cast<PCHAR>(dn.c_str())),
+              static_cast<ULONG>(LDAP_SUCCESS))
+        << "deleting " << dn;
+}
+
+void DirectoryAdmin::Rename(const std::string& dn, const std::string& newName,
+                            const std::string& newParent) {
+    EXPECT_EQ(ldap_rename_ext_sA(static_cast<LDAP*>(session_), const_cast<PCHAR>(dn.c_str()),
+                                 const_cast<PCHAR>(newName.c_str()),
+                                 newParent.empty() ? nullptr : const_cast<PCHAR>(newParent.c_str()),
+                                 TRUE, nullptr, nullptr),
+              static_cast<ULONG>(LDAP_SUCCESS))
+        << "renaming " << dn << " to " << newName << " below " << newParent;
+}
+
+Logon RunLogon(DownloadRun& run, const RecordingRelay& relay, const std::string& base) {
+    Logon logon;
+    run.ForgetCalls();
+    const size_t before = LdapSearches(relay.Sent()).size();
+    if (!run.Start(false)) {
+        logon.book = "not started";
+        return logon;
+    }
+    run.FinishWithoutMessageBox();
+    const std::optional<DWORD> code = run.Program().ExitCode();
+    logon.refreshed = code && *code == 0;
+    LoggedEvent event;
+    if (LeftOneEvent(run.Program(), event))
+        logon.event = event.id & 0xFFFF;
+    const std::vector<LdapSearchRequest> searches = LdapSearches(relay.Sent());
+    for (size_t i = before; i < searches.size(); ++i) {
+        if (searches[i].scope == LDAP_SCOPE_SUBTREE &&
+            _stricmp(searches[i].base.c_str(), base.c_str()) == 0)
+            ++logon.wholeSearches;
+    }
+    const std::vector<LoggedCall> calls = run.Calls();
+    const bool emptied = !CallsNamed(calls, "DeleteAll").empty();
+    const bool written = !CallsNamed(calls, "AddNewAddressBookRecord").empty();
+    logon.book = emptied && written ? "whole" : !emptied && !written ? "alone" : "partly";
+    return logon;
 }

@@ -5,6 +5,7 @@
 #define TARN_DOWNLOAD_SESSION_H
 
 #include "bridge_log.h"
+#include "recording_relay.h"
 #include "process.h"
 #include "resource_texts.h"
 #include "test_install.h"
@@ -198,6 +199,36 @@ ULONGLONG ClockNow();
 // of since (ClockNow() when the server fell silent), measured to the process's own exit time.
 void ExpectEndedWithinTheBound(const driver::Process& program, ULONGLONG since,
                                unsigned boundSeconds);
+
+// A directory's administrator at work between two runs: each change, made as the account
+// given over plain LDAP, fails the test where the server refuses it.
+class DirectoryAdmin {
+  public:
+    DirectoryAdmin(int port, const std::string& account, const std::string& password);
+    ~DirectoryAdmin();
+    DirectoryAdmin(const DirectoryAdmin&) = delete;
+    DirectoryAdmin& operator=(const DirectoryAdmin&) = delete;
+    // attributes: "name=value" pairs, objectClass among them.
+    void Add(const std::string& dn, const std::vector<std::string>& attributes);
+    void Replace(const std::string& dn, const std::string& attribute, const std::string& value);
+    void Delete(const std::string& dn);
+    // A new name, and where given a new parent.
+    void Rename(const std::string& dn, const std::string& newName,
+                const std::string& newParent = std::string());
+
+  private:
+    void* session_ = nullptr;
+};
+
+// What one silent logon with Refresh changed did, seen through a relay in front of the server.
+struct Logon {
+    int wholeSearches = 0;  // subtree searches of the search base: the download's, not a probe's
+    std::string book;       // "whole": emptied and written; "alone": neither; else "partly"
+    bool refreshed = false; // ended with exit status 0
+    DWORD event = 0;        // the run's event: 1000 refreshed, 1001 left alone
+};
+Logon RunLogon(DownloadRun& run, const RecordingRelay& relay, const std::string& base);
+
 // The visible window of the process that holds item id, or nullptr.
 HWND WindowWithItem(DWORD processId, int id);
 // Waits for a window of the process whose item id shows text.

@@ -1,6 +1,7 @@
 #include "recording_relay.h"
 
 #include <winsock2.h>
+#include <algorithm>
 #include <ws2tcpip.h>
 
 namespace {
@@ -34,12 +35,15 @@ bool Readable(SOCKET socket) {
     return select(0, &set, nullptr, nullptr, &wait) == 1;
 }
 
-// Passes what from sent on to to; false when from closed or either broke.
-bool PassOn(SOCKET from, SOCKET to, std::string* keep, std::mutex& mutex) {
+// Passes what from sent on to to, counting it; false when from closed or either broke.
+bool PassOn(SOCKET from, SOCKET to, std::string* keep, std::mutex& mutex,
+            std::atomic<std::uint64_t>* count = nullptr) {
     char buffer[16384];
     const int got = recv(from, buffer, sizeof buffer, 0);
     if (got <= 0)
         return false;
+    if (count)
+        *count += static_cast<std::uint64_t>(got);
     if (keep) {
         std::lock_guard<std::mutex> lock(mutex);
         keep->append(buffer, static_cast<size_t>(got));
@@ -124,13 +128,21 @@ void RecordingRelay::Relay(std::uintptr_t clientHandle) {
         if (FD_ISSET(client, &set))
             open = PassOn(client, server, &sent_, mutex_);
         if (open && FD_ISSET(server, &set))
-            open = PassOn(server, client, nullptr, mutex_);
+            open = PassOn(server, client, nullptr, mutex_, &received_);
     }
     closesocket(server);
 }
 
-std::vector<unsigned char> LdapOperations(const std::string& sent) {
-    std::vector<unsigned char> operations;
+namespace {
+
+// One LDAP message as far as the relay reads it: its operation and the operation's content.
+struct LdapMessagePart {
+    unsigned char operation;
+    std::string content;
+};
+
+std::vector<LdapMessagePart> LdapMessages(const std::string& sent) {
+    std::vector<LdapMessagePart> messages;
     const auto* bytes = reinterpret_cast<const unsigned char*>(sent.data());
     const size_t size = sent.size();
     // A BER length at bytes[at]: short or long form; 0 and at past the end where it is cut.
@@ -161,8 +173,51 @@ std::vector<unsigned char> LdapOperations(const std::string& sent) {
         at += idLength;
         if (at >= size)
             break;
-        operations.push_back(bytes[at]);
+        const unsigned char operation = bytes[at++];
+        const size_t operationLength = length(at);
+        messages.push_back(
+            {operation, sent.substr(std::min(at, size),
+                                    std::min(operationLength, size - std::min(at, size)))});
         at = end;
     }
+    return messages;
+}
+
+} // namespace
+
+std::vector<unsigned char> LdapOperations(const std::string& sent) {
+    std::vector<unsigned char> operations;
+    for (const LdapMessagePart& message : LdapMessages(sent))
+        operations.push_back(message.operation);
     return operations;
+}
+
+std::vector<LdapSearchRequest> LdapSearches(const std::string& sent) {
+    std::vector<LdapSearchRequest> searches;
+    for (const LdapMessagePart& message : LdapMessages(sent)) {
+        if (message.operation != kLdapSearchRequest)
+            continue;
+        // baseObject OCTET STRING (short or long length), then scope ENUMERATED.
+        const std::string& c = message.content;
+        LdapSearchRequest search;
+        size_t at = 0;
+        if (c.size() < 2 || c[0] != 0x04)
+            continue;
+        size_t baseLength = static_cast<unsigned char>(c[1]);
+        at = 2;
+        if (baseLength & 0x80) {
+            const size_t count = baseLength & 0x7f;
+            baseLength = 0;
+            for (size_t i = 0; i < count && at < c.size(); ++i)
+                baseLength = baseLength << 8 | static_cast<unsigned char>(c[at++]);
+        }
+        if (at + baseLength + 3 > c.size())
+            continue;
+        search.base = c.substr(at, baseLength);
+        at += baseLength;
+        if (c[at] == 0x0a && c[at + 1] == 0x01)
+            search.scope = static_cast<unsigned char>(c[at + 2]);
+        searches.push_back(search);
+    }
+    return searches;
 }

@@ -24,6 +24,8 @@ class RecordingRelay {
     int Connections() const { return connections_; }
     // Every byte the program sent, over all connections.
     std::string Sent() const;
+    // The bytes the server sent back, over all connections.
+    std::uint64_t Received() const { return received_; }
 
   private:
     void Run();
@@ -34,6 +36,7 @@ class RecordingRelay {
     std::uintptr_t listener_;
     std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};
+    std::atomic<std::uint64_t> received_{0};
     mutable std::mutex mutex_;
     std::string sent_;
     std::thread thread_;
@@ -44,5 +47,14 @@ class RecordingRelay {
 // as they read as LDAP messages.
 std::vector<unsigned char> LdapOperations(const std::string& sent);
 constexpr unsigned char kLdapBindRequest = 0x60;
+constexpr unsigned char kLdapSearchRequest = 0x63;
+
+// The search requests in bytes a client sent, in order: their base and scope (0 base object,
+// 1 one level, 2 subtree).
+struct LdapSearchRequest {
+    std::string base;
+    int scope = -1;
+};
+std::vector<LdapSearchRequest> LdapSearches(const std::string& sent);
 
 #endif

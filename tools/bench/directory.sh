@@ -4,7 +4,8 @@
 # one database "dc=bench,dc=test" without size limit, holding a unit ou=p<SIZE> of SIZE people
 # for each size. About one person in ten has a mail value of digits only (a voice mailbox);
 # the others have an Internet address. The generated data is kept for the next start with
-# sizes it holds. On start DIR receives: port, pid, slapd.conf, slapd.log.
+# sizes it holds. On start DIR receives: port, pid, slapd.conf, slapd.log. BENCH_SLAPD_OPTIONS:
+# what slapd.sh takes after the data (the logon figures' "--syncprov --writable").
 set -eu
 cmd=$1 dir=$2
 shift 2
@@ -49,7 +50,8 @@ start)
         echo "bench unlimited $suffix" >"$data/databases"
         echo "$sizes" >"$data/sizes"
     fi
-    "$fixtures/slapd.sh" start "$dir/server" "$data" >/dev/null
+    # shellcheck disable=SC2086 # one option a word
+    "$fixtures/slapd.sh" start "$dir/server" "$data" ${BENCH_SLAPD_OPTIONS:-} >/dev/null
     cp "$dir/server/port" "$dir/port"
     cp "$dir/server/pid" "$dir/pid"
     ;;

@@ -1,0 +1,307 @@
+#include "change_marker.h"
+
+#include "control_values.h"
+#include "directory_bind.h"
+
+#include <winber.h>
+
+#include <vector>
+
+namespace {
+
+// The download's filter, as directory_search asks it.
+constexpr char kEntryFilter[] = "cn=*";
+// A filter that the naming context's entries never match: a DirSync search with it reads the
+// cookie without sending any entry.
+constexpr char kNoEntryFilter[] = "(&(cn=*)(!(cn=*)))";
+// Past every name: the list view's target is past the end, so it returns no entry.
+constexpr char kPastEveryName[] = "\x7f\x7f\x7f\x7f";
+// What the server may send per DirSync answer; Samba sends nothing for 0.
+constexpr unsigned long kDirSyncBytes = 1048576;
+// DirSync answers of a fresh cookie followed at most, each bounded by the seconds given.
+constexpr int kMostDirSyncRounds = 100;
+const char* const kShowDeletedOid = "1.2.840.113556.1.4.417";
+
+// code where it tells a failure, else otherwise.
+ULONG FailureCode(ULONG code, ULONG otherwise) {
+    return code != static_cast<ULONG>(LDAP_SUCCESS) ? code : otherwise;
+}
+
+std::string CodeText(ULONG code) {
+    const char* text = ldap_err2stringA(code);
+    return text ? text : std::string();
+}
+
+// A server control of ours: the value's bytes live in value.
+struct OwnControl {
+    OwnControl(const char* oid, const std::string& bytes, bool critical) : value(bytes) {
+        control.ldctl_oid = const_cast<PCHAR>(oid);
+        control.ldctl_value.bv_len = static_cast<ULONG>(value.size());
+        control.ldctl_value.bv_val = value.empty() ? nullptr : &value[0];
+        control.ldctl_iscritical = critical ? TRUE : FALSE;
+    }
+    OwnControl(const OwnControl&) = delete;
+    OwnControl& operator=(const OwnControl&) = delete;
+    std::string value;
+    LDAPControlA control = {};
+};
+
+// One request's whole answer.
+struct Answer {
+    ULONG code = LDAP_SUCCESS; // the closing code, or why no answer came
+    LdapResult chain;
+    LdapControls controls; // the closing message's controls
+    unsigned long entries = 0;
+};
+
+// Sends one search and awaits its whole answer, at most seconds.
+Answer SearchOnce(LDAP* session, const std::string& base, ULONG scope, const char* filter,
+                  PCHAR attributes[], PLDAPControlA* controls, ULONG sizeLimit, unsigned seconds) {
+    Answer answer;
+    ULONG message = 0;
+    const ULONG sent =
+        ldap_search_extA(session, const_cast<PCHAR>(base.c_str()), scope, const_cast<PCHAR>(filter),
+                         attributes, 0, controls, nullptr, 0, sizeLimit, &message);
+    if (sent != LDAP_SUCCESS) {
+        answer.code = sent == static_cast<ULONG>(-1) ? LastLdapError() : sent;
+        return answer;
+    }
+    l_timeval bound = {static_cast<LONG>(seconds), 0};
+    const ULONG type = ldap_result(session, message, LDAP_MSG_ALL, &bound, answer.chain.receive());
+    if (type == 0) {
+        ldap_abandon(session, message);
+        answer.code = LDAP_TIMEOUT;
+        return answer;
+    }
+    if (type == static_cast<ULONG>(-1) || !answer.chain.get()) {
+        answer.code = LastLdapError();
+        return answer;
+    }
+    answer.entries = ldap_count_entries(session, answer.chain.get());
+    ULONG code = LDAP_SUCCESS;
+    if (ldap_parse_resultA(session, answer.chain.get(), &code, nullptr, nullptr, nullptr,
+                           answer.controls.receive(), FALSE) != LDAP_SUCCESS)
+        code = LDAP_DECODING_ERROR;
+    answer.code = code;
+    return answer;
+}
+
+// The value of the response control oid, or false.
+bool ControlValue(const LdapControls& controls, const char* oid, std::string& value) {
+    for (PLDAPControlA* each = controls.get(); each && *each; ++each) {
+        if ((*each)->ldctl_oid && std::string((*each)->ldctl_oid) == oid) {
+            value.assign((*each)->ldctl_value.bv_val ? (*each)->ldctl_value.bv_val : "",
+                         (*each)->ldctl_value.bv_len);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every value of attribute in entry, as the server sent them.
+std::vector<std::string> Values(LDAP* session, LDAPMessage* entry, const char* attribute) {
+    std::vector<std::string> values;
+    PCHAR* read = ldap_get_valuesA(session, entry, const_cast<PCHAR>(attribute));
+    for (PCHAR* each = read; each && *each; ++each)
+        values.emplace_back(*each);
+    if (read)
+        ldap_value_freeA(read);
+    return values;
+}
+
+// The root DSE's lastusn values, each "<subtype>=<value>", whatever back end they name.
+std::vector<std::string> LastUsnValues(LDAP* session, LDAPMessage* entry) {
+    std::vector<std::string> values;
+    BerElement* position = nullptr;
+    for (PCHAR name = ldap_first_attributeA(session, entry, &position); name;
+         name = ldap_next_attributeA(session, entry, position)) {
+        const std::string attribute = name;
+        ldap_memfreeA(name);
+        std::string lower;
+        for (char c : attribute)
+            lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (lower != "lastusn" && lower.compare(0, 8, "lastusn;") != 0)
+            continue;
+        const std::string subtype = lower.size() > 8 ? lower.substr(8) : std::string();
+        for (const std::string& value : Values(session, entry, attribute.c_str()))
+            values.push_back(subtype + "=" + value);
+    }
+    if (position)
+        ber_free(position, 0);
+    return values;
+}
+
+// The count of the entries below context that the download's filter matches, by a list view
+// sorted by cn that returns none of them.
+bool CountEntries(LDAP* session, const std::string& context, unsigned seconds, unsigned long& count,
+                  std::string& note) {
+    OwnControl sort(kSortOid, EncodeSortRequest("cn"), true);
+    OwnControl view(kVlvRequestOid, EncodeVlvRequest(kPastEveryName), true);
+    PLDAPControlA controls[] = {&sort.control, &view.control, nullptr};
+    PCHAR attributes[] = {const_cast<PCHAR>("1.1"), nullptr};
+    const Answer answer = SearchOnce(session, context, LDAP_SCOPE_SUBTREE, kEntryFilter, attributes,
+                                     controls, 0, seconds);
+    std::string value;
+    if (answer.code != LDAP_SUCCESS || !ControlValue(answer.controls, kVlvResponseOid, value) ||
+        !DecodeVlvCount(value, count)) {
+        note = "the count of the entries was refused (" +
+               CodeText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
+        return false;
+    }
+    return true;
+}
+
+// A DirSync search of context from cookie; the answer's own control goes to response.
+Answer DirSyncSearch(LDAP* session, const std::string& context, const std::string& cookie,
+                     const char* filter, PCHAR attributes[], ULONG sizeLimit, unsigned seconds,
+                     DirSyncResponse& response, bool& understood) {
+    OwnControl dirSync(kDirSyncOid,
+                       EncodeDirSyncRequest(kDirSyncObjectSecurity, kDirSyncBytes, cookie), true);
+    OwnControl showDeleted(kShowDeletedOid, std::string(), false);
+    PLDAPControlA controls[] = {&dirSync.control, &showDeleted.control, nullptr};
+    Answer answer = SearchOnce(session, context, LDAP_SCOPE_SUBTREE, filter, attributes, controls,
+                               sizeLimit, seconds);
+    std::string value;
+    understood =
+        ControlValue(answer.controls, kDirSyncOid, value) && DecodeDirSyncResponse(value, response);
+    return answer;
+}
+
+// A cookie of the naming context as it is now, without any entry sent.
+bool FreshCookie(LDAP* session, const std::string& context, unsigned seconds, std::string& cookie,
+                 std::string& note) {
+    PCHAR attributes[] = {const_cast<PCHAR>("name"), nullptr};
+    std::string from;
+    for (int round = 0; round < kMostDirSyncRounds; ++round) {
+        DirSyncResponse response;
+        bool understood = false;
+        const Answer answer = DirSyncSearch(session, context, from, kNoEntryFilter, attributes, 0,
+                                            seconds, response, understood);
+        if (answer.code != LDAP_SUCCESS || !understood || response.cookie.empty()) {
+            note = "DirSync was refused (" +
+                   CodeText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
+            return false;
+        }
+        from = response.cookie;
+        if (!response.moreResults) {
+            cookie = from;
+            return true;
+        }
+    }
+    note = "DirSync did not reach the end of its changes";
+    return false;
+}
+
+// True where a DirSync probe from cookie brings no entry at all.
+bool NothingChangedSince(LDAP* session, const std::string& context, const std::string& cookie,
+                         unsigned seconds, std::string& note) {
+    PCHAR attributes[] = {const_cast<PCHAR>("givenName"), const_cast<PCHAR>("sn"),
+                          const_cast<PCHAR>("telephoneNumber"), const_cast<PCHAR>("mail"),
+                          // a rename or a move changes name; a deletion sets isDeleted
+                          const_cast<PCHAR>("name"), const_cast<PCHAR>("isDeleted"), nullptr};
+    DirSyncResponse response;
+    bool understood = false;
+    // One entry is enough to tell a change.
+    const Answer answer = DirSyncSearch(session, context, cookie, kEntryFilter, attributes, 1,
+                                        seconds, response, understood);
+    if (answer.code == LDAP_SIZELIMIT_EXCEEDED || answer.entries > 0) {
+        note = "entries changed since the kept DirSync cookie";
+        return false;
+    }
+    if (answer.code != LDAP_SUCCESS || !understood) {
+        note = "the kept DirSync cookie was refused (" +
+               CodeText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
+        return false;
+    }
+    if (response.moreResults) {
+        note = "DirSync holds more changes";
+        return false;
+    }
+    return true;
+}
+
+ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context, const std::string& kept,
+                               unsigned seconds) {
+    ChangeMarker marker;
+    unsigned long count = 0;
+    if (!CountEntries(session, context, seconds, count, marker.note))
+        return marker;
+    const std::string counted = std::to_string(count) + " ";
+    // The kept value: "<count> <base64 cookie>".
+    std::string keptCookie;
+    if (kept.compare(0, counted.size(), counted) == 0 &&
+        FromBase64(kept.substr(counted.size()), keptCookie) && !keptCookie.empty() &&
+        NothingChangedSince(session, context, keptCookie, seconds, marker.note)) {
+        marker.value = kept;
+        return marker;
+    }
+    std::string cookie;
+    if (!FreshCookie(session, context, seconds, cookie, marker.note))
+        return marker;
+    marker.value = counted + Base64(cookie);
+    return marker;
+}
+
+ChangeMarker ReadContextCsn(LDAP* session, const std::string& context, unsigned seconds) {
+    ChangeMarker marker;
+    PCHAR attributes[] = {const_cast<PCHAR>("contextCSN"), nullptr};
+    const Answer answer = SearchOnce(session, context, LDAP_SCOPE_BASE, "(objectClass=*)",
+                                     attributes, nullptr, 0, seconds);
+    LDAPMessage* entry =
+        answer.code == LDAP_SUCCESS ? ldap_first_entry(session, answer.chain.get()) : nullptr;
+    if (entry)
+        marker.value = ValueSetText(Values(session, entry, "contextCSN"));
+    if (marker.value.empty())
+        marker.note = answer.code != LDAP_SUCCESS
+                          ? "its naming context could not be read (" + CodeText(answer.code) + ")"
+                          : "its naming context has no contextCSN";
+    return marker;
+}
+
+} // namespace
+
+MarkerSource FindMarkerSource(LDAP* session, const std::string& base, unsigned seconds) {
+    PCHAR attributes[] = {
+        const_cast<PCHAR>("namingContexts"), const_cast<PCHAR>("supportedControl"),
+        const_cast<PCHAR>("lastusn"),        const_cast<PCHAR>("vendorVersion"),
+        const_cast<PCHAR>("dataversion"),    nullptr};
+    const Answer answer = SearchOnce(session, "", LDAP_SCOPE_BASE, "(objectClass=*)", attributes,
+                                     nullptr, 0, seconds);
+    LDAPMessage* entry =
+        answer.code == LDAP_SUCCESS ? ldap_first_entry(session, answer.chain.get()) : nullptr;
+    if (!entry) {
+        MarkerSource none;
+        none.note = "its root entry could not be read (" +
+                    CodeText(FailureCode(answer.code, LDAP_NO_RESULTS_RETURNED)) + ")";
+        return none;
+    }
+    RootDseFacts facts;
+    facts.namingContexts = Values(session, entry, "namingContexts");
+    facts.supportedControls = Values(session, entry, "supportedControl");
+    facts.lastUsn = LastUsnValues(session, entry);
+    const std::vector<std::string> version = Values(session, entry, "vendorVersion");
+    const std::vector<std::string> data = Values(session, entry, "dataversion");
+    facts.vendorVersion = version.empty() ? std::string() : version.front();
+    facts.dataVersion = data.empty() ? std::string() : data.front();
+    return ChooseMarkerSource(facts, base);
+}
+
+ChangeMarker ReadChangeMarker(LDAP* session, const MarkerSource& source, const std::string& kept,
+                              unsigned seconds) {
+    switch (source.family) {
+    case MarkerFamily::DirSync:
+        return ReadDirSyncMarker(session, source.namingContext, kept, seconds);
+    case MarkerFamily::ContextCsn:
+        return ReadContextCsn(session, source.namingContext, seconds);
+    case MarkerFamily::LastUsn: {
+        ChangeMarker marker;
+        marker.value = source.marker;
+        return marker;
+    }
+    case MarkerFamily::None:
+        break;
+    }
+    ChangeMarker none;
+    none.note = source.note;
+    return none;
+}

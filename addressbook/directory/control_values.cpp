@@ -1,0 +1,215 @@
+#include "control_values.h"
+
+#include <cstddef>
+
+namespace {
+
+constexpr unsigned char kSequence = 0x30;
+constexpr unsigned char kInteger = 0x02;
+constexpr unsigned char kOctetString = 0x04;
+constexpr unsigned char kEnumerated = 0x0A;
+constexpr unsigned char kGreaterOrEqual = 0x81; // [1], primitive
+
+void PutLength(std::string& out, std::size_t length) {
+    if (length < 0x80) {
+        out += static_cast<char>(length);
+        return;
+    }
+    std::string bytes;
+    for (; length > 0; length >>= 8)
+        bytes.insert(bytes.begin(), static_cast<char>(length & 0xFF));
+    out += static_cast<char>(0x80 | bytes.size());
+    out += bytes;
+}
+
+void PutElement(std::string& out, unsigned char tag, const std::string& content) {
+    out += static_cast<char>(tag);
+    PutLength(out, content.size());
+    out += content;
+}
+
+// A 32-bit value as the server reads it: two's complement, in as few bytes as keep its sign.
+std::string IntegerContent(unsigned long value) {
+    const unsigned long bits = value & 0xFFFFFFFFul;
+    std::string content;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        content += static_cast<char>(bits >> shift & 0xFF);
+    while (content.size() > 1) {
+        const unsigned char first = static_cast<unsigned char>(content[0]);
+        const unsigned char second = static_cast<unsigned char>(content[1]);
+        if ((first == 0x00 && second < 0x80) || (first == 0xFF && second >= 0x80))
+            content.erase(0, 1);
+        else
+            break;
+    }
+    return content;
+}
+
+// Reads one element of the given tag at at; its content goes to content.
+bool GetElement(const std::string& in, std::size_t& at, unsigned char tag, std::string& content) {
+    if (at + 2 > in.size() || static_cast<unsigned char>(in[at]) != tag)
+        return false;
+    ++at;
+    std::size_t length = static_cast<unsigned char>(in[at++]);
+    if (length & 0x80) {
+        const std::size_t count = length & 0x7F;
+        if (count == 0 || count > 4 || at + count > in.size())
+            return false;
+        length = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            length = length << 8 | static_cast<unsigned char>(in[at++]);
+    }
+    if (length > in.size() - at)
+        return false;
+    content.assign(in, at, length);
+    at += length;
+    return true;
+}
+
+// A non-negative INTEGER's value, where it fits in 32 bits.
+bool NonNegative(const std::string& content, unsigned long& value) {
+    if (content.empty() || content.size() > 5 || (static_cast<unsigned char>(content[0]) & 0x80))
+        return false;
+    unsigned long long read = 0;
+    for (char byte : content)
+        read = read << 8 | static_cast<unsigned char>(byte);
+    if (read > 0xFFFFFFFFull)
+        return false;
+    value = static_cast<unsigned long>(read);
+    return true;
+}
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int Sextet(char c) {
+    for (int i = 0; i < 64; ++i) {
+        if (kAlphabet[i] == c)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+std::string EncodeDirSyncRequest(unsigned long flags, unsigned long maxBytes,
+                                 const std::string& cookie) {
+    std::string content;
+    PutElement(content, kInteger, IntegerContent(flags));
+    PutElement(content, kInteger, IntegerContent(maxBytes));
+    PutElement(content, kOctetString, cookie);
+    std::string value;
+    PutElement(value, kSequence, content);
+    return value;
+}
+
+bool DecodeDirSyncResponse(const std::string& value, DirSyncResponse& response) {
+    std::size_t at = 0;
+    std::string sequence, more, unused, cookie;
+    if (!GetElement(value, at, kSequence, sequence) || at != value.size())
+        return false;
+    at = 0;
+    if (!GetElement(sequence, at, kInteger, more) || more.empty() ||
+        !GetElement(sequence, at, kInteger, unused) || unused.empty() ||
+        !GetElement(sequence, at, kOctetString, cookie) || at != sequence.size())
+        return false;
+    bool any = false;
+    for (char byte : more)
+        any = any || byte != 0;
+    response.moreResults = any;
+    response.cookie = cookie;
+    return true;
+}
+
+std::string EncodeSortRequest(const std::string& attribute) {
+    std::string key, keys;
+    PutElement(key, kOctetString, attribute);
+    PutElement(keys, kSequence, key);
+    std::string value;
+    PutElement(value, kSequence, keys);
+    return value;
+}
+
+std::string EncodeVlvRequest(const std::string& assertion) {
+    std::string content;
+    PutElement(content, kInteger, IntegerContent(0));
+    PutElement(content, kInteger, IntegerContent(0));
+    PutElement(content, kGreaterOrEqual, assertion);
+    std::string value;
+    PutElement(value, kSequence, content);
+    return value;
+}
+
+bool DecodeVlvCount(const std::string& value, unsigned long& count) {
+    std::size_t at = 0;
+    std::string sequence, position, content, result;
+    if (!GetElement(value, at, kSequence, sequence) || at != value.size())
+        return false;
+    at = 0;
+    unsigned long code = 0, read = 0;
+    if (!GetElement(sequence, at, kInteger, position) ||
+        !GetElement(sequence, at, kInteger, content) ||
+        !GetElement(sequence, at, kEnumerated, result) || !NonNegative(content, read) ||
+        !NonNegative(result, code) || code != 0)
+        return false;
+    count = read;
+    return true;
+}
+
+std::string Base64(const std::string& bytes) {
+    std::string text;
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const unsigned long group = static_cast<unsigned char>(bytes[i]) << 16 |
+                                    static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                                    static_cast<unsigned char>(bytes[i + 2]);
+        for (int shift = 18; shift >= 0; shift -= 6)
+            text += kAlphabet[group >> shift & 0x3F];
+    }
+    const std::size_t rest = bytes.size() - i;
+    if (rest > 0) {
+        unsigned long group = static_cast<unsigned long>(static_cast<unsigned char>(bytes[i]))
+                              << 16;
+        if (rest == 2)
+            group |= static_cast<unsigned long>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        text += kAlphabet[group >> 18 & 0x3F];
+        text += kAlphabet[group >> 12 & 0x3F];
+        text += rest == 2 ? kAlphabet[group >> 6 & 0x3F] : '=';
+        text += '=';
+    }
+    return text;
+}
+
+bool FromBase64(const std::string& text, std::string& bytes) {
+    if (text.size() % 4 != 0)
+        return false;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); i += 4) {
+        const bool last = i + 4 == text.size();
+        int sextets[4];
+        int padding = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char c = text[i + k];
+            if (c == '=' && last && k >= 2) {
+                sextets[k] = 0;
+                ++padding;
+                continue;
+            }
+            if (padding > 0 || (sextets[k] = Sextet(c)) < 0)
+                return false;
+        }
+        const unsigned long group = static_cast<unsigned long>(sextets[0]) << 18 |
+                                    static_cast<unsigned long>(sextets[1]) << 12 |
+                                    static_cast<unsigned long>(sextets[2]) << 6 |
+                                    static_cast<unsigned long>(sextets[3]);
+        out += static_cast<char>(group >> 16 & 0xFF);
+        if (padding < 2)
+            out += static_cast<char>(group >> 8 & 0xFF);
+        if (padding < 1)
+            out += static_cast<char>(group & 0xFF);
+        // Bits the padding leaves over must be zero, so that one text stands for one value.
+        if ((padding == 1 && (group & 0xFF)) || (padding == 2 && (group & 0xFFFF)))
+            return false;
+    }
+    bytes = out;
+    return true;
+}

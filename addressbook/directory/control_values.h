@@ -1,0 +1,50 @@
+// The values of the controls that read Active Directory's change marker, in BER as the server
+// takes and sends them, encoded here rather than by the client library's BER functions.
+// Platform-free: the LDAP calls live in change_marker.cpp.
+//   DirSync (1.2.840.113556.1.4.841)
+//     request:  SEQUENCE { flags INTEGER, maxBytes INTEGER, cookie OCTET STRING }
+//     response: SEQUENCE { moreResults INTEGER, unused INTEGER, cookie OCTET STRING }
+//   server-side sort (1.2.840.113556.1.4.473), request: SEQUENCE OF SEQUENCE { type OCTET STRING }
+//   virtual list view (2.16.840.1.113730.3.4.9 and .10)
+//     request:  SEQUENCE { before INTEGER, after INTEGER, greaterThanOrEqual [1] OCTET STRING }
+//     response: SEQUENCE { targetPosition INTEGER, contentCount INTEGER, result ENUMERATED, ... }
+#ifndef TARN_CONTROL_VALUES_H
+#define TARN_CONTROL_VALUES_H
+
+#include <string>
+
+constexpr char kDirSyncOid[] = "1.2.840.113556.1.4.841";
+// Only what the caller may read is returned: ordinary accounts may ask.
+constexpr unsigned long kDirSyncObjectSecurity = 0x1;
+
+// The request control's value. flags and maxBytes are 32-bit values of the server's.
+std::string EncodeDirSyncRequest(unsigned long flags, unsigned long maxBytes,
+                                 const std::string& cookie);
+
+struct DirSyncResponse {
+    bool moreResults = false; // the server holds more changes than it sent
+    std::string cookie;       // the state the answer reached
+};
+
+// False where value is not a whole response value (and nothing after it).
+bool DecodeDirSyncResponse(const std::string& value, DirSyncResponse& response);
+
+constexpr char kSortOid[] = "1.2.840.113556.1.4.473";
+constexpr char kVlvRequestOid[] = "2.16.840.1.113730.3.4.9";
+constexpr char kVlvResponseOid[] = "2.16.840.1.113730.3.4.10";
+
+// A sort by one attribute, ascending.
+std::string EncodeSortRequest(const std::string& attribute);
+// A list view of no entries before or after the first entry at or past value: with a value
+// past every entry, the answer holds no entry, only the count of those the filter matches.
+std::string EncodeVlvRequest(const std::string& value);
+// The count of the entries in the list; false where value is not a response value or its
+// result is not success.
+bool DecodeVlvCount(const std::string& value, unsigned long& count);
+
+// Base64 (RFC 4648, with padding), for keeping a cookie in a text value.
+std::string Base64(const std::string& bytes);
+// False where text is not base64 as Base64 writes it.
+bool FromBase64(const std::string& text, std::string& bytes);
+
+#endif

@@ -100,7 +100,7 @@ int CTarnbookApp::DownloadAddressBook() {
     // any other waits before it asks the server anything.
     const bool askMarker = m_refresh.changedOnly && m_bSilent;
     if (!askMarker)
-        WaitBeforeWholeDownload();
+        WaitSeconds(WholeDownloadDelay());
     if (!DoLDAPConnect()) {
         m_failed = Failed::Directory;
         return 0;
@@ -122,22 +122,26 @@ int CTarnbookApp::DownloadAddressBook() {
     m_nExitStatus = kBookUnchanged; // the directory and the address book are there
     if (askMarker && IsDirectoryUnchanged())
         return 1;
-    if (askMarker && m_refresh.delay > 0) {
-        // The connection is not held open through the wait.
+    const unsigned long delay = askMarker ? WholeDownloadDelay() : 0;
+    if (delay > 0) {
+        // The connection is not held open through the wait. The new one may reach another
+        // server behind the same name: the marker kept with this download is read on it.
         EndSession(m_hLdap, m_bSessionHeld);
-        WaitBeforeWholeDownload();
+        WaitSeconds(delay);
         if (!DoLDAPConnect()) {
             m_nExitStatus = kBookUnreachable;
             m_failed = Failed::Directory;
             return 0;
         }
+        ChangeMarker read;
+        m_strMarker = ReadMarker(nullptr, read);
     }
     return DoDownloadAdddressBook() ? 1 : 0;
 }
 
-void CTarnbookApp::WaitBeforeWholeDownload() const {
+unsigned long CTarnbookApp::WholeDownloadDelay() const {
     if (!m_bSilent || m_refresh.delay == 0)
-        return;
+        return 0;
     unsigned int random = 0;
     if (rand_s(&random) != 0)
         random = GetTickCount();
@@ -146,25 +150,34 @@ void CTarnbookApp::WaitBeforeWholeDownload() const {
            " seconds before the whole download (RefreshDelay), to spread the directory's load.")
               .c_str(),
           kTraceBlue);
+    return seconds;
+}
+
+void CTarnbookApp::WaitSeconds(unsigned long seconds) {
     for (unsigned long second = 0; second < seconds; ++second)
         Sleep(1000);
 }
 
-int CTarnbookApp::IsDirectoryUnchanged() {
-    // A record made elsewhere (another computer, Notes installation, bridge or version) holds
-    // no marker of this book; the search's own verdict names what differs.
-    LastRefresh last;
-    const bool onRecord =
-        ReadLastRefresh(last) && CompareOwner(last.owner, CurrentRecordOwner()) == OwnerChange::None;
+std::string CTarnbookApp::ReadMarker(const LastRefresh* last, ChangeMarker& read) const {
     const MarkerSource source = FindMarkerSource(m_hLdap, m_strSearchBase, kServerAnswerSeconds);
     const std::string family = MarkerFamilyName(source.family);
     // The server and the search the marker belongs to.
     const std::string where = source.server + "\n" + source.namingContext + "\n" + m_strServer +
                               "\n" + m_strSearchBase + "\n" + m_strBoundAccount + "\n" +
                               m_szNotesIniPath + "\n" + m_strMailServer;
-    const std::string kept = onRecord ? KeptMarkerValue(last.marker, family, where) : "";
-    const ChangeMarker read = ReadChangeMarker(m_hLdap, source, kept, kServerAnswerSeconds);
-    m_strMarker = KeptMarker(family, where, read.value);
+    const std::string kept = last ? KeptMarkerValue(last->marker, family, where) : "";
+    read = ReadChangeMarker(m_hLdap, source, kept, kServerAnswerSeconds);
+    return KeptMarker(family, where, read.value);
+}
+
+int CTarnbookApp::IsDirectoryUnchanged() {
+    // A record made elsewhere (another computer, Notes installation, bridge or version) holds
+    // no marker of this book; the search's own verdict names what differs.
+    LastRefresh last;
+    const bool onRecord = ReadLastRefresh(last) &&
+                          CompareOwner(last.owner, CurrentRecordOwner()) == OwnerChange::None;
+    ChangeMarker read;
+    m_strMarker = ReadMarker(onRecord ? &last : nullptr, read);
     const MarkerVerdict verdict =
         JudgeMarker(m_refresh, onRecord ? &last : nullptr, m_strMarker, CurrentTicks());
     TraceMarkerVerdict(verdict, last, read.note);

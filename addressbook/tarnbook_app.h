@@ -19,6 +19,8 @@
 
 struct DirectorySearch;
 
+struct ChangeMarker;
+
 class CTarnbookApp : public ApplicationBase {
   public:
     CTarnbookApp();
@@ -46,8 +48,11 @@ class CTarnbookApp : public ApplicationBase {
     // change marker is the one kept with this user's last whole refresh, which is then left
     // alone. Keeps the marker read for the record of the whole refresh that may follow.
     int IsDirectoryUnchanged();
-    // In silent mode with RefreshDelay: a random wait of up to that many seconds, traced.
-    void WaitBeforeWholeDownload() const;
+    // The server's change marker now, as kept with a record; DirSync asks from last's.
+    std::string ReadMarker(const LastRefresh* last, ChangeMarker& read) const;
+    // In silent mode with RefreshDelay: a random number of seconds up to it, traced.
+    unsigned long WholeDownloadDelay() const;
+    static void WaitSeconds(unsigned long seconds);
 
     // TARNBOOK /setbindpassword: reads the bind password, encrypts and stores it.
     int SetBindPassword();

@@ -27,7 +27,8 @@ int ApplicationBase::Run(HINSTANCE instance, const char* commandLine) {
     RestrictLibrarySearch();
     instance_ = instance;
     commandLine_ = CommandLineTail(commandLine);
-    // No message loop runs: no "not responding" ghost may cover what our repaints show.
+    // No message loop runs, and a blocking call answers nothing: no "not responding" ghost may
+    // cover what our repaints show.
     DisableProcessWindowsGhosting();
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);

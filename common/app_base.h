@@ -1,6 +1,6 @@
 // The application base: one global object per program whose start-up hook runs the whole
-// job. There is no message loop: after the start-up hook the exit hook runs and the
-// process ends.
+// job. There is no message loop of its own (the waits of the job answer their windows'
+// messages): after the start-up hook the exit hook runs and the process ends.
 #ifndef TARN_APP_BASE_H
 #define TARN_APP_BASE_H
 

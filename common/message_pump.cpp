@@ -1,9 +1,17 @@
 #include "message_pump.h"
 
+namespace {
+// The longest one round of answering may take: messages that never stop coming (or a paint
+// that is never done) cannot keep the thread from its work.
+constexpr DWORD kMostAnsweringMs = 100;
+} // namespace
+
 void AnswerWaitingMessages() {
     MSG message;
+    const DWORD start = GetTickCount();
     // Messages sent from other threads are handled inside PeekMessage itself.
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (GetTickCount() - start < kMostAnsweringMs &&
+           PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT)
             continue;
         TranslateMessage(&message);

@@ -7,8 +7,8 @@
 #include <windows.h>
 
 // Dispatches every message waiting for the calling thread's windows, those sent to them from
-// other threads included, and returns when none is left. A request to quit is dropped: nothing
-// ends a run halfway.
+// other threads included, and returns when none is left or after at most a tenth of a second.
+// A request to quit is dropped: nothing ends a run halfway.
 void AnswerWaitingMessages();
 
 // Waits at most milliseconds for object, answering the calling thread's messages as they come.

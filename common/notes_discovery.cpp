@@ -35,9 +35,11 @@ bool OpenLotusKey(RegKey& key) {
                          key.receive()) == ERROR_SUCCESS;
 }
 
+// A policy's path of nnotes.dll; an empty one names no file and counts as none.
 bool ReadPolicyNotesDllPath(char* path) {
     return ReadPolicyText(TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser, path,
-                          kPathBufferSize);
+                          kPathBufferSize) &&
+           path[0] != '\0';
 }
 
 } // namespace
@@ -52,7 +54,7 @@ int LoadNotesDllAt(const char* path) {
 
 bool PolicyNamesNotesDll() {
     char path[kPathBufferSize] = "";
-    return ReadPolicyNotesDllPath(path) && path[0] != '\0';
+    return ReadPolicyNotesDllPath(path);
 }
 
 int LoadSavedNotesDll() {

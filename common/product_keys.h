@@ -73,7 +73,7 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kBindUserValue, ProductRoots::MachineThenUser, ValueKind::Text},
     {TARN_NOTES_KEY, kBindDomainValue, ProductRoots::MachineThenUser, ValueKind::Text},
     {TARN_NOTES_KEY, kSecurityValue, ProductRoots::MachineThenUser, ValueKind::Text},
-    {TARN_NOTES_KEY, kAllowClearTextBindValue, ProductRoots::MachineThenUser, ValueKind::Number},
+    {TARN_NOTES_KEY, kAllowClearTextBindValue, ProductRoots::MachineThenUser, ValueKind::Text},
     {TARN_NOTES_KEY, kRefreshValue, ProductRoots::MachineThenUser, ValueKind::Text},
     {TARN_NOTES_KEY, kRefreshDaysValue, ProductRoots::MachineThenUser, ValueKind::Number},
     {TARN_NOTES_KEY, kRefreshDelayValue, ProductRoots::MachineThenUser, ValueKind::Number},

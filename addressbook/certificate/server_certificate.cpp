@@ -22,7 +22,12 @@ BOOLEAN __cdecl VerifyServerCertificate(PLDAP, PCCERT_CONTEXT* serverCert) {
         g_session.verdict = {true, false, false, "the server showed no certificate"};
         return FALSE;
     }
-    g_session.verdict = CheckServerCertificate(cert, g_session.host);
+    // Called by the LDAP library: nothing may leave it but the answer.
+    try {
+        g_session.verdict = CheckServerCertificate(cert, g_session.host);
+    } catch (...) {
+        g_session.verdict = CertificateVerdict();
+    }
     CertFreeCertificateContext(cert);
     return g_session.verdict.trusted ? TRUE : FALSE;
 }

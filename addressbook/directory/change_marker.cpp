@@ -18,13 +18,24 @@ constexpr char kNoEntryFilter[] = "(&(cn=*)(!(cn=*)))";
 constexpr char kPastEveryName[] = "\x7f\x7f\x7f\x7f";
 // What the server may send per DirSync answer; Samba sends nothing for 0.
 constexpr unsigned long kDirSyncBytes = 1048576;
-// DirSync answers of a fresh cookie followed at most, each bounded by the seconds given.
+// DirSync answers of a fresh cookie followed at most, all within the probe's seconds.
 constexpr int kMostDirSyncRounds = 100;
 const char* const kShowDeletedOid = "1.2.840.113556.1.4.417";
 
 // code where it tells a failure, else otherwise.
 ULONG FailureCode(ULONG code, ULONG otherwise) {
     return code != static_cast<ULONG>(LDAP_SUCCESS) ? code : otherwise;
+}
+
+// The whole seconds left until deadline (a tick count); 0 once it has passed.
+unsigned SecondsLeft(ULONGLONG deadline) {
+    const ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 0 : static_cast<unsigned>((deadline - now + 999) / 1000);
+}
+
+// The server stopped answering or went away: no further request is worth sending.
+bool IsLost(ULONG code) {
+    return code == LDAP_TIMEOUT || code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR;
 }
 
 std::string CodeText(ULONG code) {
@@ -168,11 +179,14 @@ Answer DirSyncSearch(LDAP* session, const std::string& context, const std::strin
 }
 
 // A cookie of the naming context as it is now, without any entry sent.
-bool FreshCookie(LDAP* session, const std::string& context, unsigned seconds, std::string& cookie,
+bool FreshCookie(LDAP* session, const std::string& context, ULONGLONG deadline, std::string& cookie,
                  std::string& note) {
     PCHAR attributes[] = {const_cast<PCHAR>("name"), nullptr};
     std::string from;
     for (int round = 0; round < kMostDirSyncRounds; ++round) {
+        const unsigned seconds = SecondsLeft(deadline);
+        if (seconds == 0)
+            break;
         DirSyncResponse response;
         bool understood = false;
         const Answer answer = DirSyncSearch(session, context, from, kNoEntryFilter, attributes, 0,
@@ -188,13 +202,13 @@ bool FreshCookie(LDAP* session, const std::string& context, unsigned seconds, st
             return true;
         }
     }
-    note = "DirSync did not reach the end of its changes";
+    note = "DirSync did not reach the end of its changes in time";
     return false;
 }
 
 // True where a DirSync probe from cookie brings no entry at all.
 bool NothingChangedSince(LDAP* session, const std::string& context, const std::string& cookie,
-                         unsigned seconds, std::string& note) {
+                         unsigned seconds, std::string& note, bool& lost) {
     PCHAR attributes[] = {const_cast<PCHAR>("givenName"), const_cast<PCHAR>("sn"),
                           const_cast<PCHAR>("telephoneNumber"), const_cast<PCHAR>("mail"),
                           // a rename or a move changes name; a deletion sets isDeleted
@@ -208,6 +222,7 @@ bool NothingChangedSince(LDAP* session, const std::string& context, const std::s
         note = "entries changed since the kept DirSync cookie";
         return false;
     }
+    lost = IsLost(answer.code);
     if (answer.code != LDAP_SUCCESS || !understood) {
         note = "the kept DirSync cookie was refused (" +
                CodeText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
@@ -222,6 +237,8 @@ bool NothingChangedSince(LDAP* session, const std::string& context, const std::s
 
 ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context, const std::string& kept,
                                unsigned seconds) {
+    // Every request of the probe together waits at most the seconds given.
+    const ULONGLONG deadline = GetTickCount64() + 1000ull * seconds;
     ChangeMarker marker;
     unsigned long count = 0;
     if (!CountEntries(session, context, seconds, count, marker.note))
@@ -229,14 +246,17 @@ ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context, const 
     const std::string counted = std::to_string(count) + " ";
     // The kept value: "<count> <base64 cookie>".
     std::string keptCookie;
+    bool lost = false;
     if (kept.compare(0, counted.size(), counted) == 0 &&
         FromBase64(kept.substr(counted.size()), keptCookie) && !keptCookie.empty() &&
-        NothingChangedSince(session, context, keptCookie, seconds, marker.note)) {
+        SecondsLeft(deadline) > 0 &&
+        NothingChangedSince(session, context, keptCookie, SecondsLeft(deadline), marker.note,
+                            lost)) {
         marker.value = kept;
         return marker;
     }
     std::string cookie;
-    if (!FreshCookie(session, context, seconds, cookie, marker.note))
+    if (lost || !FreshCookie(session, context, deadline, cookie, marker.note))
         return marker;
     marker.value = counted + Base64(cookie);
     return marker;

@@ -8,7 +8,8 @@
 //               at the last whole refresh, a probe from it asks for the download's attributes and
 //               counts any entry that comes as a change; the count catches the deletions that an
 //               ordinary account cannot see as tombstones.
-// Every request waits at most the seconds given for its answer.
+// Every request waits at most the seconds given for its answer, and the DirSync probe's requests
+// together no longer.
 #ifndef TARN_CHANGE_MARKER_H
 #define TARN_CHANGE_MARKER_H
 

@@ -41,11 +41,19 @@ std::string ModulePath(HMODULE module) {
     return path;
 }
 
-std::string FullPath(const char* path) {
+// The file the profile functions use for path: a bare name lies in the Windows folder.
+std::string ProfileFilePath(const char* path) {
+    std::string named = path;
+    if (named.find_first_of("\\/:") == std::string::npos) {
+        char windows[kPathBufferSize] = "";
+        const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+        if (length > 0 && length < sizeof windows)
+            named = std::string(windows) + "\\" + named;
+    }
     char full[kPathBufferSize] = "";
-    const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+    const DWORD length = GetFullPathNameA(named.c_str(), sizeof full, full, nullptr);
     if (length == 0 || length >= sizeof full)
-        return path;
+        return named;
     return full;
 }
 
@@ -71,7 +79,7 @@ RecordOwner FindRecordOwner(HMODULE notesLibrary, HMODULE bridgeLibrary, const c
     owner.computer = FieldsDigest({ComputerName(), MachineGuid()});
     // The Notes installation by its core library, its data folder by the notes.ini in use and
     // the folder that notes.ini names.
-    const std::string ini = FullPath(notesIniPath);
+    const std::string ini = ProfileFilePath(notesIniPath);
     char dataFolder[kPathBufferSize] = "";
     GetPrivateProfileStringA("Notes", "Directory", "", dataFolder, sizeof dataFolder, ini.c_str());
     owner.notes = FieldsDigest({ModulePath(notesLibrary), ini, dataFolder});

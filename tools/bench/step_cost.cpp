@@ -4,6 +4,7 @@
 //   bench_step_cost COUNT
 #include "progress/progress_dlg.h"
 
+#include "library_search.h"
 #include "resource_text.h"
 
 #include <commctrl.h>
@@ -15,7 +16,8 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    const HMODULE resources = LoadLibraryA("tarnlang.dll");
+    // The resource library beside this program, as the programs load it.
+    const HMODULE resources = LoadResourceImage(kResourceLibraryName);
     if (count <= 0 || !resources)
         return 2;
     SetResourceModule(resources);

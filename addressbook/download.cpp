@@ -183,11 +183,7 @@ int CTarnbookApp::IsDirectoryUnchanged() {
     TraceMarkerVerdict(verdict, last, read.note);
     if (verdict != MarkerVerdict::Unchanged)
         return 0;
-    m_bBookLeftAlone = true;
-    m_nRecordsWritten = last.records;
-    m_strLastRefresh = LocalTimeText(last.time);
-    m_nExitStatus = kBookRefreshed;
-    return 1;
+    return LeaveBookAlone(last);
 }
 
 void CTarnbookApp::TraceMarkerVerdict(MarkerVerdict verdict, const LastRefresh& last,
@@ -523,6 +519,10 @@ int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
         kept.marker = m_strMarker;
         RememberLastRefresh(kept);
     }
+    return LeaveBookAlone(last);
+}
+
+int CTarnbookApp::LeaveBookAlone(const LastRefresh& last) {
     m_bBookLeftAlone = true;
     m_nRecordsWritten = last.records;
     m_strLastRefresh = LocalTimeText(last.time);

@@ -48,6 +48,8 @@ class CTarnbookApp : public ApplicationBase {
     // change marker is the one kept with this user's last whole refresh, which is then left
     // alone. Keeps the marker read for the record of the whole refresh that may follow.
     int IsDirectoryUnchanged();
+    // The run ends with the book as the last whole refresh wrote it: as refreshed. Returns 1.
+    int LeaveBookAlone(const LastRefresh& last);
     // The server's change marker now, as kept with a record; DirSync asks from last's.
     std::string ReadMarker(const LastRefresh* last, ChangeMarker& read) const;
     // In silent mode with RefreshDelay: a random number of seconds up to it, traced.

@@ -3,8 +3,6 @@
 #include "control_values.h"
 #include "directory_bind.h"
 
-#include <winber.h>
-
 #include <vector>
 
 namespace {
@@ -112,22 +110,19 @@ bool ControlValue(const LdapControls& controls, const char* oid, std::string& va
 // Every value of attribute in entry, as the server sent them.
 std::vector<std::string> Values(LDAP* session, LDAPMessage* entry, const char* attribute) {
     std::vector<std::string> values;
-    PCHAR* read = ldap_get_valuesA(session, entry, const_cast<PCHAR>(attribute));
-    for (PCHAR* each = read; each && *each; ++each)
+    const LdapValues read(ldap_get_valuesA(session, entry, const_cast<PCHAR>(attribute)));
+    for (PCHAR* each = read.get(); each && *each; ++each)
         values.emplace_back(*each);
-    if (read)
-        ldap_value_freeA(read);
     return values;
 }
 
 // The root DSE's lastusn values, each "<subtype>=<value>", whatever back end they name.
 std::vector<std::string> LastUsnValues(LDAP* session, LDAPMessage* entry) {
     std::vector<std::string> values;
-    BerElement* position = nullptr;
-    for (PCHAR name = ldap_first_attributeA(session, entry, &position); name;
-         name = ldap_next_attributeA(session, entry, position)) {
-        const std::string attribute = name;
-        ldap_memfreeA(name);
+    LdapPosition position;
+    for (LdapText name(ldap_first_attributeA(session, entry, position.receive())); name.get();
+         name = LdapText(ldap_next_attributeA(session, entry, position.get()))) {
+        const std::string attribute = name.get();
         std::string lower;
         for (char c : attribute)
             lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
@@ -137,8 +132,6 @@ std::vector<std::string> LastUsnValues(LDAP* session, LDAPMessage* entry) {
         for (const std::string& value : Values(session, entry, attribute.c_str()))
             values.push_back(subtype + "=" + value);
     }
-    if (position)
-        ber_free(position, 0);
     return values;
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <winldap.h>
+#include <winber.h>
 
 #include <utility>
 
@@ -57,6 +58,12 @@ struct LdapCookieFree {
 struct LdapTextFree {
     void operator()(PCHAR text) const { ldap_memfreeA(text); }
 };
+struct LdapValuesFree {
+    void operator()(PCHAR* values) const { ldap_value_freeA(values); }
+};
+struct LdapPositionFree {
+    void operator()(BerElement* position) const { ber_free(position, 0); }
+};
 
 // A result chain: a search's result or one page of it.
 using LdapResult = LdapOwned<LDAPMessage*, LdapMessageFree>;
@@ -66,5 +73,9 @@ using LdapControl = LdapOwned<LDAPControlA*, LdapControlFree>;
 using LdapControls = LdapOwned<LDAPControlA**, LdapControlsFree>;
 using LdapCookie = LdapOwned<berval*, LdapCookieFree>;
 using LdapText = LdapOwned<PCHAR, LdapTextFree>;
+// The values of one attribute as the server sent them.
+using LdapValues = LdapOwned<PCHAR*, LdapValuesFree>;
+// Where a walk over an entry's attributes stands.
+using LdapPosition = LdapOwned<BerElement*, LdapPositionFree>;
 
 #endif

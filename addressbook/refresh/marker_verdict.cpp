@@ -39,7 +39,7 @@ MarkerVerdict JudgeMarker(const RefreshRule& rule, const LastRefresh* last,
                           const std::string& marker, std::uint64_t now) {
     if (!last || last->digest.empty())
         return MarkerVerdict::Unknown;
-    if (now < last->time || (rule.days != 0 && now - last->time >= rule.days * kTicksPerDay))
+    if (IsRefreshDue(rule, *last, now))
         return MarkerVerdict::Due;
     if (marker.empty())
         return MarkerVerdict::Unreadable;

@@ -39,11 +39,15 @@ RefreshRule ParseRefreshRule(const std::string& refresh, const std::string& days
     return rule;
 }
 
+bool IsRefreshDue(const RefreshRule& rule, const LastRefresh& last, std::uint64_t now) {
+    return now < last.time || (rule.days != 0 && now - last.time >= rule.days * kTicksPerDay);
+}
+
 RefreshVerdict JudgeRefresh(const RefreshRule& rule, const LastRefresh* last,
                             const std::string& digest, std::uint64_t now) {
     if (!last || last->digest.empty())
         return RefreshVerdict::Unknown;
-    if (now < last->time || (rule.days != 0 && now - last->time >= rule.days * kTicksPerDay))
+    if (IsRefreshDue(rule, *last, now))
         return RefreshVerdict::Due;
     return last->digest == digest ? RefreshVerdict::Unchanged : RefreshVerdict::Changed;
 }

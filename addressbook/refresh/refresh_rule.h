@@ -55,6 +55,9 @@ enum class RefreshVerdict {
     Unknown,   // no whole refresh is on record
 };
 
+// True where the last whole refresh is RefreshDays old, or from the future.
+bool IsRefreshDue(const RefreshRule& rule, const LastRefresh& last, std::uint64_t now);
+
 RefreshVerdict JudgeRefresh(const RefreshRule& rule, const LastRefresh* last,
                             const std::string& digest, std::uint64_t now);
 

@@ -5,7 +5,7 @@
 
 #include "app_base.h"
 #include "exit_status.h"
-#include "directory/directory_access.h"
+#include "connection/directory_access.h"
 #include "path_text.h"
 #include "refresh/book_digest.h"
 #include "refresh/marker_verdict.h"

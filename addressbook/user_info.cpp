@@ -74,9 +74,11 @@ void CTarnbookApp::GetPolicyInfo() {
     // Read by their registry type: a number (PortNumber, RefreshDays) comes as its digits.
     for (const char* name : kSettingNames) {
         char value[kPathBufferSize];
-        if (ReadPolicyText(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser, value,
-                           sizeof value) &&
-            TakeSettingText(name, value))
+        PolicyReports refused;
+        const bool read = ReadPolicyText(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser, value,
+                                         sizeof value, refused);
+        TraceEachRed(refused);
+        if (read && TakeSettingText(name, value))
             m_managed.insert(name);
     }
 }

@@ -37,9 +37,11 @@ bool OpenLotusKey(RegKey& key) {
 
 // A policy's path of nnotes.dll; an empty one names no file and counts as none.
 bool ReadPolicyNotesDllPath(char* path) {
-    return ReadPolicyText(TARN_NOTES_KEY, kNotesDllPathValue, ProductRoots::MachineThenUser, path,
-                          kPathBufferSize) &&
-           path[0] != '\0';
+    PolicyReports refused;
+    const bool read = ReadPolicyText(TARN_NOTES_KEY, kNotesDllPathValue,
+                                     ProductRoots::MachineThenUser, path, kPathBufferSize, refused);
+    TraceEachRed(refused);
+    return read && path[0] != '\0';
 }
 
 } // namespace
@@ -142,9 +144,12 @@ void GetNotesIniPath(char* dest, int scope) {
     // A path that a policy sets decides, whatever the scope, and is not copied into the
     // user's own key: it stays the administrator's.
     char managed[kPathBufferSize] = "";
-    if (ReadPolicyText(TARN_NOTES_KEY, kNotesIniPathValue, ProductRoots::MachineThenUser, managed,
-                       sizeof managed) &&
-        managed[0] != '\0') {
+    PolicyReports refused;
+    const bool read =
+        ReadPolicyText(TARN_NOTES_KEY, kNotesIniPathValue, ProductRoots::MachineThenUser, managed,
+                       sizeof managed, refused);
+    TraceEachRed(refused);
+    if (read && managed[0] != '\0') {
         CopyToBuffer(dest, kPathBufferSize, managed);
         return;
     }

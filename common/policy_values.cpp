@@ -3,7 +3,6 @@
 #include "path_text.h"
 #include "registry_text.h"
 #include "setting_layers.h"
-#include "trace.h"
 #include "win_handles.h"
 
 #include <cstdint>
@@ -127,18 +126,11 @@ Holding ReadTyped(HKEY key, const char* name, ValueKind kind, PolicyValue& value
     return Holding::Usable;
 }
 
-void Report(PolicyReports* reports, const std::string& text) {
-    if (reports)
-        reports->push_back(text);
-    else
-        Trace(text.c_str(), kTraceRed);
-}
-
 // The deciding policy's value: the computer policy's where it holds a usable one, else the
 // user policy's (a per-user value has the user policy only). A value of a wrong type in a
 // layer consulted before the deciding one is reported.
 bool ReadDeciding(const char* productKey, const char* name, ProductRoots roots, ValueKind kind,
-                  PolicyValue& value, PolicyReports* reports) {
+                  PolicyValue& value, PolicyReports& reports) {
     const char* policyKey = PolicyKeyOf(productKey);
     PolicyValue found[3];
     std::string why[3];
@@ -165,9 +157,9 @@ bool ReadDeciding(const char* productKey, const char* name, ProductRoots roots, 
     const PolicyLayer deciding = DecidingPolicy(held, roots);
     for (PolicyLayer layer : {PolicyLayer::MachinePolicy, PolicyLayer::UserPolicy}) {
         if ((unusable & LayerBit(layer)) && ConsultedBefore(layer, deciding))
-            Report(reports, std::string("The policy value ") + name + " under " +
-                                RootNameOf(layer) + "\\" + policyKey +
-                                " is ignored: " + why[static_cast<unsigned>(layer)] + ".");
+            reports.push_back(std::string("The policy value ") + name + " under " +
+                              RootNameOf(layer) + "\\" + policyKey +
+                              " is ignored: " + why[static_cast<unsigned>(layer)] + ".");
     }
     if (deciding == PolicyLayer::None)
         return false;
@@ -178,7 +170,7 @@ bool ReadDeciding(const char* productKey, const char* name, ProductRoots roots, 
 } // namespace
 
 bool ReadPolicyText(const char* productKey, const char* name, ProductRoots roots, char* buffer,
-                    std::size_t bufferSize, PolicyReports* reports) {
+                    std::size_t bufferSize, PolicyReports& reports) {
     PolicyValue value;
     if (!ReadDeciding(productKey, name, roots, KindOfValue(name), value, reports) ||
         value.text.size() >= bufferSize)
@@ -188,7 +180,7 @@ bool ReadPolicyText(const char* productKey, const char* name, ProductRoots roots
 }
 
 bool ReadPolicyNumber(const char* productKey, const char* name, ProductRoots roots, DWORD& value,
-                      PolicyReports* reports) {
+                      PolicyReports& reports) {
     PolicyValue read;
     if (!ReadDeciding(productKey, name, roots, ValueKind::Number, read, reports))
         return false;

@@ -3,8 +3,8 @@
 // REG_SZ or REG_EXPAND_SZ (expanded with the process's environment), a number REG_DWORD or a
 // REG_SZ of decimal digits. A value of any other type, or one that does not fit the programs'
 // 260-byte buffers, counts as absent, so the next layer decides as it would without it, and it
-// is reported in red. Where no policy holds a usable value, the product keys decide exactly as
-// they do without any policy.
+// is handed back to the caller, who reports it in red. Where no policy holds a usable value, the
+// product keys decide exactly as they do without any policy.
 #ifndef TARN_POLICY_VALUES_H
 #define TARN_POLICY_VALUES_H
 
@@ -16,20 +16,19 @@
 #include <string>
 #include <vector>
 
-// Where the reports of unusable policy values go: where this is null, each is traced in red
-// at once. The trace client, which cannot trace while it reads its own settings, collects
-// them instead.
+// The texts that say which policy values were refused and why, for the caller to report. The
+// trace client, which cannot trace while it reads its own settings, reports them later.
 using PolicyReports = std::vector<std::string>;
 
 // The deciding policy's value of name as text into buffer (of bufferSize bytes, terminator
 // included): a text as stored, expanded where it is REG_EXPAND_SZ; a number in decimal
 // digits. False, buffer unchanged, where no policy holds a usable value.
 bool ReadPolicyText(const char* productKey, const char* name, ProductRoots roots, char* buffer,
-                    std::size_t bufferSize, PolicyReports* reports = nullptr);
+                    std::size_t bufferSize, PolicyReports& reports);
 
 // The deciding policy's value of name as a number. False, value unchanged, where no policy
 // holds a usable one.
 bool ReadPolicyNumber(const char* productKey, const char* name, ProductRoots roots, DWORD& value,
-                      PolicyReports* reports = nullptr);
+                      PolicyReports& reports);
 
 #endif

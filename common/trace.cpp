@@ -47,11 +47,11 @@ bool ReadFromKey(HKEY key, TraceSettings& settings, PolicyReports& reports) {
     ReadRegistryText(key, kTraceFileValue, settings.path, sizeof settings.path);
     // The user policy over the user's own values, read by their registry type.
     ReadPolicyNumber(TARN_PRODUCT_KEY, kTraceComponentsValue, ProductRoots::PerUser, settings.mask,
-                     &reports);
+                     reports);
     ReadPolicyNumber(TARN_PRODUCT_KEY, kTraceToFileValue, ProductRoots::PerUser, settings.toFile,
-                     &reports);
+                     reports);
     ReadPolicyText(TARN_PRODUCT_KEY, kTraceFileValue, ProductRoots::PerUser, settings.path,
-                   sizeof settings.path, &reports);
+                   sizeof settings.path, reports);
     if (settings.toFile == 0)
         settings.path[0] = '\0';
     return true;
@@ -319,6 +319,11 @@ void TrimTraceFile(HANDLE file, DWORD cut) {
         });
     seek(end);
     SetEndOfFile(file);
+}
+
+void TraceEachRed(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts)
+        Trace(text.c_str(), kTraceRed);
 }
 
 void TraceError(const char* format, ...) {

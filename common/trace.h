@@ -7,7 +7,13 @@
 
 #include "trace_format.h"
 
+#include <string>
+#include <vector>
+
 void Trace(const char* text, DWORD colour);
+
+// Each text as a red line, in order: what a reader of the settings refused.
+void TraceEachRed(const std::vector<std::string>& texts);
 
 // printf-style, always red; a text needing more than 511 characters is not traced.
 void TraceError(const char* format, ...);

@@ -1,8 +1,7 @@
 #include "server_certificate.h"
 
 #include "certificate_probe.h"
-#include "directory/bind_notices.h"
-#include "directory/download_notices.h"
+#include "connection/connection_notices.h"
 #include "trace.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #define TARN_SERVER_CERTIFICATE_H
 
 #include "certificate_check.h"
-#include "directory/bind_settings.h"
+#include "connection/bind_settings.h"
 
 #include <windows.h>
 #include <winldap.h>

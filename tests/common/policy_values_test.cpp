@@ -78,14 +78,15 @@ TEST_F(PolicyValues, AComputerPolicyOfAWrongTypeGivesWayToTheUserPolicyAndIsRepo
         PolicyReports reports;
         std::string text(kPathBufferSize + 8, '#');
         ASSERT_TRUE(ReadPolicyText(TARN_NOTES_KEY, c.name, ProductRoots::MachineThenUser,
-                                   text.data(), kPathBufferSize, &reports))
+                                   text.data(), kPathBufferSize, reports))
             << what;
         EXPECT_EQ(text.c_str(), c.taken) << what;
         EXPECT_EQ(text.substr(kPathBufferSize), std::string(8, '#')) << what;
         if (number) {
             DWORD value = 7;
-            EXPECT_TRUE(
-                ReadPolicyNumber(TARN_NOTES_KEY, c.name, ProductRoots::MachineThenUser, value));
+            PolicyReports again;
+            EXPECT_TRUE(ReadPolicyNumber(TARN_NOTES_KEY, c.name, ProductRoots::MachineThenUser,
+                                         value, again));
             EXPECT_EQ(std::to_string(value), c.taken) << what;
         }
         if (!c.report) {
@@ -106,7 +107,7 @@ TEST_F(PolicyValues, WithoutAUsablePolicyTheProductKeysDecideAndAnOutrankedOneIs
     PolicyReports reports;
     char text[kPathBufferSize] = "unchanged";
     EXPECT_FALSE(ReadPolicyText(TARN_NOTES_KEY, "SearchBase", ProductRoots::MachineThenUser, text,
-                                sizeof text, &reports));
+                                sizeof text, reports));
     EXPECT_STREQ(text, "unchanged");
     EXPECT_EQ(reports.size(), 2u) << ::testing::PrintToString(reports);
 
@@ -114,7 +115,7 @@ TEST_F(PolicyValues, WithoutAUsablePolicyTheProductKeysDecideAndAnOutrankedOneIs
     SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "SearchBase", "o=Machine");
     reports.clear();
     EXPECT_TRUE(ReadPolicyText(TARN_NOTES_KEY, "SearchBase", ProductRoots::MachineThenUser, text,
-                               sizeof text, &reports));
+                               sizeof text, reports));
     EXPECT_STREQ(text, "o=Machine");
     EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
 
@@ -123,7 +124,7 @@ TEST_F(PolicyValues, WithoutAUsablePolicyTheProductKeysDecideAndAnOutrankedOneIs
     DWORD toFile = 5;
     reports.clear();
     EXPECT_FALSE(ReadPolicyNumber(TARN_PRODUCT_KEY, "TRACE TO FILE", ProductRoots::PerUser, toFile,
-                                  &reports));
+                                  reports));
     EXPECT_EQ(toFile, 5u);
     EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
 }

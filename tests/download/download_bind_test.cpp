@@ -1,8 +1,8 @@
 // The download against a directory that refuses anonymous readers: Samba's domain controller
 // in its default setting, where only a bound client may search. The bind settings are stored
 // as an administrator would store them; the password only ever encrypted.
-#include "directory/bind_notices.h"
-#include "directory/bind_settings.h"
+#include "connection/connection_notices.h"
+#include "connection/bind_settings.h"
 #include "password/password_notices.h"
 #include "download_session.h"
 #include "exit_status_check.h"

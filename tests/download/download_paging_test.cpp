@@ -2,7 +2,8 @@
 // writes the whole directory; a server that goes silent is waited for a bounded time only.
 #include "download_session.h"
 
-#include "directory/download_notices.h"
+#include "connection/connection_notices.h"
+#include "search/download_notices.h"
 #include "exit_status_check.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 // The download against the directory server families people run beside OpenLDAP: Samba as an
 // Active Directory domain controller, 389 Directory Server, and slapd with a page limit below
 // its plain limit; and servers that are killed while the download reads them.
-#include "directory/download_notices.h"
+#include "connection/connection_notices.h"
 #include "download_session.h"
 #include "exit_status_check.h"
 

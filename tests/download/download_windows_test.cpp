@@ -2,7 +2,7 @@
 // paused server holds the program inside its request, and who owns the download's windows.
 #include "download_session.h"
 
-#include "directory/download_notices.h"
+#include "connection/connection_notices.h"
 #include "exit_status_check.h"
 #include "resource_ids.h"
 #include "window_finder.h"

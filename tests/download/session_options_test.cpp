@@ -2,9 +2,9 @@
 // client: every option call, the connection and the bind are recorded and passed on to the
 // library, against the test bed's directory server. Wine's client would behave the same
 // without most of these options; Windows' own would not.
-#include "directory/download_notices.h"
+#include "search/download_notices.h"
 #include "download_session.h"
-#include "directory/bind_notices.h"
+#include "connection/connection_notices.h"
 #include "import_redirect.h"
 #include "password/password_store.h"
 #include "product_keys.h"

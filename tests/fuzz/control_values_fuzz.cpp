@@ -2,7 +2,7 @@
 // read encodes back to the same bytes' meaning (a request from its cookie holds the cookie
 // whole), a list view count is read only from a whole value, and base64 goes both ways.
 #include "fuzz_check.h"
-#include "directory/control_values.h"
+#include "marker/control_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -3,7 +3,7 @@
 // fewer entries than came or wraps, never goes on after a page that brought nothing and handed
 // back the cookie it was given, and tells a refused page size only from a first page.
 #include "fuzz_check.h"
-#include "directory/paged_search.h"
+#include "search/paged_search.h"
 
 #include <limits>
 

@@ -6,7 +6,7 @@
 #include "tarnbook_run.h"
 #include "tarnsetup_run.h"
 
-#include "directory/download_notices.h"
+#include "connection/connection_notices.h"
 #include "file_dialog.h"
 #include "message_box.h"
 #include "product_keys.h"

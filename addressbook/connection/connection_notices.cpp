@@ -1,4 +1,4 @@
-#include "bind_notices.h"
+#include "connection_notices.h"
 
 #include "ldap_codes.h"
 
@@ -8,6 +8,16 @@ const char kNothingRead[] = " Nothing was read from the directory.";
 const char kStoreAgain[] = "TARNBOOK /setbindpassword";
 
 } // namespace
+
+std::string SessionOptionRefusedText(const std::string& option, const std::string& reason) {
+    return "The LDAP client library refused the session option \"" + option + "\" (" + reason +
+           ")." + kNothingRead;
+}
+
+std::string ServerSilentText(const std::string& host, int port, unsigned seconds) {
+    return "The directory server " + host + ":" + std::to_string(port) + " did not answer within " +
+           std::to_string(seconds) + " seconds. The address book was not changed.";
+}
 
 std::string WithServerWords(const std::string& reason, const std::string& diagnostic) {
     return diagnostic.empty() ? reason : reason + " (" + diagnostic + ")";

@@ -1,7 +1,6 @@
 #include "directory_bind.h"
 
-#include "bind_notices.h"
-#include "download_notices.h"
+#include "connection_notices.h"
 #include "system_error.h"
 #include "trace.h"
 

@@ -1,6 +1,6 @@
 #include "answer_reader.h"
 
-#include "directory_bind.h"
+#include "connection/directory_bind.h"
 #include "directory_text.h"
 #include "message_pump.h"
 #include "win_handles.h"

@@ -1,7 +1,7 @@
 #include "change_marker.h"
 
 #include "control_values.h"
-#include "directory_bind.h"
+#include "connection/directory_bind.h"
 
 #include <vector>
 

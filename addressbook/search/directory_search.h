@@ -4,7 +4,7 @@
 #define TARN_DIRECTORY_SEARCH_H
 
 #include "entry_records.h"
-#include "ldap_handles.h"
+#include "connection/ldap_handles.h"
 
 #include <string>
 

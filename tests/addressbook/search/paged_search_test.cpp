@@ -1,6 +1,6 @@
 // The bookkeeping of a search repeated in pages, and the notice of a search cut short.
-#include "directory/download_notices.h"
-#include "directory/paged_search.h"
+#include "search/download_notices.h"
+#include "search/paged_search.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "directory_search.h"
 
 #include "answer_reader.h"
-#include "directory_bind.h"
+#include "connection/directory_bind.h"
 #include "directory_text.h"
 #include "paged_search.h"
 #include "trace.h"

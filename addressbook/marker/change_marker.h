@@ -13,7 +13,7 @@
 #ifndef TARN_CHANGE_MARKER_H
 #define TARN_CHANGE_MARKER_H
 
-#include "ldap_handles.h"
+#include "connection/ldap_handles.h"
 #include "marker_source.h"
 
 #include <string>

@@ -1,5 +1,5 @@
-#include "directory/bind_notices.h"
-#include "directory/bind_settings.h"
+#include "connection/connection_notices.h"
+#include "connection/bind_settings.h"
 #include "password/set_bind_password.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #define TARN_ANSWER_READER_H
 
 #include "entry_records.h"
-#include "ldap_handles.h"
+#include "connection/ldap_handles.h"
 
 enum class AnswerEnd {
     Closed, // the closing message arrived; it is the last part

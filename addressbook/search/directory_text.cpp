@@ -1,6 +1,6 @@
 #include "directory_text.h"
 
-#include "ldap_handles.h"
+#include "connection/ldap_handles.h"
 
 #include <climits>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The packed records of a search's entries: what goes in comes out, in order.
-#include "directory/entry_records.h"
+#include "search/entry_records.h"
 
 #include <gtest/gtest.h>
 

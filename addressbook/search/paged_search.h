@@ -4,7 +4,7 @@
 #ifndef TARN_PAGED_SEARCH_H
 #define TARN_PAGED_SEARCH_H
 
-#include "ldap_codes.h"
+#include "connection/ldap_codes.h"
 
 #include <string>
 

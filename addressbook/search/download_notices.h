@@ -5,18 +5,11 @@
 
 #include <string>
 
-// The seconds the download waits for the directory server to answer one request
-// (connecting and binding, the search, each page of a paged search).
-constexpr unsigned kServerAnswerSeconds = 30;
-
 // A count with thousands grouped by commas: 1000 gives "1,000".
 std::string GroupedCount(unsigned long count);
 
 // The server ended the search early; reason is the client library's text for its code.
 std::string SearchCutText(unsigned long entries, const std::string& reason);
-
-// The server did not answer a request in time; nothing was written.
-std::string ServerSilentText(const std::string& host, int port, unsigned seconds);
 
 // The server stopped answering in the middle of a paged search; what came was written.
 std::string ServerSilentCutText(const std::string& host, int port, unsigned seconds,
@@ -25,10 +18,6 @@ std::string ServerSilentCutText(const std::string& host, int port, unsigned seco
 // The connection to the server broke during the search; reason is the library's text for
 // its code. Nothing was written.
 std::string ConnectionLostText(const std::string& host, int port, const std::string& reason);
-
-// The LDAP client library refused a session option the download relies on; reason is its
-// text for the code.
-std::string SessionOptionRefusedText(const std::string& option, const std::string& reason);
 
 // An entry whose mail address the system code page cannot hold unchanged.
 std::string UnwritableMailText(const std::string& entryName);

@@ -28,11 +28,6 @@ std::string SearchCutText(unsigned long entries, const std::string& reason) {
            "). The address book holds only these entries.";
 }
 
-std::string ServerSilentText(const std::string& host, int port, unsigned seconds) {
-    return "The directory server " + Server(host, port) + " did not answer within " +
-           std::to_string(seconds) + " seconds. The address book was not changed.";
-}
-
 std::string ServerSilentCutText(const std::string& host, int port, unsigned seconds,
                                 unsigned long entries) {
     return "The directory server " + Server(host, port) + " did not answer within " +
@@ -43,11 +38,6 @@ std::string ServerSilentCutText(const std::string& host, int port, unsigned seco
 std::string ConnectionLostText(const std::string& host, int port, const std::string& reason) {
     return "The connection to the directory server " + Server(host, port) +
            " broke off during the search (" + reason + "). The address book was not changed.";
-}
-
-std::string SessionOptionRefusedText(const std::string& option, const std::string& reason) {
-    return "The LDAP client library refused the session option \"" + option + "\" (" + reason +
-           "). Nothing was read from the directory.";
 }
 
 std::string UnwritableMailText(const std::string& entryName) {

@@ -1,10 +1,21 @@
-// The download's messages about signing in to the directory and about the encrypted
-// connection. The resource library has no texts for them, so they are built in. None of them
-// ever holds a password.
-#ifndef TARN_BIND_NOTICES_H
-#define TARN_BIND_NOTICES_H
+// The download's messages about the connection to the directory: its session options, a
+// server that does not answer, signing in and the encrypted connection. The resource library
+// has no texts for them, so they are built in. None of them ever holds a password.
+#ifndef TARN_CONNECTION_NOTICES_H
+#define TARN_CONNECTION_NOTICES_H
 
 #include <string>
+
+// The seconds the download waits for the directory server to answer one request
+// (connecting and binding, the search, each page of a paged search).
+constexpr unsigned kServerAnswerSeconds = 30;
+
+// The LDAP client library refused a session option the download relies on; reason is its
+// text for the code.
+std::string SessionOptionRefusedText(const std::string& option, const std::string& reason);
+
+// The server did not answer a request in time; nothing was written.
+std::string ServerSilentText(const std::string& host, int port, unsigned seconds);
 
 // The library's text for a code with the server's own words on it, where it sent any:
 // "Invalid Credentials (80090308: ... data 52e ...)".

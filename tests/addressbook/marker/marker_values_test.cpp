@@ -1,5 +1,5 @@
-#include "directory/control_values.h"
-#include "directory/marker_source.h"
+#include "marker/control_values.h"
+#include "marker/marker_source.h"
 
 #include <gtest/gtest.h>
 

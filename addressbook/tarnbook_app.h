@@ -113,6 +113,11 @@ class CTarnbookApp : public ApplicationBase {
     std::string m_strRefresh;        // Refresh, as stored
     std::string m_strRefreshDays;    // RefreshDays, as stored
     std::string m_strRefreshDelay;   // RefreshDelay, as stored
+    // What the address book takes, as stored: SearchFilter, the attribute of each field,
+    // ShrinkLimit.
+    struct {
+        std::string filter, lastName, firstName, phone, mail, shrinkLimit;
+    } m_bookSettings;
     RefreshRule m_refresh;
 
     // What the run's event tells.

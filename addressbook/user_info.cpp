@@ -16,9 +16,13 @@ namespace {
 
 // The settings of the Notes key, in the order they are read.
 const char* const kSettingNames[] = {
-    kHostNameValue,   kNotesIniPathValue, kPortNumberValue,   kSearchBaseValue,
-    kBindMethodValue, kBindUserValue,     kBindDomainValue,   kSecurityValue,
-    kRefreshValue,    kRefreshDaysValue,  kRefreshDelayValue, kAllowClearTextBindValue};
+    kHostNameValue,       kNotesIniPathValue,      kPortNumberValue,
+    kSearchBaseValue,     kBindMethodValue,        kBindUserValue,
+    kBindDomainValue,     kSecurityValue,          kRefreshValue,
+    kRefreshDaysValue,    kRefreshDelayValue,      kAllowClearTextBindValue,
+    kSearchFilterValue,   kLastNameAttributeValue, kFirstNameAttributeValue,
+    kPhoneAttributeValue, kMailAttributeValue,     kShrinkLimitValue,
+    kAllowNtlmValue};
 
 } // namespace
 
@@ -47,7 +51,14 @@ bool CTarnbookApp::TakeSettingText(const char* name, const char* value) {
             {kRefreshValue, &m_strRefresh},
             {kRefreshDaysValue, &m_strRefreshDays},
             {kRefreshDelayValue, &m_strRefreshDelay},
-            {kAllowClearTextBindValue, &m_access.allowClearText}};
+            {kAllowClearTextBindValue, &m_access.allowClearText},
+            {kAllowNtlmValue, &m_access.allowNtlm},
+            {kSearchFilterValue, &m_bookSettings.filter},
+            {kLastNameAttributeValue, &m_bookSettings.lastName},
+            {kFirstNameAttributeValue, &m_bookSettings.firstName},
+            {kPhoneAttributeValue, &m_bookSettings.phone},
+            {kMailAttributeValue, &m_bookSettings.mail},
+            {kShrinkLimitValue, &m_bookSettings.shrinkLimit}};
         for (const auto& text : texts) {
             if (setting == text.first)
                 *text.second = value;

@@ -42,6 +42,17 @@ constexpr char kRefreshValue[] = "Refresh";
 constexpr char kRefreshDaysValue[] = "RefreshDays";
 // The longest random wait, in seconds, of an unattended run before a whole download.
 constexpr char kRefreshDelayValue[] = "RefreshDelay";
+// Who and what the address book takes: the search filter, the attribute of each field, and the
+// share of records by which a download may fall short of the last whole refresh's before the
+// book is left alone.
+constexpr char kSearchFilterValue[] = "SearchFilter";
+constexpr char kLastNameAttributeValue[] = "LastNameAttribute";
+constexpr char kFirstNameAttributeValue[] = "FirstNameAttribute";
+constexpr char kPhoneAttributeValue[] = "PhoneAttribute";
+constexpr char kMailAttributeValue[] = "MailAttribute";
+constexpr char kShrinkLimitValue[] = "ShrinkLimit";
+// "1" lets a Negotiate bind over plain LDAP fall back to NTLM; anything else: Kerberos only.
+constexpr char kAllowNtlmValue[] = "AllowNtlm";
 // The bind password, encrypted for one computer (HKLM) or one user (HKCU): no policy can hand
 // it out, so it is not in kProductValues; TARNBOOK /setbindpassword stores it on each computer.
 constexpr char kBindPasswordValue[] = "BindPassword";
@@ -77,6 +88,13 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kRefreshValue, ProductRoots::MachineThenUser, ValueKind::Text},
     {TARN_NOTES_KEY, kRefreshDaysValue, ProductRoots::MachineThenUser, ValueKind::Number},
     {TARN_NOTES_KEY, kRefreshDelayValue, ProductRoots::MachineThenUser, ValueKind::Number},
+    {TARN_NOTES_KEY, kSearchFilterValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kLastNameAttributeValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kFirstNameAttributeValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kPhoneAttributeValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kMailAttributeValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kShrinkLimitValue, ProductRoots::MachineThenUser, ValueKind::Number},
+    {TARN_NOTES_KEY, kAllowNtlmValue, ProductRoots::MachineThenUser, ValueKind::Text},
 };
 
 // The kind of a value of kProductValues; a name not in the list is a text.

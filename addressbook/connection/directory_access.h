@@ -13,6 +13,7 @@ struct DirectoryAccess {
     std::string domain;         // BindDomain
     std::string security;       // Security
     std::string allowClearText; // AllowClearTextBind
+    std::string allowNtlm;      // AllowNtlm
     StoredPassword password;
 };
 

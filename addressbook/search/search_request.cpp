@@ -1,0 +1,78 @@
+#include "search_request.h"
+
+namespace {
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsKeyChar(char c) {
+    return IsLetter(c) || IsDigit(c) || c == '-';
+}
+
+// A name: a letter, then letters, digits and hyphens.
+bool IsDescriptor(const std::string& text) {
+    if (text.empty() || !IsLetter(text[0]))
+        return false;
+    for (char c : text) {
+        if (!IsKeyChar(c))
+            return false;
+    }
+    return true;
+}
+
+// A numeric OID: numbers without leading zeros, separated by single dots.
+bool IsNumericOid(const std::string& text) {
+    std::string::size_type start = 0;
+    int numbers = 0;
+    for (;;) {
+        const std::string::size_type dot = text.find('.', start);
+        const std::string number =
+            text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        if (number.empty() || (number.size() > 1 && number[0] == '0'))
+            return false;
+        for (char c : number) {
+            if (!IsDigit(c))
+                return false;
+        }
+        ++numbers;
+        if (dot == std::string::npos)
+            return numbers >= 2;
+        start = dot + 1;
+    }
+}
+
+} // namespace
+
+std::string FilterOf(const std::string& setting) {
+    return setting.empty() ? SearchRequest().filter : setting;
+}
+
+bool IsAttributeDescription(const std::string& text) {
+    const std::string::size_type semicolon = text.find(';');
+    const std::string type = text.substr(0, semicolon);
+    if (!IsDescriptor(type) && !IsNumericOid(type))
+        return false;
+    if (semicolon == std::string::npos)
+        return true;
+    // Options: each one or more key characters, after a semicolon.
+    std::string::size_type start = semicolon + 1;
+    for (;;) {
+        const std::string::size_type next = text.find(';', start);
+        const std::string option =
+            text.substr(start, next == std::string::npos ? std::string::npos : next - start);
+        if (option.empty())
+            return false;
+        for (char c : option) {
+            if (!IsKeyChar(c))
+                return false;
+        }
+        if (next == std::string::npos)
+            return true;
+        start = next + 1;
+    }
+}

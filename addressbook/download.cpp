@@ -4,14 +4,13 @@
 #include "tarnbook_app.h"
 
 #include "bridge_binding.h"
-#include "certificate/server_certificate.h"
 #include "connection/connection_notices.h"
 #include "connection/directory_bind.h"
-#include "connection/session_options.h"
 #include "mail_address.h"
 #include "marker/change_marker.h"
 #include "message_pump.h"
 #include "progress/progress_dlg.h"
+#include "record_writer.h"
 #include "refresh/book_digest.h"
 #include "refresh/last_refresh.h"
 #include "refresh/record_owner.h"
@@ -31,35 +30,9 @@ namespace {
 // after which the platform counts a window that takes none as not responding.
 constexpr DWORD kAnswerIntervalMs = 250;
 
-HWND NotesMainWindow() {
-    return FindWindowA("NOTES", nullptr);
-}
-
 // The server could not be reached or stopped answering, as against refusing a request.
 bool IsServerLost(ULONG code) {
     return code == LDAP_SERVER_DOWN || code == LDAP_TIMEOUT || code == LDAP_CONNECT_ERROR;
-}
-
-// The port the session was opened on, as messages name it: the stored one, or the default
-// port of the connection's security where none is stored.
-int PortInUse(const DirectoryAccess& access, int storedPort) {
-    return PortFor(ParseSecurity(access.security), storedPort);
-}
-
-// What keeps a bind from going over TLS: a certificate never checked, or refused; "" when the
-// server's certificate was checked and taken.
-std::string CertificateProblem(const std::string& server) {
-    const CertificateVerdict& verdict = SessionCertificateVerdict();
-    if (!verdict.checked)
-        return CertificateNotCheckedText(server);
-    if (!verdict.trusted)
-        return CertificateRefusedText(server, verdict.reason);
-    return std::string();
-}
-
-std::string LdapErrorText(ULONG code) {
-    const char* text = ldap_err2stringA(code);
-    return text ? text : std::string();
 }
 
 // Ends the LDAP session. A session whose silent server's reader still waits in it is left to
@@ -91,6 +64,11 @@ int CTarnbookApp::DownloadAddressBook() {
     SessionGuard session(m_hLdap, m_bSessionHeld);
     // A run that asks the server for its change marker first spreads only whole downloads;
     // any other waits before it asks the server anything.
+    // What the book takes is checked before the server is asked anything.
+    if (!TakeBookSettings()) {
+        m_failed = Failed::Directory;
+        return 0;
+    }
     const bool askMarker = m_refresh.changedOnly && m_bSilent;
     if (!askMarker)
         WaitSeconds(WholeDownloadDelay());
@@ -151,106 +129,6 @@ void CTarnbookApp::WaitSeconds(unsigned long seconds) {
         Sleep(1000);
 }
 
-int CTarnbookApp::DoLDAPConnect() {
-    Trace("DoLDAPConnect", kTraceBlue);
-    m_nPortInUse = PortInUse(m_access, m_nPortNumber);
-    m_strServer = m_strHostName + ":" + std::to_string(m_nPortInUse);
-    CStatusDlg status(IDS_STATUS_CONNECTING, NotesMainWindow(), CStatusDlg::Placement::OverOwner);
-    const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
-
-    // The sign-in the settings ask for, checked before anything is sent.
-    BindRequest bind;
-    std::string problem;
-    if (!PrepareBind(m_access, bind, problem)) {
-        if (!m_bSilent)
-            Trace(problem.c_str(), kTraceRed);
-        Report(problem, caption);
-        return 0;
-    }
-    const int port = m_nPortInUse;
-    const std::string& server = m_strServer;
-    PCHAR host = const_cast<PCHAR>(m_strHostName.c_str());
-    m_hLdap = bind.security == ConnectionSecurity::Ldaps
-                  ? ldap_sslinitA(host, static_cast<ULONG>(port), 1)
-                  : ldap_initA(host, static_cast<ULONG>(port));
-    if (!m_hLdap) {
-        // The library's own error for the failed opening; "server down" where it keeps none.
-        Report(LdapErrorText(LastLdapError()), caption);
-        return 0;
-    }
-    // The session is set up as the download needs it, never left to the library's defaults.
-    const SessionOptionsResult options = SetSessionOptions(m_hLdap);
-    if (options.code != LDAP_SUCCESS) {
-        Report(SessionOptionRefusedText(options.refused, LdapErrorText(options.code)), caption);
-        return 0;
-    }
-    // Nothing goes over TLS before the server's certificate is known to be checked.
-    if (bind.security != ConnectionSecurity::None &&
-        !ArrangeCertificateCheck(m_hLdap, m_strHostName, port, bind.security, kServerAnswerSeconds,
-                                 problem)) {
-        Report(problem, caption);
-        return 0;
-    }
-    // Neither connecting nor binding may wait for a silent server forever.
-    l_timeval bound = {static_cast<LONG>(kServerAnswerSeconds), 0};
-    ULONG result = ldap_connect(m_hLdap, &bound);
-    if (result != LDAP_SUCCESS && SessionCertificateVerdict().checked &&
-        !SessionCertificateVerdict().trusted) {
-        Report(CertificateRefusedText(server, SessionCertificateVerdict().reason), caption);
-        return 0;
-    }
-    if (result == LDAP_SUCCESS && bind.security == ConnectionSecurity::StartTls) {
-        ULONG serverCode = LDAP_SUCCESS;
-        result = ldap_start_tls_sA(m_hLdap, &serverCode, nullptr, nullptr, nullptr);
-        if (result != LDAP_SUCCESS && SessionCertificateVerdict().checked &&
-            !SessionCertificateVerdict().trusted) {
-            Report(CertificateRefusedText(server, SessionCertificateVerdict().reason), caption);
-            return 0;
-        }
-        if (result != LDAP_SUCCESS) {
-            Report(TlsFailedText(server, "StartTLS",
-                                 LdapErrorText(serverCode != LDAP_SUCCESS ? serverCode : result)),
-                   caption);
-            return 0;
-        }
-    }
-    // No sign-in goes over TLS before the server's certificate was checked and taken.
-    if (result == LDAP_SUCCESS && bind.security != ConnectionSecurity::None) {
-        const std::string refused = CertificateProblem(server);
-        if (!refused.empty()) {
-            Report(refused, caption);
-            return 0;
-        }
-        if (SessionCertificateVerdict().revocationUnknown)
-            Trace(RevocationUnknownText(server).c_str(), kTraceBlue);
-    }
-    if (result == LDAP_SUCCESS) {
-        std::string diagnostic;
-        result = BindToDirectory(m_hLdap, bind, kServerAnswerSeconds, diagnostic);
-        if (bind.clearText)
-            Trace(ClearTextBindText(bind.Account(), server).c_str(), kTraceRed);
-        // A refused anonymous bind is reported in the library's words alone, as it always
-        // was; a refused account is named with what to check.
-        if (result != LDAP_SUCCESS && result != LDAP_TIMEOUT &&
-            bind.method != BindMethod::Anonymous) {
-            Report(BindRefusedText(result, WithServerWords(LdapErrorText(result), diagnostic),
-                                   m_access.method, bind.Account(), server),
-                   caption);
-            return 0;
-        }
-    }
-    if (result == LDAP_TIMEOUT) {
-        Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
-        return 0;
-    }
-    if (result != LDAP_SUCCESS) {
-        Report(LdapErrorText(result), caption);
-        return 0;
-    }
-    m_strBoundAccount = bind.Account();
-    return 1;
-}
-
 int CTarnbookApp::DoDownloadAdddressBook() {
     Trace("DoDownloadAdddressBook", kTraceBlue);
     std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
@@ -260,7 +138,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     {
         CStatusDlg status(IDS_STATUS_SEARCHING, NotesMainWindow(),
                           CStatusDlg::Placement::OverOwner);
-        search = SearchDirectory(m_hLdap, m_strSearchBase, kServerAnswerSeconds);
+        search = SearchDirectory(m_hLdap, m_strSearchBase, m_request, kServerAnswerSeconds);
     }
     // The records hold everything the download needs of the directory.
     m_bSessionHeld = search.sessionHeld;
@@ -271,7 +149,9 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         search.answered = false;
     const int port = m_nPortInUse;
     if (!search.answered) {
-        if (search.code == LDAP_TIMEOUT)
+        if (search.code == LDAP_FILTER_ERROR)
+            Report(SearchFilterRefusedText(m_request.filter, LdapErrorText(search.code)), caption);
+        else if (search.code == LDAP_TIMEOUT)
             Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
         else if (search.brokenOff)
             Report(ConnectionLostText(m_strHostName, port, LdapErrorText(search.code)), caption);
@@ -284,7 +164,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
                    caption);
         else
             Report(LdapErrorText(search.code), caption);
-        if (search.brokenOff || IsServerLost(search.code)) {
+        if (search.brokenOff || IsServerLost(search.code) || search.code == LDAP_FILTER_ERROR) {
             m_nExitStatus = kBookUnreachable;
             m_failed = Failed::Directory;
         }
@@ -321,8 +201,11 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     if (cut && !m_bSilent)
         TraceFailure(LdapErrorText(search.code));
     m_nEntries = count;
-    if (!cut && IsBookUnchanged(search))
+    RecordWriter writer(g_bridge);
+    if (!cut && IsBookUnchanged(search, writer))
         return 1;
+    if (IsBookShrinking(search, writer))
+        return 0;
     progress.SetRange(0, static_cast<int>(count));
     // No record of a whole refresh may outlive the book it describes.
     BeginWholeRefresh();
@@ -336,22 +219,19 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     // The walk runs on the progress window's thread: its messages are answered now and then.
     MessagesNowAndThen answering(kAnswerIntervalMs);
     for (EntryRecords::Cursor entries(search.records); !refused && entries.Next(record);) {
-        if (IsUnwritable(record)) {
+        if (writer.IsUnwritable(record)) {
             TraceFailure(UnwritableMailText(record.name));
             complete = false;
-        } else if (record.hasMail && IsMailAddress(record.mail.c_str())) {
+        } else if (record.hasMail && IsMailAddress(record.mail)) {
             written = 1;
-            refused =
-                g_bridge.AddNewAddressBookRecord(record.lastName.c_str(), record.firstName.c_str(),
-                                                 record.phone.c_str(), record.mail.c_str(), 1) == 0;
-            if (!refused)
+            refused = writer.Write(record) == 0;
+            if (!refused) {
                 ++m_nRecordsWritten;
-            // Only a run that keeps a record of its whole refresh needs the digest.
-            if (!refused && m_refresh.changedOnly)
                 digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
+            }
         }
         if (refused)
-            Report(RecordRefusedText(record.mail), caption);
+            Report(RecordRefusedText(ShownText(record.mail)), caption);
         else
             progress.StepIt();
         answering.Answer();
@@ -371,23 +251,23 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         Report(LoadResourceText(IDS_NOTHING_WRITTEN), caption);
     if (complete && !refused) {
         m_nExitStatus = kBookRefreshed;
-        if (m_refresh.changedOnly) {
-            LastRefresh whole;
-            whole.digest = digest.Finish();
-            // The marker read before the search: a change made during it is seen next time.
-            whole.marker = m_strMarker;
-            whole.records = digest.Records();
-            whole.time = CurrentTicks();
-            whole.owner = CurrentRecordOwner();
-            RememberLastRefresh(whole);
-        }
+        // Kept whatever Refresh says: the next run's guard against a shrunken book counts on it.
+        LastRefresh whole;
+        whole.digest = digest.Finish();
+        // The marker read before the search: a change made during it is seen next time.
+        whole.marker = m_strMarker;
+        whole.source = SourceDigest();
+        whole.records = digest.Records();
+        whole.time = CurrentTicks();
+        whole.owner = CurrentRecordOwner();
+        RememberLastRefresh(whole);
     }
     return 1;
 }
 
-int CTarnbookApp::IsMailAddress(const char* mail) {
+int CTarnbookApp::IsMailAddress(const std::string& mail) {
     if (IsInternetMailAddress(mail))
         return 1;
-    Trace((std::string("Voxtarion address:") + mail).c_str(), kTraceBlue);
+    Trace(("Voxtarion address:" + ShownText(mail)).c_str(), kTraceBlue);
     return 0;
 }

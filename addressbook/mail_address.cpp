@@ -9,7 +9,3 @@ std::string RecordRefusedText(const std::string& mail) {
            ". The download stopped there: the address book holds only the records written "
            "before it.";
 }
-
-bool IsUnwritable(const EntryRecord& record) {
-    return record.hasMail && !record.exact && IsInternetMailAddress(record.mail);
-}

@@ -2,16 +2,11 @@
 #ifndef TARN_MAIL_ADDRESS_H
 #define TARN_MAIL_ADDRESS_H
 
-#include "search/entry_records.h"
-
 #include <string>
 
 // True when the mail value holds "@" anywhere, its first character included. A value
 // without one is an address of the messaging product's own form (a mailbox number).
 bool IsInternetMailAddress(const std::string& mail);
-
-// An Internet address that the code page would change: it would reach someone else, or no one.
-bool IsUnwritable(const EntryRecord& record);
 
 // The text reported when the bridge refuses a record, naming its mail address.
 std::string RecordRefusedText(const std::string& mail);

@@ -6,6 +6,7 @@
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "password/set_bind_password.h"
+#include "refresh/shrink_guard.h"
 #include "trace.h"
 
 CTarnbookApp::CTarnbookApp() = default;
@@ -35,6 +36,9 @@ bool CTarnbookApp::InitInstance() {
     if (!problem.empty())
         Trace(problem.c_str(), kTraceRed);
     m_refresh.delay = ParseRefreshDelay(m_strRefreshDelay, problem);
+    if (!problem.empty())
+        Trace(problem.c_str(), kTraceRed);
+    m_nShrinkLimit = ParseShrinkLimit(m_bookSettings.shrinkLimit, problem);
     if (!problem.empty())
         Trace(problem.c_str(), kTraceRed);
     if (!m_bSilent && !EditUserInfo()) {
@@ -91,6 +95,8 @@ int CTarnbookApp::InitLotus() {
         Report(FormatResourceText(IDS_ENTRY_POINT_MISSING, missing), caption);
         return 0;
     }
+    // Where the bridge takes records in UTF-16, every record goes that way.
+    BindBridgeExport(g_bridge.AddNewAddressBookRecordW, "AddNewAddressBookRecordW");
 
     if (g_bridge.InitNotesSession() != 0) {
         Report("InitNotesSession failed!", caption);

@@ -10,6 +10,7 @@
 #include "refresh/book_digest.h"
 #include "refresh/marker_verdict.h"
 #include "refresh/refresh_rule.h"
+#include "search/search_request.h"
 
 #include <windows.h>
 #include <winldap.h>
@@ -18,6 +19,7 @@
 #include <string>
 
 struct DirectorySearch;
+class RecordWriter;
 
 struct ChangeMarker;
 
@@ -39,11 +41,15 @@ class CTarnbookApp : public ApplicationBase {
     int DownloadAddressBook();
     int DoLDAPConnect();
     int DoDownloadAdddressBook();
-    int IsMailAddress(const char* mail);
+    int IsMailAddress(const std::string& mail);
     // With Refresh changed, in silent mode, over a whole directory: 1 when the address book
     // would get exactly the records of this user's last whole refresh, which is then left
     // alone.
-    int IsBookUnchanged(const DirectorySearch& search);
+    int IsBookUnchanged(const DirectorySearch& search, const RecordWriter& writer);
+    // Where ShrinkLimit guards the book and the last whole refresh on this computer came from
+    // the same server, search base and filter: 1 when the search would write too few records
+    // against it, which is then reported, and the book left as it was.
+    int IsBookShrinking(const DirectorySearch& search, const RecordWriter& writer);
     // With Refresh changed, in silent mode, before any search: 1 when the directory server's
     // change marker is the one kept with this user's last whole refresh, which is then left
     // alone. Keeps the marker read for the record of the whole refresh that may follow.
@@ -79,6 +85,11 @@ class CTarnbookApp : public ApplicationBase {
     // A red trace line that is also the run's failure, for its event.
     void TraceFailure(const std::string& text);
     BookDigest NewBookDigest() const;
+    // The digest of where a whole refresh comes from: the server, the search base, the filter.
+    std::string SourceDigest() const;
+    // The search request from the settings that say what the book takes; 0, reported, where
+    // one of them is not valid.
+    int TakeBookSettings();
     // Whom a record of a whole refresh made by this run belongs to.
     RecordOwner CurrentRecordOwner() const;
     // The record of this user's last whole refresh, where it belongs to this computer, this
@@ -118,6 +129,8 @@ class CTarnbookApp : public ApplicationBase {
     struct {
         std::string filter, lastName, firstName, phone, mail, shrinkLimit;
     } m_bookSettings;
+    SearchRequest m_request; // the search the settings ask for
+    unsigned m_nShrinkLimit = 0;
     RefreshRule m_refresh;
 
     // What the run's event tells.

@@ -5,6 +5,9 @@
 #include "policy_values.h"
 #include "product_keys.h"
 #include "registry_text.h"
+#include "resource_ids.h"
+#include "resource_text.h"
+#include "search/download_notices.h"
 #include "settings/port_number.h"
 #include "settings/user_info_dlg.h"
 #include "trace.h"
@@ -92,6 +95,31 @@ void CTarnbookApp::GetPolicyInfo() {
         if (read && TakeSettingText(name, value))
             m_managed.insert(name);
     }
+}
+
+int CTarnbookApp::TakeBookSettings() {
+    m_request = SearchRequest();
+    m_request.filter = FilterOf(m_bookSettings.filter);
+    const struct {
+        const char* name;
+        const std::string& value;
+        std::string& attribute;
+    } fields[] = {{kLastNameAttributeValue, m_bookSettings.lastName, m_request.lastName},
+                  {kFirstNameAttributeValue, m_bookSettings.firstName, m_request.firstName},
+                  {kPhoneAttributeValue, m_bookSettings.phone, m_request.phone},
+                  {kMailAttributeValue, m_bookSettings.mail, m_request.mail}};
+    for (const auto& field : fields) {
+        // Absent or empty: the attribute the address book has always taken.
+        if (field.value.empty())
+            continue;
+        if (!IsAttributeDescription(field.value)) {
+            Report(AttributeRefusedText(field.name, field.value),
+                   LoadResourceText(IDS_TARNBOOK_CAPTION));
+            return 0;
+        }
+        field.attribute = field.value;
+    }
+    return 1;
 }
 
 bool CTarnbookApp::IsManaged(const char* name) const {

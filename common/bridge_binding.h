@@ -14,6 +14,10 @@ typedef int(__cdecl* PFN_OpenAddressBook)(const char* mailServer, int flag);
 typedef int(__cdecl* PFN_DeleteAll)(int flag);
 typedef int(__cdecl* PFN_AddNewAddressBookRecord)(const char* lastName, const char* firstName,
                                                   const char* phone, const char* mail, int flag);
+// The same record with its texts in UTF-16: no character is lost to the code page.
+typedef int(__cdecl* PFN_AddNewAddressBookRecordW)(const wchar_t* lastName,
+                                                   const wchar_t* firstName, const wchar_t* phone,
+                                                   const wchar_t* mail, int flag);
 typedef int(__cdecl* PFN_CloseAddressBook)(void);
 typedef int(__cdecl* PFN_InstallVoxtarionComponents)(int flag);
 typedef int(__cdecl* PFN_UnInstallVoxtarionComponents)(void);
@@ -25,6 +29,7 @@ struct BridgeBinding {
     PFN_InitNotesSession InitNotesSession = nullptr;
     PFN_CloseNotesSession CloseNotesSession = nullptr;
     PFN_AddNewAddressBookRecord AddNewAddressBookRecord = nullptr;
+    PFN_AddNewAddressBookRecordW AddNewAddressBookRecordW = nullptr; // where the bridge has it
     PFN_OpenAddressBook OpenAddressBook = nullptr;
     PFN_CloseAddressBook CloseAddressBook = nullptr;
     PFN_DeleteAll DeleteAll = nullptr;

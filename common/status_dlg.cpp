@@ -3,6 +3,10 @@
 #include "resource_ids.h"
 #include "resource_text.h"
 
+HWND NotesMainWindow() {
+    return FindWindowA("NOTES", nullptr);
+}
+
 CStatusDlg::CStatusDlg(UINT textId, HWND owner, Placement placement)
     : DialogBase(IDD_STATUS, placement == Placement::Desktop ? nullptr : owner),
       m_placement(placement) {

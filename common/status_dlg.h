@@ -7,6 +7,10 @@
 
 #include <string>
 
+// The Lotus Notes main window (class "NOTES"), which owns the download's status windows;
+// null when Notes is not running.
+HWND NotesMainWindow();
+
 class CStatusDlg : public DialogBase {
   public:
     // How each program builds its status window.

@@ -201,3 +201,8 @@ ULONG LastLdapError() {
     const ULONG code = LdapGetLastError();
     return code == LDAP_SUCCESS ? static_cast<ULONG>(LDAP_SERVER_DOWN) : code;
 }
+
+std::string LdapErrorText(ULONG code) {
+    const char* text = ldap_err2stringA(code);
+    return text ? text : std::string();
+}

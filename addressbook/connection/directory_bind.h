@@ -39,4 +39,7 @@ ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds,
 // The client library's code for its last failure; LDAP_SERVER_DOWN where it keeps none.
 ULONG LastLdapError();
 
+// The client library's text for a result code.
+std::string LdapErrorText(ULONG code);
+
 #endif

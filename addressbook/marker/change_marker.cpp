@@ -7,8 +7,6 @@
 
 namespace {
 
-// The download's filter, as directory_search asks it.
-constexpr char kEntryFilter[] = "cn=*";
 // A filter that the naming context's entries never match: a DirSync search with it reads the
 // cookie without sending any entry.
 constexpr char kNoEntryFilter[] = "(&(cn=*)(!(cn=*)))";
@@ -34,11 +32,6 @@ unsigned SecondsLeft(ULONGLONG deadline) {
 // The server stopped answering or went away: no further request is worth sending.
 bool IsLost(ULONG code) {
     return code == LDAP_TIMEOUT || code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR;
-}
-
-std::string CodeText(ULONG code) {
-    const char* text = ldap_err2stringA(code);
-    return text ? text : std::string();
 }
 
 // A server control of ours: the value's bytes live in value.
@@ -135,21 +128,21 @@ std::vector<std::string> LastUsnValues(LDAP* session, LDAPMessage* entry) {
     return values;
 }
 
-// The count of the entries below context that the download's filter matches, by a list view
-// sorted by cn that returns none of them.
-bool CountEntries(LDAP* session, const std::string& context, unsigned seconds, unsigned long& count,
-                  std::string& note) {
+// The count of the entries below context that filter matches, by a list view sorted by cn that
+// returns none of them.
+bool CountEntries(LDAP* session, const std::string& context, const std::string& filter,
+                  unsigned seconds, unsigned long& count, std::string& note) {
     OwnControl sort(kSortOid, EncodeSortRequest("cn"), true);
     OwnControl view(kVlvRequestOid, EncodeVlvRequest(kPastEveryName), true);
     PLDAPControlA controls[] = {&sort.control, &view.control, nullptr};
     PCHAR attributes[] = {const_cast<PCHAR>("1.1"), nullptr};
-    const Answer answer = SearchOnce(session, context, LDAP_SCOPE_SUBTREE, kEntryFilter, attributes,
-                                     controls, 0, seconds);
+    const Answer answer = SearchOnce(session, context, LDAP_SCOPE_SUBTREE, filter.c_str(),
+                                     attributes, controls, 0, seconds);
     std::string value;
     if (answer.code != LDAP_SUCCESS || !ControlValue(answer.controls, kVlvResponseOid, value) ||
         !DecodeVlvCount(value, count)) {
         note = "the count of the entries was refused (" +
-               CodeText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
+               LdapErrorText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
         return false;
     }
     return true;
@@ -186,7 +179,7 @@ bool FreshCookie(LDAP* session, const std::string& context, ULONGLONG deadline, 
                                             seconds, response, understood);
         if (answer.code != LDAP_SUCCESS || !understood || response.cookie.empty()) {
             note = "DirSync was refused (" +
-                   CodeText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
+                   LdapErrorText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
             return false;
         }
         from = response.cookie;
@@ -200,17 +193,26 @@ bool FreshCookie(LDAP* session, const std::string& context, ULONGLONG deadline, 
 }
 
 // True where a DirSync probe from cookie brings no entry at all.
-bool NothingChangedSince(LDAP* session, const std::string& context, const std::string& cookie,
-                         unsigned seconds, std::string& note, bool& lost) {
-    PCHAR attributes[] = {const_cast<PCHAR>("givenName"), const_cast<PCHAR>("sn"),
-                          const_cast<PCHAR>("telephoneNumber"), const_cast<PCHAR>("mail"),
-                          // a rename or a move changes name; a deletion sets isDeleted
-                          const_cast<PCHAR>("name"), const_cast<PCHAR>("isDeleted"), nullptr};
+bool NothingChangedSince(LDAP* session, const std::string& context, const SearchRequest& request,
+                         const std::string& cookie, unsigned seconds, std::string& note,
+                         bool& lost) {
+    // The record's attributes; a rename or a move changes name, a deletion sets isDeleted; and
+    // what the filter names, whose change can bring an entry into the book or take it out.
+    std::vector<std::string> names = {request.firstName, request.lastName, request.phone,
+                                      request.mail};
+    for (const char* name : {"name", "isDeleted"})
+        AddAttributeOnce(names, name);
+    for (const std::string& name : FilterAttributes(request.filter))
+        AddAttributeOnce(names, name);
+    std::vector<PCHAR> attributes;
+    for (std::string& name : names)
+        attributes.push_back(&name[0]);
+    attributes.push_back(nullptr);
     DirSyncResponse response;
     bool understood = false;
     // One entry is enough to tell a change.
-    const Answer answer = DirSyncSearch(session, context, cookie, kEntryFilter, attributes, 1,
-                                        seconds, response, understood);
+    const Answer answer = DirSyncSearch(session, context, cookie, request.filter.c_str(),
+                                        attributes.data(), 1, seconds, response, understood);
     if (answer.code == LDAP_SIZELIMIT_EXCEEDED || answer.entries > 0) {
         note = "entries changed since the kept DirSync cookie";
         return false;
@@ -218,7 +220,7 @@ bool NothingChangedSince(LDAP* session, const std::string& context, const std::s
     lost = IsLost(answer.code);
     if (answer.code != LDAP_SUCCESS || !understood) {
         note = "the kept DirSync cookie was refused (" +
-               CodeText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
+               LdapErrorText(FailureCode(answer.code, LDAP_DECODING_ERROR)) + ")";
         return false;
     }
     if (response.moreResults) {
@@ -228,13 +230,14 @@ bool NothingChangedSince(LDAP* session, const std::string& context, const std::s
     return true;
 }
 
-ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context, const std::string& kept,
+ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context,
+                               const SearchRequest& request, const std::string& kept,
                                unsigned seconds) {
     // Every request of the probe together waits at most the seconds given.
     const ULONGLONG deadline = GetTickCount64() + 1000ull * seconds;
     ChangeMarker marker;
     unsigned long count = 0;
-    if (!CountEntries(session, context, seconds, count, marker.note))
+    if (!CountEntries(session, context, request.filter, seconds, count, marker.note))
         return marker;
     const std::string counted = std::to_string(count) + " ";
     // The kept value: "<count> <base64 cookie>".
@@ -243,8 +246,8 @@ ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context, const 
     if (kept.compare(0, counted.size(), counted) == 0 &&
         FromBase64(kept.substr(counted.size()), keptCookie) && !keptCookie.empty() &&
         SecondsLeft(deadline) > 0 &&
-        NothingChangedSince(session, context, keptCookie, SecondsLeft(deadline), marker.note,
-                            lost)) {
+        NothingChangedSince(session, context, request, keptCookie, SecondsLeft(deadline),
+                            marker.note, lost)) {
         marker.value = kept;
         return marker;
     }
@@ -265,9 +268,9 @@ ChangeMarker ReadContextCsn(LDAP* session, const std::string& context, unsigned 
     if (entry)
         marker.value = ValueSetText(Values(session, entry, "contextCSN"));
     if (marker.value.empty())
-        marker.note = answer.code != LDAP_SUCCESS
-                          ? "its naming context could not be read (" + CodeText(answer.code) + ")"
-                          : "its naming context has no contextCSN";
+        marker.note = answer.code != LDAP_SUCCESS ? "its naming context could not be read (" +
+                                                        LdapErrorText(answer.code) + ")"
+                                                  : "its naming context has no contextCSN";
     return marker;
 }
 
@@ -285,7 +288,7 @@ MarkerSource FindMarkerSource(LDAP* session, const std::string& base, unsigned s
     if (!entry) {
         MarkerSource none;
         none.note = "its root entry could not be read (" +
-                    CodeText(FailureCode(answer.code, LDAP_NO_RESULTS_RETURNED)) + ")";
+                    LdapErrorText(FailureCode(answer.code, LDAP_NO_RESULTS_RETURNED)) + ")";
         return none;
     }
     RootDseFacts facts;
@@ -299,11 +302,12 @@ MarkerSource FindMarkerSource(LDAP* session, const std::string& base, unsigned s
     return ChooseMarkerSource(facts, base);
 }
 
-ChangeMarker ReadChangeMarker(LDAP* session, const MarkerSource& source, const std::string& kept,
+ChangeMarker ReadChangeMarker(LDAP* session, const MarkerSource& source,
+                              const SearchRequest& request, const std::string& kept,
                               unsigned seconds) {
     switch (source.family) {
     case MarkerFamily::DirSync:
-        return ReadDirSyncMarker(session, source.namingContext, kept, seconds);
+        return ReadDirSyncMarker(session, source.namingContext, request, kept, seconds);
     case MarkerFamily::ContextCsn:
         return ReadContextCsn(session, source.namingContext, seconds);
     case MarkerFamily::LastUsn: {

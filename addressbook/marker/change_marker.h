@@ -6,8 +6,8 @@
 //   DirSync     the count of the entries the download's filter matches (a list view that returns
 //               none of them) and a DirSync cookie of the naming context. With the cookie kept
 //               at the last whole refresh, a probe from it asks for the download's attributes and
-//               counts any entry that comes as a change; the count catches the deletions that an
-//               ordinary account cannot see as tombstones.
+//               those its filter names, and counts any entry that comes as a change; the count
+//               catches the deletions that an ordinary account cannot see as tombstones.
 // Every request waits at most the seconds given for its answer, and the DirSync probe's requests
 // together no longer.
 #ifndef TARN_CHANGE_MARKER_H
@@ -15,6 +15,7 @@
 
 #include "connection/ldap_handles.h"
 #include "marker_source.h"
+#include "search/search_request.h"
 
 #include <string>
 
@@ -25,10 +26,11 @@ struct ChangeMarker {
     std::string note;  // why none could be read; what the probe found
 };
 
-// Reads the marker of source. kept: the value kept at the last whole refresh from the same
-// server and search, "" for none; where the marker shows no change since, the value read is
-// kept itself.
-ChangeMarker ReadChangeMarker(LDAP* session, const MarkerSource& source, const std::string& kept,
+// Reads the marker of source for the download's request (its filter and attributes). kept: the
+// value kept at the last whole refresh from the same server and search, "" for none; where the
+// marker shows no change since, the value read is kept itself.
+ChangeMarker ReadChangeMarker(LDAP* session, const MarkerSource& source,
+                              const SearchRequest& request, const std::string& kept,
                               unsigned seconds);
 
 #endif

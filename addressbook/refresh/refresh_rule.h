@@ -43,6 +43,8 @@ unsigned long ChosenDelay(unsigned long most, unsigned int random);
 struct LastRefresh {
     std::string digest;
     std::string marker; // the server's change marker read before that refresh, "" for none
+    // The digest of the server, search base and filter it came from; "" where not recorded.
+    std::string source;
     unsigned long records = 0;
     std::uint64_t time = 0;
     RecordOwner owner;

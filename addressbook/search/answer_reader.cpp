@@ -16,9 +16,12 @@ namespace {
 // What the reader and the caller share. The reader alone calls the library; the caller takes
 // the records once the reader has ended, or leaves it when the server falls silent.
 struct Reading {
-    Reading(LDAP* s, ULONG m) : session(s), message(m) {}
+    Reading(LDAP* s, ULONG m, const SearchRequest& request)
+        : session(s), message(m), attributes(request) {}
     LDAP* const session;
     const ULONG message;
+    // The reader's own: it may outlive the caller's wait.
+    const EntryAttributes attributes;
     volatile LONG received = 0; // messages so far: what the caller watches
     SRWLOCK lock = SRWLOCK_INIT;
     // Under the lock:
@@ -64,7 +67,7 @@ void ReadUntilEnd(Reading& reading) {
                                  : nullptr;
         const bool isEntry = entry != nullptr;
         if (isEntry) {
-            ReadEntryRecord(reading.session, entry, record);
+            ReadEntryRecord(reading.session, entry, reading.attributes, record);
             part.reset();
         }
         ExclusiveLock hold(reading.lock);
@@ -102,9 +105,9 @@ unsigned __stdcall ReadMessages(void* parameter) {
 
 } // namespace
 
-AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds, EntryRecords& records,
-                      LdapResult& closing) {
-    auto reading = std::make_shared<Reading>(session, message);
+AnswerRead ReadAnswer(LDAP* session, ULONG message, const SearchRequest& request, unsigned seconds,
+                      EntryRecords& records, LdapResult& closing) {
+    auto reading = std::make_shared<Reading>(session, message, request);
     auto* handed = new std::shared_ptr<Reading>(reading);
     const uintptr_t started = _beginthreadex(nullptr, 0, ReadMessages, handed, 0, nullptr);
     if (!started) {

@@ -6,6 +6,7 @@
 #ifndef TARN_ANSWER_READER_H
 #define TARN_ANSWER_READER_H
 
+#include "directory_text.h"
 #include "entry_records.h"
 #include "connection/ldap_handles.h"
 
@@ -21,11 +22,12 @@ struct AnswerRead {
     unsigned long messages = 0; // the messages that came, closing one included
 };
 
-// Reads the answer to message: each entry, as it arrives, is appended to records and its
-// message freed; the closing message goes to closing. After seconds in a row in which nothing
-// arrived the caller gets the records so far and AnswerEnd::Silent: the reader is left waiting
-// in the session, so the session must not be used again, not even to unbind it.
-AnswerRead ReadAnswer(LDAP* session, ULONG message, unsigned seconds, EntryRecords& records,
-                      LdapResult& closing);
+// Reads the answer to message: each entry, as it arrives, is read into its record by the
+// attributes of request, the record appended to records and the message freed; the closing message
+// goes to closing. After seconds in a row in which nothing arrived the caller gets the records so
+// far and AnswerEnd::Silent: the reader is left waiting in the session, so the session must not be
+// used again, not even to unbind it.
+AnswerRead ReadAnswer(LDAP* session, ULONG message, const SearchRequest& request, unsigned seconds,
+                      EntryRecords& records, LdapResult& closing);
 
 #endif

@@ -8,13 +8,6 @@
 
 namespace {
 
-constexpr char kFilter[] = "cn=*";
-
-std::string CodeText(ULONG code) {
-    const char* text = ldap_err2stringA(code);
-    return text ? text : std::string();
-}
-
 // The cookie of a page's paged-results control; empty when the page is the last one.
 std::string PageCookie(LDAP* session, LDAPMessage* page, LdapCookie& cookie) {
     ULONG code = LDAP_SUCCESS;
@@ -53,22 +46,33 @@ struct SearchAnswer {
     std::string diagnostic;    // the server's own words in its closing message
 };
 
-// Sends the search for kFilter below base, with controls and without any client-side size or
-// time limit, and awaits its answer, for as long as the server keeps sending; after seconds of
-// silence what came so far. The entries are appended to records; the closing message, where
-// it came, is left in closing.
-SearchAnswer Search(LDAP* session, PCHAR base, PLDAPControlA* controls, unsigned seconds,
-                    EntryRecords& records, LdapResult& closing) {
+// One search of the download: below base, for request, each request's answer awaited for as
+// long as the server keeps sending and after seconds of silence no longer.
+struct Query {
+    LDAP* session;
+    PCHAR base;
+    const SearchRequest& request;
+    EntryAttributes attributes;
+    unsigned seconds;
+};
+
+// Sends the query with controls and without any client-side size or time limit, and awaits
+// its answer. The entries are appended to records; the closing message, where it came, is left
+// in closing.
+SearchAnswer Search(Query& query, PLDAPControlA* controls, EntryRecords& records,
+                    LdapResult& closing) {
+    LDAP* session = query.session;
     ULONG message = 0;
-    const ULONG sent =
-        ldap_search_extA(session, base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(kFilter),
-                         kEntryAttributes, 0, controls, nullptr, 0, 0, &message);
+    const ULONG sent = ldap_search_extA(
+        session, query.base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(query.request.filter.c_str()),
+        query.attributes.Names(), 0, controls, nullptr, 0, 0, &message);
     SearchAnswer answer;
     if (sent != LDAP_SUCCESS) {
         answer.code = sent == static_cast<ULONG>(-1) ? LastLdapError() : sent;
         return answer;
     }
-    const AnswerRead read = ReadAnswer(session, message, seconds, records, closing);
+    const AnswerRead read =
+        ReadAnswer(session, message, query.request, query.seconds, records, closing);
     answer.code = read.code;
     answer.held = read.end == AnswerEnd::Silent;
     answer.anyMessage = read.messages > 0;
@@ -86,7 +90,8 @@ struct Pages {
 };
 
 // One paged search with pages of pageSize, from its first page to its last or to a stop.
-Pages SearchInPages(LDAP* session, PCHAR base, unsigned seconds, ULONG pageSize) {
+Pages SearchInPages(Query& query, ULONG pageSize) {
+    LDAP* session = query.session;
     Pages pages;
     LdapCookie cookie;
     for (;;) {
@@ -98,8 +103,7 @@ Pages SearchInPages(LDAP* session, PCHAR base, unsigned seconds, ULONG pageSize)
         LdapResult closing;
         if (answer.code == LDAP_SUCCESS) {
             PLDAPControlA controls[] = {control.get(), nullptr};
-            const SearchAnswer page =
-                Search(session, base, controls, seconds, pages.records, closing);
+            const SearchAnswer page = Search(query, controls, pages.records, closing);
             answer.code = page.code;
             answer.answered = page.closed;
             pages.held = page.held;
@@ -122,14 +126,14 @@ Pages SearchInPages(LDAP* session, PCHAR base, unsigned seconds, ULONG pageSize)
 
 // The paged search from pageSize on; a page size the server refuses is asked again smaller,
 // down to the smallest.
-Pages SearchInPagesTheServerTakes(LDAP* session, PCHAR base, unsigned seconds, ULONG pageSize) {
+Pages SearchInPagesTheServerTakes(Query& query, ULONG pageSize) {
     for (;;) {
-        Pages pages = SearchInPages(session, base, seconds, pageSize);
+        Pages pages = SearchInPages(query, pageSize);
         const ULONG smaller =
             pages.loop.PageSizeRefused() && !pages.held ? SmallerPageSize(pageSize) : 0;
         if (smaller == 0)
             return pages;
-        Trace((CodeText(pages.loop.StopCode()) + " for pages of " + std::to_string(pageSize) +
+        Trace((LdapErrorText(pages.loop.StopCode()) + " for pages of " + std::to_string(pageSize) +
                ": asking again in pages of " + std::to_string(smaller))
                   .c_str(),
               kTraceBlue);
@@ -139,12 +143,13 @@ Pages SearchInPagesTheServerTakes(LDAP* session, PCHAR base, unsigned seconds, U
 
 } // namespace
 
-DirectorySearch SearchDirectory(LDAP* session, const std::string& base, unsigned seconds) {
+DirectorySearch SearchDirectory(LDAP* session, const std::string& base,
+                                const SearchRequest& request, unsigned seconds) {
     DirectorySearch search;
-    PCHAR searchBase = const_cast<PCHAR>(base.c_str());
+    Query query{session, const_cast<PCHAR>(base.c_str()), request, EntryAttributes(request),
+                seconds};
     LdapResult closing;
-    const SearchAnswer answer =
-        Search(session, searchBase, nullptr, seconds, search.records, closing);
+    const SearchAnswer answer = Search(query, nullptr, search.records, closing);
     search.code = answer.code;
     search.diagnostic = answer.diagnostic;
     search.sessionHeld = answer.held;
@@ -161,11 +166,11 @@ DirectorySearch SearchDirectory(LDAP* session, const std::string& base, unsigned
         return search;
 
     const ULONG pageSize = PageSizeAfterCut(entries);
-    Trace((CodeText(search.code) + " after " + std::to_string(entries) +
+    Trace((LdapErrorText(search.code) + " after " + std::to_string(entries) +
            " entries: searching again in pages of " + std::to_string(pageSize))
               .c_str(),
           kTraceBlue);
-    Pages pages = SearchInPagesTheServerTakes(session, searchBase, seconds, pageSize);
+    Pages pages = SearchInPagesTheServerTakes(query, pageSize);
     search.sessionHeld = pages.held;
     if (pages.loop.Entries() < entries)
         return search;

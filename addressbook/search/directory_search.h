@@ -4,6 +4,7 @@
 #define TARN_DIRECTORY_SEARCH_H
 
 #include "entry_records.h"
+#include "search_request.h"
 #include "connection/ldap_handles.h"
 
 #include <string>
@@ -24,10 +25,12 @@ struct DirectorySearch {
     bool sessionHeld = false;
 };
 
-// Searches the subtree below base for "cn=*" with the attributes the address book takes, for
-// as long as the server keeps answering; seconds of silence end it. A search that the server
-// cut at its size limit is repeated in pages (Simple Paged Results) and the pages replace it,
-// unless they brought fewer entries. A page size the server refuses is asked again smaller.
-DirectorySearch SearchDirectory(LDAP* session, const std::string& base, unsigned seconds);
+// Searches the subtree below base for the entries that request's filter matches, with the
+// attributes it names, for as long as the server keeps answering; seconds of silence end it. A
+// search that the server cut at its size limit is repeated in pages (Simple Paged Results) and the
+// pages replace it, unless they brought fewer entries. A page size the server refuses is asked
+// again smaller.
+DirectorySearch SearchDirectory(LDAP* session, const std::string& base,
+                                const SearchRequest& request, unsigned seconds);
 
 #endif

@@ -40,6 +40,33 @@ std::string ConnectionLostText(const std::string& host, int port, const std::str
            " broke off during the search (" + reason + "). The address book was not changed.";
 }
 
+std::string SearchFilterRefusedText(const std::string& filter, const std::string& reason) {
+    return "SearchFilter holds \"" + filter +
+           "\", which is not a search filter that the LDAP client library takes (" + reason +
+           "). The address book was not changed.";
+}
+
+std::string AttributeRefusedText(const std::string& name, const std::string& value) {
+    return name + " holds \"" + value +
+           "\", which is not an attribute name (letters, digits and hyphens, beginning with a "
+           "letter, or an OID; options after \";\"). The address book was not changed.";
+}
+
+std::string BookShrankText(unsigned long records, unsigned long lastRecords, unsigned limit,
+                           const std::string& when) {
+    return "The directory gave " + GroupedCount(records) + (records == 1 ? " record" : " records") +
+           ", fewer than " + std::to_string(100 - limit) + "% of the " + GroupedCount(lastRecords) +
+           " that the whole refresh of " + when + " wrote (ShrinkLimit is " +
+           std::to_string(limit) +
+           "). The address book was left as it was; where the directory did shrink this much, "
+           "run TARNBOOK once with ShrinkLimit 0.";
+}
+
+std::string AnotherRunText() {
+    return "Another TARNBOOK run of this user is refreshing the address book: this run writes "
+           "nothing.";
+}
+
 std::string UnwritableMailText(const std::string& entryName) {
     return "The entry " + entryName +
            " was not written: its mail address has characters that this system's code page "

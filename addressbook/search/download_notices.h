@@ -19,6 +19,21 @@ std::string ServerSilentCutText(const std::string& host, int port, unsigned seco
 // its code. Nothing was written.
 std::string ConnectionLostText(const std::string& host, int port, const std::string& reason);
 
+// SearchFilter holds a filter that the LDAP client library refuses; reason is its text for the
+// code.
+std::string SearchFilterRefusedText(const std::string& filter, const std::string& reason);
+
+// The attribute setting name holds value, which is not an attribute description.
+std::string AttributeRefusedText(const std::string& name, const std::string& value);
+
+// The download would write records, fewer than (100 - limit)% of the lastRecords that the
+// whole refresh of when wrote: the address book is left as it was.
+std::string BookShrankText(unsigned long records, unsigned long lastRecords, unsigned limit,
+                           const std::string& when);
+
+// Another run of this user is refreshing the address book.
+std::string AnotherRunText();
+
 // An entry whose mail address the system code page cannot hold unchanged.
 std::string UnwritableMailText(const std::string& entryName);
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-// One directory entry as the address book takes it.
+// One directory entry as the address book takes it, its texts in UTF-8.
 struct EntryRecord {
     std::string lastName, firstName, phone, mail;
     bool hasMail = false;

@@ -1,5 +1,8 @@
 #include "search_request.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 bool IsLetter(char c) {
@@ -50,6 +53,33 @@ bool IsNumericOid(const std::string& text) {
 
 std::string FilterOf(const std::string& setting) {
     return setting.empty() ? SearchRequest().filter : setting;
+}
+
+void AddAttributeOnce(std::vector<std::string>& attributes, const std::string& name) {
+    const auto same = [&name](const std::string& attribute) {
+        return attribute.size() == name.size() &&
+               std::equal(attribute.begin(), attribute.end(), name.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) ==
+                          std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    if (std::find_if(attributes.begin(), attributes.end(), same) == attributes.end())
+        attributes.push_back(name);
+}
+
+std::vector<std::string> FilterAttributes(const std::string& filter) {
+    // An item is "(" attribute, then its operator: "=", "~=", ">=", "<=" or an extensible
+    // match's ":". In a value "(" is always escaped, so each "(" begins a filter.
+    const std::string whole = !filter.empty() && filter[0] == '(' ? filter : "(" + filter + ")";
+    std::vector<std::string> attributes;
+    for (std::string::size_type at = whole.find('('); at != std::string::npos;
+         at = whole.find('(', at + 1)) {
+        const std::string::size_type end = whole.find_first_of("=~<>:()&|!", at + 1);
+        if (end == std::string::npos || end == at + 1)
+            continue;
+        AddAttributeOnce(attributes, whole.substr(at + 1, end - at - 1));
+    }
+    return attributes;
 }
 
 bool IsAttributeDescription(const std::string& text) {

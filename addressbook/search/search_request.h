@@ -5,6 +5,7 @@
 #define TARN_SEARCH_REQUEST_H
 
 #include <string>
+#include <vector>
 
 struct SearchRequest {
     std::string filter = "cn=*";
@@ -17,6 +18,13 @@ struct SearchRequest {
 // The request's filter from the SearchFilter setting: the setting where it holds anything,
 // else the default.
 std::string FilterOf(const std::string& setting);
+
+// Appends name to attributes unless it is there already (letter case does not count).
+void AddAttributeOnce(std::vector<std::string>& attributes, const std::string& name);
+
+// The attributes a filter names, each once (letter case does not count), in their order: those
+// whose change can make an entry match or no longer match it.
+std::vector<std::string> FilterAttributes(const std::string& filter);
 
 // True for one attribute description (RFC 4512): a name of letters, digits and hyphens that
 // starts with a letter, or a numeric OID, each optionally followed by options (";" and one or

@@ -1,0 +1,28 @@
+#include "shrink_guard.h"
+
+#include <cctype>
+#include <cstdint>
+
+unsigned ParseShrinkLimit(const std::string& limit, std::string& problem) {
+    problem.clear();
+    if (limit.empty())
+        return 0;
+    bool digits = limit.size() <= 3;
+    for (char c : limit)
+        digits = digits && std::isdigit(static_cast<unsigned char>(c));
+    if (digits && std::stoul(limit) <= kMostShrinkLimit)
+        return static_cast<unsigned>(std::stoul(limit));
+    problem = "The value ShrinkLimit \"" + limit + "\" is not a whole number from 0 to " +
+              std::to_string(kMostShrinkLimit) +
+              ": the address book is not guarded against "
+              "shrinking.";
+    return 0;
+}
+
+bool IsShrunk(unsigned long lastRecords, unsigned long records, unsigned limit) {
+    if (limit == 0 || limit > kMostShrinkLimit)
+        return false;
+    // records < lastRecords * (100 - limit) / 100, in whole numbers without rounding.
+    return static_cast<std::uint64_t>(records) * kMostShrinkLimit <
+           static_cast<std::uint64_t>(lastRecords) * (kMostShrinkLimit - limit);
+}

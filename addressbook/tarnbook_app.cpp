@@ -7,6 +7,7 @@
 #include "resource_text.h"
 #include "password/set_bind_password.h"
 #include "refresh/shrink_guard.h"
+#include "search/download_notices.h"
 #include "trace.h"
 
 CTarnbookApp::CTarnbookApp() = default;
@@ -27,6 +28,8 @@ bool CTarnbookApp::InitInstance() {
         return false;
     }
     m_bSilent = CommandLine().empty() ? 1 : 0;
+    if (!TakeRunLock())
+        return false;
 
     GetUserInfo(HKEY_LOCAL_MACHINE);
     GetUserInfo(HKEY_CURRENT_USER);
@@ -101,6 +104,30 @@ int CTarnbookApp::InitLotus() {
     if (g_bridge.InitNotesSession() != 0) {
         Report("InitNotesSession failed!", caption);
         return 0;
+    }
+    return 1;
+}
+
+int CTarnbookApp::TakeRunLock() {
+    std::string why;
+    switch (m_runLock.Take(why)) {
+    case RunLock::Outcome::Held:
+        break;
+    case RunLock::Outcome::Busy:
+        // Not a failure: the other run refreshes the book.
+        m_strProblem = AnotherRunText();
+        if (m_bSilent)
+            Trace(m_strProblem.c_str(), kTraceBlue);
+        else
+            MessageBoxA(nullptr, m_strProblem.c_str(),
+                        LoadResourceText(IDS_TARNBOOK_CAPTION).c_str(), MB_OK | MB_SYSTEMMODAL);
+        return 0;
+    case RunLock::Outcome::Unusable:
+        Trace(("Nothing keeps another run of this user from refreshing at the same time: " + why +
+               ".")
+                  .c_str(),
+              kTraceBlue);
+        break;
     }
     return 1;
 }

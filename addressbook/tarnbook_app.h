@@ -10,6 +10,7 @@
 #include "refresh/book_digest.h"
 #include "refresh/marker_verdict.h"
 #include "refresh/refresh_rule.h"
+#include "run_lock.h"
 #include "search/search_request.h"
 
 #include <windows.h>
@@ -61,6 +62,10 @@ class CTarnbookApp : public ApplicationBase {
     // In silent mode with RefreshDelay: a random number of seconds up to it, traced.
     unsigned long WholeDownloadDelay() const;
     static void WaitSeconds(unsigned long seconds);
+
+    // One refresh at a time for this user: 0, said in a message box or a blue trace line,
+    // where another run holds the lock.
+    int TakeRunLock();
 
     // TARNBOOK /setbindpassword: reads the bind password, encrypts and stores it.
     int SetBindPassword();
@@ -131,6 +136,7 @@ class CTarnbookApp : public ApplicationBase {
     } m_bookSettings;
     SearchRequest m_request; // the search the settings ask for
     unsigned m_nShrinkLimit = 0;
+    RunLock m_runLock; // held from the start of a refresh to the end of the process
     RefreshRule m_refresh;
 
     // What the run's event tells.

@@ -2,6 +2,7 @@
 #include "tarnsetup_app.h"
 
 #include "notes_ini_list.h"
+#include "notes_ini_lock.h"
 #include "profile_text.h"
 #include "resource_ids.h"
 #include "setup_messages.h"
@@ -35,6 +36,17 @@ std::string KeysWith(ValueWrite outcome, ValueWrite hooks, ValueWrite addins) {
 } // namespace
 
 void CTarnsetupApp::UpdateNotesIni(const char* iniPath, int mode) {
+    // Another run's read-change-write of the file ends before this one begins.
+    NotesIniLock lock;
+    if (lock.Acquire(iniPath, kNotesIniLockWaitMs) == NotesIniLock::Outcome::Busy) {
+        ShowSetupError(
+            FormatWithArgument("The Notes configuration file %s could not be written: ", iniPath) +
+                "another TARNSETUP run kept it for " + std::to_string(kNotesIniLockWaitMs / 1000) +
+                " seconds. " + kHooksKey + " and " + kAddinsKey + " were not updated.",
+            IDS_SETUP_CAPTION);
+        m_nExitStatus = kSetupNotesIniNotWritten;
+        return;
+    }
     const std::string hooks = ReadProfileText(kNotesSection, kHooksKey, iniPath);
     const std::string addins = ReadProfileText(kNotesSection, kAddinsKey, iniPath);
     const ExtensionRegistration registration = RegistrationForMode(mode);

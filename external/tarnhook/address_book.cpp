@@ -1,5 +1,6 @@
 #include "address_book.h"
 
+#include "bridge_call.h"
 #include "csv_record.h"
 #include "environment.h"
 #include "file_io.h"
@@ -58,6 +59,45 @@ bool AppendAddressBookRecord(const std::vector<std::string>& fields) {
         return true;
     }
     return AppendToFile(AddressBookPath(), FormatCsvRecord(fields), kAddressBookHeader);
+}
+
+int WriteRecord(const BridgeCall& call, const std::vector<std::string>& fields) {
+    int result = call.Scripted().value_or(1);
+    if (result == 0)
+        return result;
+    const std::string delay = EnvironmentValue(kRecordDelayVariable);
+    if (!delay.empty())
+        Sleep(static_cast<DWORD>(std::stoul(delay)));
+    if (!AppendAddressBookRecord(fields) && !call.Scripted())
+        result = 0;
+    return result;
+}
+
+namespace {
+
+std::string Utf8(const wchar_t* text, int length) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, &utf8[0], size, nullptr, nullptr);
+    return utf8;
+}
+
+} // namespace
+
+std::string Utf8FromCodePage(const std::string& text) {
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (size <= 0)
+        return std::string();
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+    return Utf8(wide.data(), size);
+}
+
+std::string Utf8FromWide(const wchar_t* text) {
+    return text ? Utf8(text, static_cast<int>(wcslen(text))) : std::string();
 }
 
 void WriteRecordCount() {

@@ -7,6 +7,8 @@
 
 namespace tarnhook {
 
+class BridgeCall;
+
 // TARNHOOK_ADDRESSBOOK when set; else names.csv in the folder named by the Directory entry
 // of section Notes of notes.ini in the current directory, or in the current directory itself
 // when there is no such entry.
@@ -21,6 +23,15 @@ bool EmptyAddressBook();
 // Appends one record (last name, first name, phone number, mail address); with
 // TARNHOOK_RECORD_COUNT set, only counts it.
 bool AppendAddressBookRecord(const std::vector<std::string>& fields);
+
+// The result of a record call: the scripted one where the script sets one, else 1, or 0 when
+// the record cannot be written. The record (UTF-8 fields) is written only where the result
+// means success, after the delay TARNHOOK_RECORD_DELAY_MS asks for.
+int WriteRecord(const BridgeCall& call, const std::vector<std::string>& fields);
+
+// A text of the system code page, or of UTF-16 (null: empty), in UTF-8.
+std::string Utf8FromCodePage(const std::string& text);
+std::string Utf8FromWide(const wchar_t* text);
 
 // With TARNHOOK_RECORD_COUNT set, writes the number of records counted into that file.
 void WriteRecordCount();

@@ -7,6 +7,7 @@ namespace tarnhook {
 const char kLogVariable[] = "TARNHOOK_LOG";
 const char kScriptVariable[] = "TARNHOOK_SCRIPT";
 const char kAddressBookVariable[] = "TARNHOOK_ADDRESSBOOK";
+const char kRecordDelayVariable[] = "TARNHOOK_RECORD_DELAY_MS";
 const char kRecordCountVariable[] = "TARNHOOK_RECORD_COUNT";
 
 std::string EnvironmentValue(const char* name) {

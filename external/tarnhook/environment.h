@@ -17,6 +17,10 @@ extern const char kAddressBookVariable[];
 // per record).
 extern const char kRecordCountVariable[];
 
+// Milliseconds each record takes to be written, for the tests of runs that overlap; none when
+// unset.
+extern const char kRecordDelayVariable[];
+
 // The value of a variable of the process's environment; empty when unset. Read from the
 // process's environment block, so that a change made with SetEnvironmentVariable counts.
 std::string EnvironmentValue(const char* name);

@@ -47,7 +47,8 @@ int __cdecl DeleteAll(int flag) {
     return call.Return(result);
 }
 
-// Success: non-zero. The reference result is 1, or 0 when the record cannot be written.
+// Success: non-zero. The reference result is 1, or 0 when the record cannot be written. The
+// texts come in the system code page; the address book holds them in UTF-8.
 int __cdecl AddNewAddressBookRecord(const char* lastName, const char* firstName, const char* phone,
                                     const char* mail, int flag) {
     static int calls = 0;
@@ -56,10 +57,23 @@ int __cdecl AddNewAddressBookRecord(const char* lastName, const char* firstName,
     std::vector<std::string> args = fields;
     args.push_back(std::to_string(flag));
     const BridgeCall call("AddNewAddressBookRecord", ++calls, std::move(args));
-    int result = call.Scripted().value_or(1);
-    if (result != 0 && !tarnhook::AppendAddressBookRecord(fields) && !call.Scripted())
-        result = 0;
-    return call.Return(result);
+    std::vector<std::string> utf8;
+    for (const std::string& field : fields)
+        utf8.push_back(tarnhook::Utf8FromCodePage(field));
+    return call.Return(tarnhook::WriteRecord(call, utf8));
+}
+
+// The same with every text in UTF-16; the call log shows them in UTF-8.
+int __cdecl AddNewAddressBookRecordW(const wchar_t* lastName, const wchar_t* firstName,
+                                     const wchar_t* phone, const wchar_t* mail, int flag) {
+    static int calls = 0;
+    const std::vector<std::string> fields = {
+        tarnhook::Utf8FromWide(lastName), tarnhook::Utf8FromWide(firstName),
+        tarnhook::Utf8FromWide(phone), tarnhook::Utf8FromWide(mail)};
+    std::vector<std::string> args = fields;
+    args.push_back(std::to_string(flag));
+    const BridgeCall call("AddNewAddressBookRecordW", ++calls, std::move(args));
+    return call.Return(tarnhook::WriteRecord(call, fields));
 }
 
 int __cdecl CloseAddressBook(void) {

@@ -127,7 +127,7 @@ TEST(DownloadOutcome, ARefusedRecordEndsTheWalkKeepsTheRecordsBeforeItAndIsRepor
     const int entries = servers.Number("staff.entries");
     DownloadRun run("outcome-refused");
     run.UseDirectory(servers.Port("directory"), servers.Fact("base.staff"));
-    run.UseBridgeScript("AddNewAddressBookRecord#3=0");
+    run.UseBridgeScript("AddNewAddressBookRecordW#3=0");
     run.SeedAddressBook({kOldRecord});
     ASSERT_TRUE(run.Start(false));
     run.FinishWithoutMessageBox();
@@ -136,7 +136,7 @@ TEST(DownloadOutcome, ARefusedRecordEndsTheWalkKeepsTheRecordsBeforeItAndIsRepor
     ASSERT_EQ(records.size(), 3u) << CallNames(run.Calls());
     EXPECT_EQ(records[2].result, 0);
     const std::vector<LoggedCall> calls = run.Calls();
-    EXPECT_EQ(calls[calls.size() - 3].name, "AddNewAddressBookRecord");
+    EXPECT_EQ(calls[calls.size() - 3].name, kRecordExport);
     EXPECT_EQ(calls[calls.size() - 2].name, "CloseAddressBook");
     EXPECT_EQ(calls[calls.size() - 1].name, "CloseNotesSession");
 
@@ -172,7 +172,7 @@ TEST(DownloadOutcome, ARefusedRecordIsToldInABoxWhileTheBarStandsAtTwoSteps) {
     const int entries = servers.Number("staff.entries");
     DownloadRun run("outcome-refused-interactive");
     run.UseDirectory(servers.Port("directory"), servers.Fact("base.staff"));
-    run.UseBridgeScript("AddNewAddressBookRecord#3=0");
+    run.UseBridgeScript("AddNewAddressBookRecordW#3=0");
     ASSERT_TRUE(run.Start(true));
 
     const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Program());

@@ -39,7 +39,7 @@ std::string RunAndSee(DownloadRun& run, bool interactive, DWORD expectedEvent) {
     }
     const std::vector<LoggedCall> calls = run.Calls();
     const bool emptied = !CallsNamed(calls, "DeleteAll").empty();
-    const bool written = !CallsNamed(calls, "AddNewAddressBookRecord").empty();
+    const bool written = !CallsNamed(calls, kRecordExport).empty();
     return emptied && written ? "whole" : !emptied && !written ? "alone" : "partly";
 }
 
@@ -170,7 +170,7 @@ void TouchBridge(const DownloadRun& run) {
 // A run that broke off while it wrote, interactive (always whole) over the unchanged directory:
 // the bridge refuses the third record.
 void RunBrokenOff(DownloadRun& run) {
-    run.UseBridgeScript("AddNewAddressBookRecord#3=0");
+    run.UseBridgeScript("AddNewAddressBookRecordW#3=0");
     run.ForgetCalls();
     ASSERT_TRUE(run.Start(true));
     const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Program());

@@ -299,6 +299,19 @@ void DownloadRun::UseDirectory(int port, const std::string& searchBase, const st
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase", searchBase);
 }
 
+void DownloadRun::UseBridge(const std::string& file) {
+    CopyTestFile(driver::BinDir() + "\\" + file, program_.dir + "\\tarnhook.dll");
+}
+
+std::vector<LoggedCall> DownloadRun::Records() const {
+    std::vector<LoggedCall> records;
+    for (const LoggedCall& call : Calls()) {
+        if (call.name == "AddNewAddressBookRecord" || call.name == kRecordExport)
+            records.push_back(call);
+    }
+    return records;
+}
+
 void DownloadRun::WriteNotesIni(const std::string& body) {
     WriteWholeFile(notes_.iniPath, body);
 }
@@ -314,7 +327,7 @@ void DownloadRun::SeedAddressBook(const std::vector<std::string>& records) {
     WriteWholeFile(AddressBookPath(), content);
 }
 
-bool DownloadRun::Start(bool interactive) {
+driver::LaunchOptions DownloadRun::Options() const {
     driver::LaunchOptions options;
     options.WorkingDirectory(program_.dir)
         .SetEnvironment("TARNHOOK_LOG", program_.bridgeLog)
@@ -324,6 +337,19 @@ bool DownloadRun::Start(bool interactive) {
         options.RemoveEnvironment("TARNHOOK_SCRIPT");
     else
         options.SetEnvironment("TARNHOOK_SCRIPT", script_);
+    if (recordDelayMs_ == 0)
+        options.RemoveEnvironment("TARNHOOK_RECORD_DELAY_MS");
+    else
+        options.SetEnvironment("TARNHOOK_RECORD_DELAY_MS", std::to_string(recordDelayMs_));
+    return options;
+}
+
+bool DownloadRun::StartSilentCopy(driver::Process& copy) const {
+    return copy.Start(program_.exe, Options());
+}
+
+bool DownloadRun::Start(bool interactive) {
+    driver::LaunchOptions options = Options();
     if (interactive)
         options.Arguments("/settings");
     if (!process_.Start(program_.exe, options))
@@ -573,7 +599,7 @@ Logon RunLogon(DownloadRun& run, const RecordingRelay& relay, const std::string&
     }
     const std::vector<LoggedCall> calls = run.Calls();
     const bool emptied = !CallsNamed(calls, "DeleteAll").empty();
-    const bool written = !CallsNamed(calls, "AddNewAddressBookRecord").empty();
+    const bool written = !CallsNamed(calls, kRecordExport).empty();
     logon.book = emptied && written ? "whole" : !emptied && !written ? "alone" : "partly";
     return logon;
 }

@@ -21,6 +21,9 @@
 
 constexpr DWORD kBlue = 0xFF0000;
 constexpr DWORD kRed = 255;
+// The export the download writes its records through where the bridge has it, as the
+// reference bridge does; a bridge without it gets AddNewAddressBookRecord.
+constexpr char kRecordExport[] = "AddNewAddressBookRecordW";
 // How long a run may take; a run that waits for a silent server needs that wait on top.
 constexpr DWORD kRunTimeoutMs = 30000;
 
@@ -132,6 +135,8 @@ class DownloadRun {
     void UseDirectory(int port, const std::string& searchBase,
                       const std::string& host = "127.0.0.1");
     void UseBridgeScript(const std::string& script) { script_ = script; }
+    // Each record takes the bridge this long to write.
+    void UseSlowBridge(DWORD milliseconds) { recordDelayMs_ = milliseconds; }
     void WriteNotesIni(const std::string& body);
     // The address book before the run: the header line and these record lines.
     void SeedAddressBook(const std::vector<std::string>& records);
@@ -144,6 +149,8 @@ class DownloadRun {
     // Waits for a silent run to end; every message box it shows fails the test.
     void FinishWithoutMessageBox(DWORD timeoutMs = kRunTimeoutMs);
     void WaitForExit(DWORD timeoutMs = kRunTimeoutMs);
+    // Starts a second silent run of the same program with the same settings as copy.
+    bool StartSilentCopy(driver::Process& copy) const;
 
     driver::Process& Program() { return process_; }
     HWND Viewer() const { return viewer_.Window(); }
@@ -154,9 +161,11 @@ class DownloadRun {
     std::vector<std::string> AddressBookRecords() const;
 
     std::vector<LoggedCall> Calls() const;
-    std::vector<LoggedCall> Records() const {
-        return CallsNamed(Calls(), "AddNewAddressBookRecord");
-    }
+    // The record calls, through either export.
+    std::vector<LoggedCall> Records() const;
+    // The bridge the program loads: a file of the bin folder (a variant that lacks an export),
+    // copied into the program folder as tarnhook.dll.
+    void UseBridge(const std::string& file);
     // The lines the download traced: from its first line, "DownloadAddressBook", on. (The
     // start-up before it has its own traces, such as a settings key missing under one root.)
     std::vector<driver::TraceLine> Traces() const;
@@ -167,7 +176,9 @@ class DownloadRun {
     std::vector<std::string> Traced(DWORD colour) const;
 
   private:
+    driver::LaunchOptions Options() const;
     std::string name_;
+    DWORD recordDelayMs_ = 0;
     ProgramFolder program_;
     NotesInstall notes_;
     std::string script_;

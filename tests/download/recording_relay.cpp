@@ -200,6 +200,7 @@ std::vector<LdapSearchRequest> LdapSearches(const std::string& sent) {
         // baseObject OCTET STRING (short or long length), then scope ENUMERATED.
         const std::string& c = message.content;
         LdapSearchRequest search;
+        search.content = c;
         size_t at = 0;
         if (c.size() < 2 || c[0] != 0x04)
             continue;

@@ -50,10 +50,11 @@ constexpr unsigned char kLdapBindRequest = 0x60;
 constexpr unsigned char kLdapSearchRequest = 0x63;
 
 // The search requests in bytes a client sent, in order: their base and scope (0 base object,
-// 1 one level, 2 subtree).
+// 1 one level, 2 subtree), and their content.
 struct LdapSearchRequest {
     std::string base;
     int scope = -1;
+    std::string content; // the request's whole content, base first
 };
 std::vector<LdapSearchRequest> LdapSearches(const std::string& sent);
 

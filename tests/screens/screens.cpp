@@ -168,7 +168,7 @@ TEST(Screens, DownloadMessages) {
         {"message-no-usable-mail", "", Shots("BASE_VOICE"), "tarnhook.dll", ""},
         {"message-server-down", "1", "o=Nowhere", "tarnhook.dll", ""},
         {"message-record-refused", "", Shots("BASE_PEOPLE"), "tarnhook.dll",
-         "AddNewAddressBookRecord#3=0"},
+         "AddNewAddressBookRecordW#3=0"},
         {"message-bridge-missing", "", "", "", ""},
         {"message-entry-point-missing", "", "", "tarnhook_no_DeleteAll.dll", ""},
         {"message-init-session-failed", "", "", "tarnhook.dll", "InitNotesSession=1"},

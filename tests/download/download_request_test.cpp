@@ -1,0 +1,248 @@
+// What the administrator chooses the address book to hold: the search filter and the attribute
+// of each field, every script whole at a bridge that takes UTF-16, the guard against a book
+// that shrinks by mistake, and one run at a time.
+#include "download_session.h"
+
+#include "exit_status_check.h"
+#include "product_keys.h"
+#include "search/download_notices.h"
+#include "test_registry.h"
+#include "timing.h"
+
+#include <windows.h>
+#include <winldap.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const char kOldRecord[] = "Old,Record,1,old.record@tarn.test";
+
+void SetBookSetting(const char* name, const std::string& value) {
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, name, value);
+}
+
+std::vector<std::string> MailsOf(const std::vector<LoggedCall>& records) {
+    std::vector<std::string> mails;
+    for (const LoggedCall& record : records)
+        mails.push_back(record.args.size() > 3 ? record.args[3] : "");
+    std::sort(mails.begin(), mails.end());
+    return mails;
+}
+
+// The search request's content from the size limit on: the limits, typesOnly, the filter and
+// the attribute list, as the download has always sent them: "cn" present, and givenname, sn,
+// telephoneNumber, mail.
+std::string TodaysSearchTail() {
+    std::string attributes;
+    for (const std::string name : {"givenname", "sn", "telephoneNumber", "mail"})
+        attributes += std::string{'\x04', static_cast<char>(name.size())} + name;
+    return std::string("\x02\x01\x00\x02\x01\x00\x01\x01\x00\x87\x02"
+                       "cn",
+                       13) +
+           std::string{'\x30', static_cast<char>(attributes.size())} + attributes;
+}
+
+TEST(DownloadRequest, TheFilterAndTheAttributesChooseWhoAndWhatTheBookTakes) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const std::string base = servers.Fact("base.scripts");
+    const std::vector<std::string> everyone = {"anna.mueller@tarn.test", "eleni.pappa@tarn.test",
+                                               "lukasz.nowak@tarn.test", "yamada.jiro@tarn.test"};
+    const std::vector<std::string> withMobile = {"anna.mueller@tarn.test", "eleni.pappa@tarn.test",
+                                                 "lukasz.nowak@tarn.test"};
+    const struct Case {
+        const char* name; // the setting, "" for none
+        const char* value;
+        std::vector<std::string> mails;
+        const char* annasPhone;
+    } cases[] = {
+        {"", "", everyone, "+1 555 0400"},
+        {kPhoneAttributeValue, "mobile", everyone, "+1 555 0410"},
+        {kSearchFilterValue, "(mobile=*)", withMobile, "+1 555 0400"},
+        {kSearchFilterValue, "mobile=*", withMobile, "+1 555 0400"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.name) + "=" + c.value;
+        DownloadRun run("request-choice");
+        RecordingRelay relay(servers.Port("directory"));
+        run.UseDirectory(relay.Port(), base);
+        if (*c.name)
+            SetBookSetting(c.name, c.value);
+        ASSERT_TRUE(run.Start(false)) << what;
+        run.FinishWithoutMessageBox();
+        EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed)) << what;
+        const std::vector<LoggedCall> records = run.Records();
+        EXPECT_EQ(MailsOf(records), c.mails) << what;
+        const LoggedCall* anna = RecordWithMail(records, "anna.mueller@tarn.test");
+        ASSERT_NE(anna, nullptr) << what;
+        EXPECT_EQ(anna->args[2], c.annasPhone) << what;
+        if (*c.name)
+            continue;
+        // Without the settings the search on the wire is the one the download always sent.
+        const std::vector<LdapSearchRequest> searches = LdapSearches(relay.Sent());
+        ASSERT_EQ(searches.size(), 1u);
+        const std::string& content = searches[0].content;
+        const std::string tail = TodaysSearchTail();
+        ASSERT_GE(content.size(), tail.size());
+        EXPECT_EQ(content.substr(content.size() - tail.size()), tail);
+    }
+}
+
+TEST(DownloadRequest, ABadFilterOrAttributeEndsTheRunBeforeAnythingIsWritten) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const struct Case {
+        const char* name;
+        const char* value;
+    } cases[] = {
+        {kSearchFilterValue, "(cn=*"},
+        {kPhoneAttributeValue, "mobile phone"},
+        {kLastNameAttributeValue, "1sn"},
+        {kMailAttributeValue, "mail;"},
+    };
+    for (const Case& c : cases) {
+        DownloadRun run("request-refused");
+        run.UseDirectory(servers.Port("directory"), servers.Fact("base.scripts"));
+        SetBookSetting(c.name, c.value);
+        run.SeedAddressBook({kOldRecord});
+        const std::string before = run.AddressBook();
+        ASSERT_TRUE(run.Start(false)) << c.name;
+        run.FinishWithoutMessageBox();
+
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable)) << c.name;
+        EXPECT_EQ(run.AddressBook(), before) << c.name;
+        EXPECT_TRUE(CallsNamed(run.Calls(), "DeleteAll").empty()) << c.name;
+        const std::vector<std::string> red = run.Traced(kRed);
+        ASSERT_EQ(red.size(), 1u) << c.name << ": " << ::testing::PrintToString(red);
+        const std::string quoted = std::string(c.name) + " holds \"" + c.value + "\"";
+        EXPECT_EQ(red[0].rfind(quoted, 0), 0u) << red[0];
+    }
+}
+
+TEST(DownloadRequest, EveryScriptArrivesWholeAtABridgeThatTakesUtf16) {
+    const TestbedServers& servers = TestbedServers::Get();
+    DownloadRun run("request-scripts");
+    run.UseDirectory(servers.Port("directory"), servers.Fact("base.scripts"));
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox();
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+
+    const std::vector<LoggedCall> records = run.Records();
+    ASSERT_EQ(records.size(), 4u) << CallNames(run.Calls());
+    EXPECT_EQ(records[0].name, kRecordExport);
+    // The call log and the book hold the bridge's UTF-16 texts in UTF-8.
+    const struct {
+        const char* mail;
+        const char* lastName;
+        const char* firstName;
+    } people[] = {
+        {"anna.mueller@tarn.test", u8"Müller", "Anna"},
+        {"lukasz.nowak@tarn.test", "Nowak", u8"Łukasz"},
+        {"eleni.pappa@tarn.test", u8"Παππά", u8"Ελένη"},
+        {"yamada.jiro@tarn.test", u8"山田", u8"次郎"},
+    };
+    const std::vector<std::string> book = run.AddressBookRecords();
+    for (const auto& person : people) {
+        const LoggedCall* record = RecordWithMail(records, person.mail);
+        ASSERT_NE(record, nullptr) << person.mail;
+        EXPECT_EQ(record->args[0], person.lastName) << person.mail;
+        EXPECT_EQ(record->args[1], person.firstName) << person.mail;
+        EXPECT_TRUE(Contains(book, std::string(person.lastName) + "," + person.firstName + "," +
+                                       record->args[2] + "," + person.mail))
+            << ::testing::PrintToString(book);
+    }
+    EXPECT_TRUE(run.Traced(kRed).empty()) << ::testing::PrintToString(run.Traced(kRed));
+}
+
+TEST(DownloadRequest, ABookThatWouldShrinkBeyondShrinkLimitIsLeftAsItWas) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const std::string base = servers.Fact("base.shrink");
+    const unsigned long all = servers.Number("shrink.entries");
+    const unsigned long few = servers.Number("shrink.few");
+    OwnSlapd slapd("request-shrink", "--writable");
+    DownloadRun run("request-shrink");
+    run.UseDirectory(slapd.Port(), base);
+    SetBookSetting(kShrinkLimitValue, "50");
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox(2 * kRunTimeoutMs);
+    ASSERT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+    const std::string whole = run.AddressBook();
+    ASSERT_EQ(run.AddressBookRecords().size(), all);
+
+    // A change on the server's side hides all but a few people from the download.
+    {
+        DirectoryAdmin admin(slapd.Port(), "cn=admin,dc=shrink,dc=test", "secret");
+        admin.Rename("ou=Many," + base, "ou=Many", "dc=shrink,dc=test");
+    }
+    run.ForgetCalls();
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox();
+    EXPECT_EQ(run.AddressBook(), whole);
+    EXPECT_TRUE(CallsNamed(run.Calls(), "DeleteAll").empty());
+    // The second run's own red line: the book's counts and the setting.
+    const std::vector<std::string> red = run.Traced(kRed);
+    ASSERT_FALSE(red.empty());
+    const std::string notice = red.back();
+    EXPECT_EQ(notice.rfind("The directory gave " + GroupedCount(few) + " records, fewer than 50% " +
+                               "of the " + GroupedCount(all) + " that the whole refresh of ",
+                           0),
+              0u)
+        << notice;
+    EXPECT_TRUE(EndedWith(run.Program(), kBookUnchanged));
+    LoggedEvent event;
+    ASSERT_TRUE(LeftOneEvent(run.Program(), event));
+    EXPECT_EQ(event.id & 0xFFFF, 1101u);
+    EXPECT_EQ(event.strings, std::vector<std::string>{notice});
+
+    // Another search base is never held back.
+    run.UseDirectory(slapd.Port(), servers.Fact("base.shrink.few"));
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox();
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+    EXPECT_EQ(run.AddressBookRecords().size(), few);
+}
+
+TEST(DownloadRequest, ASecondRunWritesNothingWhileTheFirstRefreshes) {
+    const TestbedServers& servers = TestbedServers::Get();
+    DownloadRun run("request-one-run");
+    run.UseDirectory(servers.Port("directory"), servers.Fact("base.staff"));
+    run.UseSlowBridge(500);
+    ASSERT_TRUE(run.Start(false));
+    // The first run holds the lock from its start; once it writes, it surely has started.
+    ASSERT_TRUE(driver::PollUntil([&run] { return !run.Records().empty(); }, kRunTimeoutMs));
+    driver::Process second;
+    ASSERT_TRUE(run.StartSilentCopy(second));
+    ASSERT_TRUE(second.WaitForExit(kRunTimeoutMs));
+    EXPECT_TRUE(EndedWith(second, kBookUnchanged));
+    LoggedEvent event;
+    ASSERT_TRUE(LeftOneEvent(second, event));
+    EXPECT_EQ(event.id & 0xFFFF, 1101u);
+    EXPECT_EQ(event.strings, std::vector<std::string>{AnotherRunText()});
+    bool told = false;
+    for (const driver::TraceLine& line : run.AllTraces())
+        told = told || (line.text == AnotherRunText() && line.colour == kBlue);
+    EXPECT_TRUE(told) << "no blue line said why the second run wrote nothing";
+    run.FinishWithoutMessageBox();
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+
+    // The book holds every record once; the second run called the bridge not at all.
+    const std::vector<std::string> book = run.AddressBookRecords();
+    EXPECT_EQ(book.size(), static_cast<size_t>(servers.Number("staff.entries")));
+    EXPECT_EQ(CallsNamed(run.Calls(), "DeleteAll").size(), 1u);
+    EXPECT_EQ(CallsNamed(run.Calls(), "InitNotesSession").size(), 1u);
+
+    // A run that ended, killed or not, blocks nobody.
+    driver::Process killed;
+    run.UseSlowBridge(2000);
+    run.ForgetCalls();
+    ASSERT_TRUE(run.StartSilentCopy(killed));
+    ASSERT_TRUE(driver::PollUntil([&run] { return !run.Records().empty(); }, kRunTimeoutMs));
+    killed.Kill();
+    run.UseSlowBridge(0);
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox();
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+}
+
+} // namespace

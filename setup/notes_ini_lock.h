@@ -13,7 +13,7 @@
 #include <string>
 
 // How long a run waits for another run to finish with the file.
-constexpr DWORD kNotesIniLockWaitMs = 10000;
+constexpr DWORD kNotesIniLockWaitMs = 5000;
 
 // The lock's name for the notes.ini at iniPath, as the profile functions find it (a bare
 // file name in the Windows folder).

@@ -1,6 +1,8 @@
 // UpdateNotesIni on real notes.ini files, through the platform's profile functions.
 #include "tarnsetup_app.h"
 
+#include "notes_ini_lock.h"
+
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "test_files.h"
@@ -243,6 +245,24 @@ TEST_F(UpdateNotesIniTest, AFileHeldOpenByAnotherProgramIsReportedAndKeptAsItWas
     }
     ExpectOneReportNaming(boxes, ini_);
     EXPECT_EQ(driver::ReadTextFile(ini_), before);
+}
+
+} // namespace
+
+namespace {
+
+TEST(NotesIniLockName, OneFileHasOneLockHoweverItsPathIsSpelt) {
+    char windows[MAX_PATH] = "";
+    ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+    const std::string named = NotesIniLockName("C:\\Notes\\notes.ini");
+    EXPECT_EQ(named.rfind("Global\\", 0), 0u) << named;
+    EXPECT_EQ(named.find('\\', 7), std::string::npos) << named;
+    EXPECT_EQ(NotesIniLockName("c:\\NOTES\\.\\Notes.INI"), named);
+    EXPECT_EQ(NotesIniLockName("C:\\Lotus\\..\\Notes\\notes.ini"), named);
+    EXPECT_NE(NotesIniLockName("C:\\Notes2\\notes.ini"), named);
+    // A bare name is the file in the Windows folder, where the profile functions look.
+    EXPECT_EQ(NotesIniLockName("notes.ini"),
+              NotesIniLockName((std::string(windows) + "\\NOTES.INI").c_str()));
 }
 
 } // namespace

@@ -22,6 +22,7 @@ struct Step {
     std::function<void(DirectoryAdmin&)> change; // nullptr: no change
     bool searched;
     const char* book;
+    std::vector<std::string> mails = {}; // where given: the mail addresses the book holds after
 };
 
 // Runs the logons of steps through a relay in front of port, the first one on an empty record.
@@ -39,6 +40,9 @@ void RunSteps(DownloadRun& run, int port, const std::string& base, const std::st
         EXPECT_EQ(logon.wholeSearches > 0, step.searched) << step.what;
         EXPECT_EQ(logon.book, step.book) << step.what;
         EXPECT_TRUE(logon.refreshed) << step.what;
+        if (!step.mails.empty()) {
+            EXPECT_EQ(SortedMailsOf(run.Records()), step.mails) << step.what;
+        }
     }
 }
 
@@ -59,12 +63,9 @@ TEST(MarkerServers, A389DirectoryIsAskedItsLastUsn) {
         << ::testing::PrintToString(run.AddressBookRecords());
 }
 
-TEST(MarkerServers, AnActiveDirectoryDomainIsAskedByDirSyncAndItsCount) {
+// Signs in as an ordinary account of Samba's domain: anonymous readers may not count entries.
+void SignInAsSambaReader() {
     const TestbedServers& servers = TestbedServers::Get();
-    const std::string people = servers.Fact("samba.people.base");
-    const std::string added = "CN=Marker Person," + people;
-    DownloadRun run("marker-samba");
-    // An ordinary account: anonymous readers may not count the entries.
     SecretText secret;
     const std::string password = servers.Fact("samba.reader.password");
     secret.Assign(password.data(), password.size());
@@ -76,6 +77,14 @@ TEST(MarkerServers, AnActiveDirectoryDomainIsAskedByDirSyncAndItsCount) {
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "AllowClearTextBind", "1");
     SetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindPassword", REG_BINARY,
                      std::string(blob.begin(), blob.end()));
+}
+
+TEST(MarkerServers, AnActiveDirectoryDomainIsAskedByDirSyncAndItsCount) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const std::string people = servers.Fact("samba.people.base");
+    const std::string added = "CN=Marker Person," + people;
+    DownloadRun run("marker-samba");
+    SignInAsSambaReader();
     // The person added is deleted again, so that the domain ends as the other tests expect it.
     RunSteps(
         run, servers.Port("samba"), people, servers.Fact("samba.admin"),
@@ -93,6 +102,35 @@ TEST(MarkerServers, AnActiveDirectoryDomainIsAskedByDirSyncAndItsCount) {
          // A deletion is no change that an ordinary account's DirSync shows: the count is.
          {"a person deleted", [&](DirectoryAdmin& admin) { admin.Delete(added); }, true, "whole"},
          {"the logon after that", nullptr, false, "alone"}});
+}
+
+// The guide's filter for Active Directory, set by policy: people with a mail address, without
+// disabled accounts, entries hidden from address lists and other objects with mail. Samba's
+// schema lacks the attribute that hides an entry from address lists: the clause on it holds
+// for every entry.
+TEST(MarkerServers, ADomainFilteredByPolicyKeepsItsActivePeopleAndSeesOneDisabled) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const std::string mixed = servers.Fact("samba.mixed.base");
+    const std::string second = "CN=Active Person 2," + mixed;
+    DownloadRun run("marker-samba-filter");
+    SignInAsSambaReader();
+    SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "SearchFilter",
+                      "(&(objectCategory=person)(objectClass=user)(mail=*)"
+                      "(!(userAccountControl:1.2.840.113556.1.4.803:=2))"
+                      "(!(msExchHideFromAddressLists=TRUE)))");
+    const auto active = [&](const char* value) {
+        return [&second, value](DirectoryAdmin& admin) {
+            admin.Replace(second, "userAccountControl", value);
+        };
+    };
+    const std::vector<std::string> both = {"active1@tarn.test", "active2@tarn.test"};
+    RunSteps(run, servers.Port("samba"), mixed, servers.Fact("samba.admin"),
+             servers.Fact("samba.password"),
+             {{"the first logon", nullptr, true, "whole", both},
+              {"an unchanged logon", nullptr, false, "alone"},
+              {"an account disabled", active("546"), true, "whole", {"active1@tarn.test"}},
+              {"the logon after it", nullptr, false, "alone"},
+              {"the account enabled again", active("544"), true, "whole", both}});
 }
 
 } // namespace

@@ -32,13 +32,6 @@ std::vector<std::string> PagedAddresses(int first, int count) {
     return addresses;
 }
 
-std::vector<std::string> MailsOf(const std::vector<LoggedCall>& records) {
-    std::vector<std::string> mails;
-    for (const LoggedCall& record : records)
-        mails.push_back(record.args.size() > 3 ? record.args[3] : "(no mail)");
-    return mails;
-}
-
 TEST(DownloadPaging, ADirectoryLikeActiveDirectorysIsWrittenWholeOnceAndInItsOrder) {
     const TestbedServers& servers = TestbedServers::Get();
     const int entries = servers.Number("paged.entries");

@@ -24,14 +24,6 @@ void SetBookSetting(const char* name, const std::string& value) {
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, name, value);
 }
 
-std::vector<std::string> MailsOf(const std::vector<LoggedCall>& records) {
-    std::vector<std::string> mails;
-    for (const LoggedCall& record : records)
-        mails.push_back(record.args.size() > 3 ? record.args[3] : "");
-    std::sort(mails.begin(), mails.end());
-    return mails;
-}
-
 // The search request's content from the size limit on: the limits, typesOnly, the filter and
 // the attribute list, as the download has always sent them: "cn" present, and givenname, sn,
 // telephoneNumber, mail.
@@ -74,7 +66,7 @@ TEST(DownloadRequest, TheFilterAndTheAttributesChooseWhoAndWhatTheBookTakes) {
         run.FinishWithoutMessageBox();
         EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed)) << what;
         const std::vector<LoggedCall> records = run.Records();
-        EXPECT_EQ(MailsOf(records), c.mails) << what;
+        EXPECT_EQ(SortedMailsOf(records), c.mails) << what;
         const LoggedCall* anna = RecordWithMail(records, "anna.mueller@tarn.test");
         ASSERT_NE(anna, nullptr) << what;
         EXPECT_EQ(anna->args[2], c.annasPhone) << what;

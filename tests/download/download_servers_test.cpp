@@ -17,13 +17,6 @@ namespace {
 
 constexpr DWORD kSilentRunTimeoutMs = kServerAnswerSeconds * 1000 + kRunTimeoutMs;
 
-std::vector<std::string> MailsOf(const std::vector<LoggedCall>& records) {
-    std::vector<std::string> mails;
-    for (const LoggedCall& record : records)
-        mails.push_back(record.args.size() > 3 ? record.args[3] : "(no mail)");
-    return mails;
-}
-
 // Runs a silent download of base on a server and checks that every entry with an Internet
 // mail address was written exactly once and that nothing was traced in red.
 void DownloadWhole(DownloadRun& run, int port, const std::string& base, int mailEntries) {

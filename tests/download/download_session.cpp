@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <future>
@@ -435,6 +436,19 @@ std::vector<std::string> DownloadRun::Traced(DWORD colour) const {
             texts.push_back(line.text);
     }
     return texts;
+}
+
+std::vector<std::string> MailsOf(const std::vector<LoggedCall>& records) {
+    std::vector<std::string> mails;
+    for (const LoggedCall& record : records)
+        mails.push_back(record.args.size() > 3 ? record.args[3] : "(no mail)");
+    return mails;
+}
+
+std::vector<std::string> SortedMailsOf(const std::vector<LoggedCall>& records) {
+    std::vector<std::string> mails = MailsOf(records);
+    std::sort(mails.begin(), mails.end());
+    return mails;
 }
 
 const LoggedCall* RecordWithMail(const std::vector<LoggedCall>& records, const std::string& mail) {

@@ -186,6 +186,9 @@ class DownloadRun {
     driver::Process process_;
 };
 
+// The mail arguments of record calls, in their order; sorted.
+std::vector<std::string> MailsOf(const std::vector<LoggedCall>& records);
+std::vector<std::string> SortedMailsOf(const std::vector<LoggedCall>& records);
 // The record of the call whose mail argument is mail, or nothing.
 const LoggedCall* RecordWithMail(const std::vector<LoggedCall>& records, const std::string& mail);
 bool Contains(const std::vector<std::string>& texts, const std::string& text);

@@ -61,18 +61,6 @@ bool AppendAddressBookRecord(const std::vector<std::string>& fields) {
     return AppendToFile(AddressBookPath(), FormatCsvRecord(fields), kAddressBookHeader);
 }
 
-int WriteRecord(const BridgeCall& call, const std::vector<std::string>& fields) {
-    int result = call.Scripted().value_or(1);
-    if (result == 0)
-        return result;
-    const std::string delay = EnvironmentValue(kRecordDelayVariable);
-    if (!delay.empty())
-        Sleep(static_cast<DWORD>(std::stoul(delay)));
-    if (!AppendAddressBookRecord(fields) && !call.Scripted())
-        result = 0;
-    return result;
-}
-
 namespace {
 
 std::string Utf8(const wchar_t* text, int length) {
@@ -84,8 +72,6 @@ std::string Utf8(const wchar_t* text, int length) {
     return utf8;
 }
 
-} // namespace
-
 std::string Utf8FromCodePage(const std::string& text) {
     const int size =
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -94,6 +80,26 @@ std::string Utf8FromCodePage(const std::string& text) {
     std::wstring wide(static_cast<size_t>(size), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
     return Utf8(wide.data(), size);
+}
+
+} // namespace
+
+int WriteRecord(const BridgeCall& call, const std::vector<std::string>& fields, bool codePage) {
+    int result = call.Scripted().value_or(1);
+    if (result == 0)
+        return result;
+    const std::string delay = EnvironmentValue(kRecordDelayVariable);
+    if (!delay.empty())
+        Sleep(static_cast<DWORD>(std::stoul(delay)));
+    std::vector<std::string> utf8 = fields;
+    // Counting records only: nothing to convert.
+    if (codePage && EnvironmentValue(kRecordCountVariable).empty()) {
+        for (std::string& field : utf8)
+            field = Utf8FromCodePage(field);
+    }
+    if (!AppendAddressBookRecord(utf8) && !call.Scripted())
+        result = 0;
+    return result;
 }
 
 std::string Utf8FromWide(const wchar_t* text) {

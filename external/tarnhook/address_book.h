@@ -25,12 +25,12 @@ bool EmptyAddressBook();
 bool AppendAddressBookRecord(const std::vector<std::string>& fields);
 
 // The result of a record call: the scripted one where the script sets one, else 1, or 0 when
-// the record cannot be written. The record (UTF-8 fields) is written only where the result
-// means success, after the delay TARNHOOK_RECORD_DELAY_MS asks for.
-int WriteRecord(const BridgeCall& call, const std::vector<std::string>& fields);
+// the record cannot be written. The record is written, in UTF-8, only where the result means
+// success, after the delay TARNHOOK_RECORD_DELAY_MS asks for; its fields are UTF-8, or texts
+// of the system code page where codePage is set.
+int WriteRecord(const BridgeCall& call, const std::vector<std::string>& fields, bool codePage);
 
-// A text of the system code page, or of UTF-16 (null: empty), in UTF-8.
-std::string Utf8FromCodePage(const std::string& text);
+// A text of UTF-16 (null: empty) in UTF-8.
 std::string Utf8FromWide(const wchar_t* text);
 
 // With TARNHOOK_RECORD_COUNT set, writes the number of records counted into that file.

@@ -57,10 +57,7 @@ int __cdecl AddNewAddressBookRecord(const char* lastName, const char* firstName,
     std::vector<std::string> args = fields;
     args.push_back(std::to_string(flag));
     const BridgeCall call("AddNewAddressBookRecord", ++calls, std::move(args));
-    std::vector<std::string> utf8;
-    for (const std::string& field : fields)
-        utf8.push_back(tarnhook::Utf8FromCodePage(field));
-    return call.Return(tarnhook::WriteRecord(call, utf8));
+    return call.Return(tarnhook::WriteRecord(call, fields, true));
 }
 
 // The same with every text in UTF-16; the call log shows them in UTF-8.
@@ -73,7 +70,7 @@ int __cdecl AddNewAddressBookRecordW(const wchar_t* lastName, const wchar_t* fir
     std::vector<std::string> args = fields;
     args.push_back(std::to_string(flag));
     const BridgeCall call("AddNewAddressBookRecordW", ++calls, std::move(args));
-    return call.Return(tarnhook::WriteRecord(call, fields));
+    return call.Return(tarnhook::WriteRecord(call, fields, false));
 }
 
 int __cdecl CloseAddressBook(void) {

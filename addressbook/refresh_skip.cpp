@@ -26,10 +26,13 @@
 std::string CTarnbookApp::ReadMarker(const LastRefresh* last, ChangeMarker& read) const {
     const MarkerSource source = FindMarkerSource(m_hLdap, m_strSearchBase, kServerAnswerSeconds);
     const std::string family = MarkerFamilyName(source.family);
-    // The server and the search the marker belongs to.
+    // The server and the search the marker belongs to, the filter and attributes among them
+    // (DirSync's marker counts and asks for them).
     const std::string where = source.server + "\n" + source.namingContext + "\n" + m_strServer +
                               "\n" + m_strSearchBase + "\n" + m_strBoundAccount + "\n" +
-                              m_szNotesIniPath + "\n" + m_strMailServer;
+                              m_szNotesIniPath + "\n" + m_strMailServer + "\n" + m_request.filter +
+                              "\n" + m_request.firstName + "\n" + m_request.lastName + "\n" +
+                              m_request.phone + "\n" + m_request.mail;
     const std::string kept = last ? KeptMarkerValue(last->marker, family, where) : "";
     read = ReadChangeMarker(m_hLdap, source, m_request, kept, kServerAnswerSeconds);
     return KeptMarker(family, where, read.value);

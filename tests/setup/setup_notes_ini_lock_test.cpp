@@ -84,6 +84,7 @@ TEST(TarnsetupNotesIniLock, ALockHeldPastTheWaitLeavesTheFileAsTheOtherRunLeftIt
                        std::to_string(kNotesIniLockWaitMs / 1000) +
                        " seconds. NSF_HOOKS and EXTMGR_ADDINS were not updated.");
     driver::PressButton(box.window, IDOK);
+    EXPECT_TRUE(driver::WaitForWindowGone(box.window));
     run.ExpectNoQuestionUntilExit();
     EXPECT_EQ(run.NotesIniText(), before);
     EXPECT_TRUE(EndedWith(run.Process(), kSetupNotesIniNotWritten));

@@ -3,11 +3,11 @@
 # package of the programs in BIN_DIR, built by tools/msi.sh as a release builds it, in WORK_DIR.
 #   tables   reads its tables with msiinfo, without Wine: what is installed where, the upgrade,
 #            the properties and when they are written, kept and forgotten, the event sources,
-#            Add/Remove Programs, what a standard user cannot steer (the paths and the folder
-#            outside SecureCustomProperties, the locked program folder), a rollback action for
-#            every deferred one, the launch condition against the other platform's package, and
-#            the rules of the standard validation that the tables themselves show (a
-#            _Validation row for every column, short names, file versions).
+#            Add/Remove Programs, what a standard user cannot steer (no setting's property and
+#            not the folder in SecureCustomProperties, the locked program folder), a rollback
+#            action for every deferred one, the launch condition against the other platform's
+#            package, and the rules of the standard validation that the tables themselves show
+#            (a _Validation row for every column, short names, file versions).
 #   install  installs it under Wine in the test bed's prefix (TARN_TESTBED_DIR), against the
 #            test bed's slapd: a silent install with properties beside a value set by hand, a
 #            value changed by hand after it, an upgrade from an older version and a repair that
@@ -59,13 +59,11 @@ tables() {
         fail "summary: the template is not $template: $(msiinfo suminfo "$msi" | grep Template)"
     [ "$(cell "$msi" Property ProductVersion 2)" = "$version" ] || fail "ProductVersion is not $version"
     [ "$(cell "$msi" Property ALLUSERS 2)" = 1 ] || fail "not per machine (ALLUSERS is not 1)"
-    # A per-machine install takes the directory settings from a standard user's command line
-    # (secure), never a path the programs load from or the program folder.
+    # No property of a setting (any Set_ component's) and not the folder is secure: in a managed
+    # installation a standard user's command line steers none of them.
     secure=";$(cell "$msi" Property SecureCustomProperties 2);"
-    for p in $properties INSTALLDIR; do
-        case $p in NOTESINIPATH | NOTESDLLPATH | INSTALLDIR) want="not secure" ;; *) want=secure ;; esac
-        case $secure in *";$p;"*) is=secure ;; *) is="not secure" ;; esac
-        [ "$is" = "$want" ] || fail "$p is $is: SecureCustomProperties $secure"
+    for p in $(rows "$msi" Component | sed -n "s/^Set_\([A-Z_]*\)$tab.*/\1/p") INSTALLDIR; do
+        case $secure in *";$p;"*) fail "$p is secure: SecureCustomProperties $secure" ;; esac
     done
 
     # The same upgrade code in every build, a new product code in each.

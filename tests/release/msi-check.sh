@@ -50,7 +50,8 @@ notes_key='SOFTWARE\VEXMAR\Voxtarion\Varnel Desktop\Lotus Notes'
 package_key='SOFTWARE\VEXMAR\Voxtarion\Desktop Package'
 event_sources='SYSTEM\CurrentControlSet\Services\EventLog\Application'
 properties="HOSTNAME PORTNUMBER SEARCHBASE BINDMETHOD BINDUSER BINDDOMAIN SECURITY NOTESINIPATH
-NOTESDLLPATH REFRESH REFRESHDAYS"
+NOTESDLLPATH REFRESH REFRESHDAYS SEARCHFILTER LASTNAMEATTRIBUTE FIRSTNAMEATTRIBUTE PHONEATTRIBUTE
+MAILATTRIBUTE SHRINKLIMIT"
 long_name() { sed 's/^[^|]*|//'; } # short|long or long: the long name
 
 tables() {
@@ -288,15 +289,20 @@ install() {
     base=$(fact base.staff) port=$(fact directory.port)
     reg add "HKLM\\$notes_key" /v SearchBase /d "$base" /f >/dev/null
 
-    # BindUser and BindDomain have no effect on the anonymous download.
+    # BindUser and BindDomain have no effect on the anonymous download; the filter, whose
+    # characters the uninstall's command lines must carry, takes every entry.
+    filter='(&(cn=*)(!(cn=nobody)))'
     msiexec /i "$(winpath "$work/older.msi")" /qn HOSTNAME=127.0.0.1 PORTNUMBER="$port" \
-        BINDUSER=package-user BINDDOMAIN=PACKAGE || fail "the silent install ended with $?"
+        BINDUSER=package-user BINDDOMAIN=PACKAGE "SEARCHFILTER=$filter" ||
+        fail "the silent install ended with $?"
     for program in TARNBOOK TARNSETUP TARNTRACE; do
         [ -f "$installed/$program.exe" ] || fail "$program.exe is not in $installed"
     done
     [ "$(value "$notes_key" HostName)" = 127.0.0.1 ] && [ "$(value "$notes_key" PortNumber)" = "$port" ] ||
         fail "HostName and PortNumber were not written from the properties"
     [ "$(value "$notes_key" BindDomain)" = PACKAGE ] || fail "BindDomain was not written from its property"
+    [ "$(value "$notes_key" SearchFilter)" = "$filter" ] ||
+        fail "SearchFilter is '$(value "$notes_key" SearchFilter)', not $filter"
     [ "$(value "$notes_key" SearchBase)" = "$base" ] || fail "the search base set by hand changed"
     [ "$(ours | wc -l)" = 1 ] || fail "not one entry in Add/Remove Programs after the install"
     expected_sources=$(for program in TARNBOOK TARNSETUP; do
@@ -363,7 +369,7 @@ install() {
     msiexec /x "$(winpath "$work/rebuilt.msi")" /qn || fail "the uninstall ended with $?"
     [ ! -e "$(dirname "$installed")" ] || fail "$files\\Voxtarion is still there"
     [ -z "$(ours)" ] || fail "still in Add/Remove Programs"
-    for name in HostName PortNumber BindUser; do
+    for name in HostName PortNumber BindUser SearchFilter; do
         [ -z "$(value "$notes_key" "$name")" ] || fail "$name is still there"
     done
     ! "$WINE" reg query "HKLM\\$package_key" "/reg:$view" >/dev/null 2>&1 ||

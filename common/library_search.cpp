@@ -1,5 +1,7 @@
 #include "library_search.h"
 
+#include "path_text.h"
+
 #include <vector>
 
 namespace {
@@ -71,6 +73,9 @@ HMODULE LoadResourceImage(const char* name) {
 }
 
 HMODULE LoadLibraryAt(const char* path) {
+    // Any other path is found from the current folder or drive, which the user chooses.
+    if (!IsFullyQualifiedPath(path))
+        return nullptr;
     const std::string full = FullPath(path);
     if (full.empty())
         return nullptr;

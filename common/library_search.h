@@ -20,8 +20,8 @@ std::string ModuleFolder(HMODULE module);
 // templates can be used, and none of its code ever runs.
 HMODULE LoadResourceImage(const char* name);
 
-// Loads the library at path, made a full path, with its own folder searched for the
-// libraries it needs.
+// Loads the library at path, with its own folder searched for the libraries it needs. Only a
+// fully qualified path is taken (IsFullyQualifiedPath); any other names no library.
 HMODULE LoadLibraryAt(const char* path);
 
 // Adds the folder of a loaded library to the library search of the process, so that the

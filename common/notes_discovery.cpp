@@ -46,6 +46,17 @@ bool ReadPolicyNotesDllPath(char* path) {
 
 } // namespace
 
+bool NamesLibraryFile(const char* path, const char* source) {
+    if (IsFullyQualifiedPath(path))
+        return true;
+    Trace((std::string(source) + " gives \"" + path +
+           "\", which is not a full path (X:\\... or \\\\server\\share\\...): no library is "
+           "loaded from it.")
+              .c_str(),
+          kTraceBlue);
+    return false;
+}
+
 int LoadNotesDllAt(const char* path) {
     g_hNotesDll = LoadLibraryAt(path);
     if (!g_hNotesDll)
@@ -65,6 +76,10 @@ int LoadSavedNotesDll() {
     if (!ReadPolicyNotesDllPath(path) && !ReadNotesDllPath(HKEY_LOCAL_MACHINE, path) &&
         !ReadNotesDllPath(HKEY_CURRENT_USER, path))
         return 0;
+    if (!NamesLibraryFile(path, kNotesDllPathValue)) {
+        g_hNotesDll = nullptr;
+        return 0;
+    }
     char dir[kPathBufferSize] = "";
     DirectoryOfPath(path, dir, sizeof dir);
     Trace(("SetCurrentDirectory::" + std::string(dir)).c_str(), kTraceBlue);
@@ -81,13 +96,16 @@ int FindNotesDll() {
     char path[kPathBufferSize] = "";
     if (!ReadRegistryText(key.get(), "Path", path, sizeof path))
         return 0;
-    SetCurrentDirectoryA(path);
     // A Path too long to take "\nnotes.dll" counts as a library that failed to load.
-    if (!AppendToBuffer(path, sizeof path, "\\nnotes.dll")) {
-        g_hNotesDll = nullptr;
+    char library[kPathBufferSize] = "";
+    g_hNotesDll = nullptr;
+    if (!CopyToBuffer(library, sizeof library, path) ||
+        !AppendToBuffer(library, sizeof library, "\\nnotes.dll"))
         return 0;
-    }
-    return LoadNotesDllAt(path);
+    if (!NamesLibraryFile(library, "Path"))
+        return 0;
+    SetCurrentDirectoryA(path);
+    return LoadNotesDllAt(library);
 }
 
 int BrowseForNotesDll() {

@@ -37,3 +37,34 @@ bool CopyToBuffer(char* buffer, std::size_t bufferSize, const char* text) {
     std::memcpy(buffer, text, length + 1);
     return true;
 }
+
+namespace {
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+// Skips one name of a share path; null when it is empty.
+const char* AfterName(const char* text) {
+    const char* end = text;
+    while (*end != '\0' && !IsSeparator(*end))
+        ++end;
+    return end == text ? nullptr : end;
+}
+} // namespace
+
+bool IsFullyQualifiedPath(const char* path) {
+    if (path == nullptr)
+        return false;
+    if (IsDriveLetter(path[0]) && path[1] == ':')
+        return IsSeparator(path[2]);
+    if (!IsSeparator(path[0]) || !IsSeparator(path[1]))
+        return false;
+    // \\?\ and \\.\ hand the rest to the system as it stands.
+    if ((path[2] == '?' || path[2] == '.') && IsSeparator(path[3]))
+        return path[4] != '\0';
+    // \\server\share: both names present.
+    const char* server = AfterName(path + 2);
+    return server != nullptr && IsSeparator(*server) && AfterName(server + 1) != nullptr;
+}

@@ -19,4 +19,11 @@ bool AppendToBuffer(char* buffer, std::size_t bufferSize, const char* suffix);
 // Copies text into buffer when it fits with its terminator; else returns false.
 bool CopyToBuffer(char* buffer, std::size_t bufferSize, const char* text);
 
+// True when path names one file wherever the program runs: a drive and its root (X:\...),
+// a share (\\server\share\...) or a device path (\\?\... or \\.\...). An empty path, a bare
+// or dotted name (nnotes.dll, .\nnotes.dll), one from the root of the current drive
+// (\nnotes.dll) and one from a drive's current folder (C:nnotes.dll) are not: they name a file
+// by where the program happens to stand.
+bool IsFullyQualifiedPath(const char* path);
+
 #endif

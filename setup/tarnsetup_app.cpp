@@ -93,16 +93,21 @@ bool CTarnsetupApp::WaitForBlockingWindow(const std::string& caption) {
 int CTarnsetupApp::LoadDirectoryNotesDll(const char* iniPath) {
     // Directory names the Notes data folder, whose parent is the program folder:
     // C:\Lotus\Notes\Data gives C:\Lotus\Notes\nnotes.dll. A value too long for the path
-    // buffer, or for "\nnotes.dll" behind it, counts as a library that failed to load.
+    // buffer, or for "\nnotes.dll" behind it, counts as a library that failed to load; an empty
+    // or relative one names no file (an empty one would give the current drive's root).
     const std::string directory = ReadProfileText(kNotesSection, kDirectoryKey, iniPath);
     m_szNotesPath[0] = '\0';
     g_hNotesDll = nullptr;
     if (!CopyToBuffer(m_szNotesPath, sizeof m_szNotesPath, directory.c_str()))
         return 0;
     CutNotesDirectory(m_szNotesPath);
-    SetCurrentDirectoryA(m_szNotesPath);
-    return AppendToBuffer(m_szNotesPath, sizeof m_szNotesPath, "\\nnotes.dll") &&
-           LoadNotesDllAt(m_szNotesPath);
+    char programDir[kPathBufferSize] = "";
+    CopyToBuffer(programDir, sizeof programDir, m_szNotesPath);
+    if (!AppendToBuffer(m_szNotesPath, sizeof m_szNotesPath, "\\nnotes.dll") ||
+        !NamesLibraryFile(m_szNotesPath, "Directory of notes.ini"))
+        return 0;
+    SetCurrentDirectoryA(programDir);
+    return LoadNotesDllAt(m_szNotesPath);
 }
 
 int CTarnsetupApp::LoadNotesLibrary(const char* iniPath, const std::string& caption) {

@@ -4,11 +4,10 @@
 # ADMIN-GUIDE.md from the folder STAGE. Then does what wixl cannot express:
 #   - each component named Set_<PROPERTY> (without a component code: never repaired, never
 #     removed) is installed only when PROPERTY is given; its record Record_<PROPERTY> while
-#     there is something to record; PROPERTY is secure, so that a per-machine install takes
-#     it from the command line, but for the paths (NOTESINIPATH, NOTESDLLPATH) and INSTALLDIR:
-#     a standard user who may start a managed, elevated install must not choose where the
-#     programs lie or which libraries they load; an administrator's command line and
-#     transforms still set them;
+#     there is something to record; PROPERTY stays out of SecureCustomProperties, as INSTALLDIR
+#     does: a standard user who may start a managed, elevated install or repair must not choose
+#     the machine's directory server, which libraries the programs load or where they lie; an
+#     elevated administrator's command line, a transform and policy set them;
 #   - Forget_<PROPERTY>: removing the package (not for an upgrade) deletes the value only
 #     where it still holds what the package recorded, with the system's reg.exe; its
 #     rollback action Restore_<PROPERTY>, just before it, writes the value back when the
@@ -51,8 +50,6 @@ cell() { rows "$1" | awk -F "$tab" -v k="$2" -v c="$3" '$1 == k { print $c }'; }
 set --
 sequence_of() { cell InstallExecuteSequence "$1" 3; }
 
-secure=$(cell Property SecureCustomProperties 2)
-not_secure="NOTESINIPATH NOTESDLLPATH"
 forget_at=$(sequence_of PublishProduct)
 properties=$(rows Component | sed -n "s/^Set_\([A-Z_]*\)$tab.*/\1/p")
 [ -n "$properties" ] || { echo "msi: no Set_ components in $out" >&2; exit 1; }
@@ -76,11 +73,9 @@ for property in $properties; do
         forget_at=$((forget_at + 1))
         set -- "$@" -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('$action', '$condition', $forget_at)"
     done
-    case " $not_secure " in *" $property "*) ;; *) secure="${secure:+$secure;}$property" ;; esac
 done
 [ "$forget_at" -lt "$(sequence_of InstallFinalize)" ] ||
     { echo "msi: no room for the Forget_ actions before InstallFinalize" >&2; exit 1; }
-set -- "$@" -q "UPDATE \`Property\` SET \`Value\` = '$secure' WHERE \`Property\` = 'SecureCustomProperties'"
 set -- "$@" -q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('DoubleQuote', '\"')"
 
 # Administrators and the system full control, users read and run (0x1200a9), for the folder

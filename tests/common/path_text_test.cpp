@@ -48,3 +48,42 @@ TEST(CopyToBuffer, TakesOnlyWhatFitsWithItsTerminator) {
     EXPECT_TRUE(CopyToBuffer(buffer, sizeof buffer, "xyz"));
     EXPECT_STREQ(buffer, "xyz");
 }
+
+TEST(IsFullyQualifiedPath, OnlyADriveRootAShareOrADevicePathNamesOneFile) {
+    const struct {
+        const char* path;
+        bool qualified;
+    } cases[] = {
+        {"C:\\Lotus\\Notes\\nnotes.dll", true},
+        {"d:/Notes/nnotes.dll", true},
+        {"C:\\", true},
+        {"\\\\server\\share\\Notes\\nnotes.dll", true},
+        {"//server/share/nnotes.dll", true},
+        {"\\\\?\\C:\\Lotus\\Notes\\nnotes.dll", true},
+        {"\\\\?\\UNC\\server\\share\\nnotes.dll", true},
+        {"\\\\.\\C:\\Notes\\nnotes.dll", true},
+        // From where the program stands: the current folder, the current drive's root, a
+        // drive's current folder.
+        {"", false},
+        {"nnotes.dll", false},
+        {".\\nnotes.dll", false},
+        {"..\\Notes\\nnotes.dll", false},
+        {"Notes\\nnotes.dll", false},
+        {"\\nnotes.dll", false},
+        {"\\Lotus\\Notes\\nnotes.dll", false},
+        {"/nnotes.dll", false},
+        {"C:nnotes.dll", false},
+        {"C:", false},
+        {"C:Notes\\nnotes.dll", false},
+        {"1:\\nnotes.dll", false},
+        // A share path without its server or share names no share.
+        {"\\\\", false},
+        {"\\\\server", false},
+        {"\\\\server\\", false},
+        {"\\\\\\share\\nnotes.dll", false},
+        {"\\\\?\\", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsFullyQualifiedPath(c.path), c.qualified) << '"' << c.path << '"';
+    EXPECT_FALSE(IsFullyQualifiedPath(nullptr));
+}

@@ -3,11 +3,11 @@
 # package of the programs in BIN_DIR, built by tools/msi.sh as a release builds it, in WORK_DIR.
 #   tables   reads its tables with msiinfo, without Wine: what is installed where, the upgrade,
 #            the properties and when they are written, kept and forgotten, the event sources,
-#            Add/Remove Programs, what a standard user cannot steer (the paths and the folder
-#            outside SecureCustomProperties, the locked program folder), a rollback action for
-#            every deferred one, the launch condition against the other platform's package, and
-#            the rules of the standard validation that the tables themselves show (a
-#            _Validation row for every column, short names, file versions).
+#            Add/Remove Programs, what a standard user cannot steer (no setting's property and
+#            not the folder in SecureCustomProperties, the locked program folder), a rollback
+#            action for every deferred one, the launch condition against the other platform's
+#            package, and the rules of the standard validation that the tables themselves show
+#            (a _Validation row for every column, short names, file versions).
 #   install  installs it under Wine in the test bed's prefix (TARN_TESTBED_DIR), against the
 #            test bed's slapd: a silent install with properties beside a value set by hand, a
 #            value changed by hand after it, an upgrade from an older version and a repair that
@@ -50,7 +50,8 @@ notes_key='SOFTWARE\VEXMAR\Voxtarion\Varnel Desktop\Lotus Notes'
 package_key='SOFTWARE\VEXMAR\Voxtarion\Desktop Package'
 event_sources='SYSTEM\CurrentControlSet\Services\EventLog\Application'
 properties="HOSTNAME PORTNUMBER SEARCHBASE BINDMETHOD BINDUSER BINDDOMAIN SECURITY NOTESINIPATH
-NOTESDLLPATH REFRESH REFRESHDAYS"
+NOTESDLLPATH REFRESH REFRESHDAYS SEARCHFILTER LASTNAMEATTRIBUTE FIRSTNAMEATTRIBUTE PHONEATTRIBUTE
+MAILATTRIBUTE SHRINKLIMIT"
 long_name() { sed 's/^[^|]*|//'; } # short|long or long: the long name
 
 tables() {
@@ -59,13 +60,11 @@ tables() {
         fail "summary: the template is not $template: $(msiinfo suminfo "$msi" | grep Template)"
     [ "$(cell "$msi" Property ProductVersion 2)" = "$version" ] || fail "ProductVersion is not $version"
     [ "$(cell "$msi" Property ALLUSERS 2)" = 1 ] || fail "not per machine (ALLUSERS is not 1)"
-    # A per-machine install takes the directory settings from a standard user's command line
-    # (secure), never a path the programs load from or the program folder.
+    # No property of a setting (any Set_ component's) and not the folder is secure: in a managed
+    # installation a standard user's command line steers none of them.
     secure=";$(cell "$msi" Property SecureCustomProperties 2);"
-    for p in $properties INSTALLDIR; do
-        case $p in NOTESINIPATH | NOTESDLLPATH | INSTALLDIR) want="not secure" ;; *) want=secure ;; esac
-        case $secure in *";$p;"*) is=secure ;; *) is="not secure" ;; esac
-        [ "$is" = "$want" ] || fail "$p is $is: SecureCustomProperties $secure"
+    for p in $(rows "$msi" Component | sed -n "s/^Set_\([A-Z_]*\)$tab.*/\1/p") INSTALLDIR; do
+        case $secure in *";$p;"*) fail "$p is secure: SecureCustomProperties $secure" ;; esac
     done
 
     # The same upgrade code in every build, a new product code in each.
@@ -290,15 +289,20 @@ install() {
     base=$(fact base.staff) port=$(fact directory.port)
     reg add "HKLM\\$notes_key" /v SearchBase /d "$base" /f >/dev/null
 
-    # BindUser and BindDomain have no effect on the anonymous download.
+    # BindUser and BindDomain have no effect on the anonymous download; the filter, whose
+    # characters the uninstall's command lines must carry, takes every entry.
+    filter='(&(cn=*)(!(cn=nobody)))'
     msiexec /i "$(winpath "$work/older.msi")" /qn HOSTNAME=127.0.0.1 PORTNUMBER="$port" \
-        BINDUSER=package-user BINDDOMAIN=PACKAGE || fail "the silent install ended with $?"
+        BINDUSER=package-user BINDDOMAIN=PACKAGE "SEARCHFILTER=$filter" ||
+        fail "the silent install ended with $?"
     for program in TARNBOOK TARNSETUP TARNTRACE; do
         [ -f "$installed/$program.exe" ] || fail "$program.exe is not in $installed"
     done
     [ "$(value "$notes_key" HostName)" = 127.0.0.1 ] && [ "$(value "$notes_key" PortNumber)" = "$port" ] ||
         fail "HostName and PortNumber were not written from the properties"
     [ "$(value "$notes_key" BindDomain)" = PACKAGE ] || fail "BindDomain was not written from its property"
+    [ "$(value "$notes_key" SearchFilter)" = "$filter" ] ||
+        fail "SearchFilter is '$(value "$notes_key" SearchFilter)', not $filter"
     [ "$(value "$notes_key" SearchBase)" = "$base" ] || fail "the search base set by hand changed"
     [ "$(ours | wc -l)" = 1 ] || fail "not one entry in Add/Remove Programs after the install"
     expected_sources=$(for program in TARNBOOK TARNSETUP; do
@@ -365,7 +369,7 @@ install() {
     msiexec /x "$(winpath "$work/rebuilt.msi")" /qn || fail "the uninstall ended with $?"
     [ ! -e "$(dirname "$installed")" ] || fail "$files\\Voxtarion is still there"
     [ -z "$(ours)" ] || fail "still in Add/Remove Programs"
-    for name in HostName PortNumber BindUser; do
+    for name in HostName PortNumber BindUser SearchFilter; do
         [ -z "$(value "$notes_key" "$name")" ] || fail "$name is still there"
     done
     ! "$WINE" reg query "HKLM\\$package_key" "/reg:$view" >/dev/null 2>&1 ||

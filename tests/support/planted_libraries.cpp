@@ -2,6 +2,7 @@
 
 #include "test_files.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <sstream>
@@ -9,11 +10,22 @@
 PlantedLibraries::PlantedLibraries(const std::string& testName)
     : currentDir_(FreshTestDir(testName + "-planted-current")),
       pathDir_(FreshTestDir(testName + "-planted-path")),
-      markFile_(FreshTestDir(testName + "-planted-mark") + "\\code-ran.txt") {
+      markFile_(FreshTestDir(testName + "-planted-mark") + "\\code-ran.txt"),
+      driveRootLibrary_(currentDir_.substr(0, 3) + "nnotes.dll") {
+    const std::string bin = driver::BinDir() + "\\";
     for (const std::string& folder : {currentDir_, pathDir_}) {
         for (const char* name : {"tarnlang.dll", "tarnhook.dll"})
-            CopyTestFile(driver::BinDir() + "\\" + name, folder + "\\" + name);
+            CopyTestFile(bin + name, folder + "\\" + name);
+        CopyTestFile(bin + "tarnhook.dll", folder + "\\nnotes.dll");
     }
+    // The test folders lie on a drive of the test bed's own (C: of its Wine prefix), whose root
+    // a test may write.
+    EXPECT_EQ(currentDir_.substr(1, 2), ":\\") << "not on a drive: " << currentDir_;
+    CopyTestFile(bin + "tarnhook.dll", driveRootLibrary_);
+}
+
+PlantedLibraries::~PlantedLibraries() {
+    DeleteFileA(driveRootLibrary_.c_str());
 }
 
 void PlantedLibraries::Apply(driver::LaunchOptions& options) const {
@@ -23,6 +35,12 @@ void PlantedLibraries::Apply(driver::LaunchOptions& options) const {
     options.WorkingDirectory(currentDir_)
         .SetEnvironment("PATH", pathDir_ + ";" + inherited)
         .SetEnvironment("TARN_LOAD_MARK", markFile_);
+}
+
+std::string PlantedLibraries::Placed(std::string text) const {
+    for (std::string::size_type at; (at = text.find_first_of("~@")) != std::string::npos;)
+        text.replace(at, 1, text[at] == '~' ? currentDir_.substr(0, 2) : currentDir_.substr(2));
+    return text;
 }
 
 std::vector<std::string> PlantedLibraries::CodeRan() const {

@@ -1,6 +1,7 @@
 // TARNTRACE: the trace viewer for the people who run the Voxtarion Desktop programs. It
 // publishes its window where the programs' trace client looks for it and prints every line
 // it receives, with the time and in its colour, until Ctrl+C or until its window is closed.
+#include "library_search.h"
 #include "line_output.h"
 #include "tarn_version.h"
 #include "viewer_mapping.h"
@@ -33,6 +34,9 @@ int Fail(const std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything can load a library: never from the current folder or PATH, as in the
+    // programs whose trace it shows.
+    RestrictLibrarySearch();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     ViewerOptions options;
     std::string error;

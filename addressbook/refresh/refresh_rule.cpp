@@ -25,12 +25,7 @@ RefreshRule ParseRefreshRule(const std::string& refresh, const std::string& days
     if (days.empty())
         return rule;
     // Decimal digits only, at most 5 of them (273 years is more than anyone needs).
-    bool digits = days.size() <= 5;
-    for (char c : days)
-        digits = digits && std::isdigit(static_cast<unsigned char>(c));
-    if (digits) {
-        rule.days = std::stoul(days);
-    } else {
+    if (!ParseDigits(days, 5, rule.days)) {
         if (!problem.empty())
             problem += " ";
         problem += "The value RefreshDays \"" + days +
@@ -64,15 +59,24 @@ OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current
     return OwnerChange::None;
 }
 
+bool ParseDigits(const std::string& text, std::size_t digits, unsigned long& value) {
+    if (text.empty() || text.size() > digits)
+        return false;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    value = std::stoul(text);
+    return true;
+}
+
 unsigned long ParseRefreshDelay(const std::string& delay, std::string& problem) {
     problem.clear();
     if (delay.empty())
         return 0;
-    bool digits = delay.size() <= 5;
-    for (char c : delay)
-        digits = digits && std::isdigit(static_cast<unsigned char>(c));
-    if (digits && std::stoul(delay) <= kMostRefreshDelay)
-        return std::stoul(delay);
+    unsigned long seconds = 0;
+    if (ParseDigits(delay, 5, seconds) && seconds <= kMostRefreshDelay)
+        return seconds;
     problem = "The value RefreshDelay \"" + delay + "\" is not a number of seconds from 0 to " +
               std::to_string(kMostRefreshDelay) + ": a whole download starts at once.";
     return 0;

@@ -4,6 +4,7 @@
 #ifndef TARN_REFRESH_RULE_H
 #define TARN_REFRESH_RULE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -30,6 +31,9 @@ struct RecordOwner {
 // The first part of two owners that differs, in the order above; None for the same owner.
 enum class OwnerChange { None, Computer, Notes, Bridge, Program };
 OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current);
+
+// A value of at most digits decimal digits and nothing else, as a number; false otherwise.
+bool ParseDigits(const std::string& text, std::size_t digits, unsigned long& value);
 
 // RefreshDelay as stored ("" where absent): decimal seconds up to kMostRefreshDelay; 0, the
 // default, waits not at all. A value that is not understood keeps 0 and is named in problem.

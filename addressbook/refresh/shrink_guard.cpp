@@ -1,17 +1,16 @@
 #include "shrink_guard.h"
 
-#include <cctype>
+#include "refresh_rule.h"
+
 #include <cstdint>
 
 unsigned ParseShrinkLimit(const std::string& limit, std::string& problem) {
     problem.clear();
     if (limit.empty())
         return 0;
-    bool digits = limit.size() <= 3;
-    for (char c : limit)
-        digits = digits && std::isdigit(static_cast<unsigned char>(c));
-    if (digits && std::stoul(limit) <= kMostShrinkLimit)
-        return static_cast<unsigned>(std::stoul(limit));
+    unsigned long percent = 0;
+    if (ParseDigits(limit, 3, percent) && percent <= kMostShrinkLimit)
+        return static_cast<unsigned>(percent);
     problem = "The value ShrinkLimit \"" + limit + "\" is not a whole number from 0 to " +
               std::to_string(kMostShrinkLimit) +
               ": the address book is not guarded against "

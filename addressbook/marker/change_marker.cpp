@@ -92,8 +92,7 @@ Answer SearchOnce(LDAP* session, const std::string& base, ULONG scope, const cha
 bool ControlValue(const LdapControls& controls, const char* oid, std::string& value) {
     for (PLDAPControlA* each = controls.get(); each && *each; ++each) {
         if ((*each)->ldctl_oid && std::string((*each)->ldctl_oid) == oid) {
-            value.assign((*each)->ldctl_value.bv_val ? (*each)->ldctl_value.bv_val : "",
-                         (*each)->ldctl_value.bv_len);
+            value = ValueBytes((*each)->ldctl_value.bv_val, (*each)->ldctl_value.bv_len);
             return true;
         }
     }

@@ -93,6 +93,12 @@ int CTarnbookApp::DownloadAddressBook() {
     m_nExitStatus = kBookUnchanged; // the directory and the address book are there
     if (askMarker && IsDirectoryUnchanged())
         return 1;
+    if (!askMarker && m_refresh.changedOnly) {
+        // An interactive run refreshes whole, and keeps the marker read before it like a silent
+        // run, so that the next logon need not search.
+        ChangeMarker read;
+        m_strMarker = ReadMarker(nullptr, read);
+    }
     const unsigned long delay = askMarker ? WholeDownloadDelay() : 0;
     if (delay > 0) {
         // The connection is not held open through the wait. The new one may reach another

@@ -131,8 +131,14 @@ TEST(MarkerSourceChoice, TheServerFamilyIsToldByWhatItsRootEntryOffers) {
 
     RootDseFacts openLdap;
     openLdap.namingContexts = {"dc=tarn,dc=test", "dc=paged,dc=test"};
+    openLdap.supportedControls = {"1.2.840.113556.1.4.319", kContentSyncOid};
     EXPECT_EQ(ChooseMarkerSource(openLdap, "dc=paged,dc=test").family, MarkerFamily::ContextCsn);
     EXPECT_EQ(ChooseMarkerSource(openLdap, "dc=other,dc=test").family, MarkerFamily::None);
+    // Without the provider that keeps it current, a contextCSN may stand still over changes.
+    openLdap.supportedControls = {"1.2.840.113556.1.4.319"};
+    const MarkerSource stale = ChooseMarkerSource(openLdap, "dc=paged,dc=test");
+    EXPECT_EQ(stale.family, MarkerFamily::None);
+    EXPECT_NE(stale.note.find("content synchronisation"), std::string::npos) << stale.note;
 }
 
 TEST(MarkerSourceChoice, TheNamingContextIsTheLongestAboveTheBase) {

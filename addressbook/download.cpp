@@ -20,6 +20,7 @@
 #include "search/download_notices.h"
 #include "status_dlg.h"
 #include "trace.h"
+#include "win_handles.h"
 
 #include <cstdlib>
 #include <string>
@@ -131,8 +132,14 @@ unsigned long CTarnbookApp::WholeDownloadDelay() const {
 }
 
 void CTarnbookApp::WaitSeconds(unsigned long seconds) {
-    for (unsigned long second = 0; second < seconds; ++second)
-        Sleep(1000);
+    // A wait for an event that nothing sets ends when its time is up; meanwhile the thread's
+    // windows answer their messages, however long it lasts.
+    const KernelHandle never(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!never.valid()) {
+        Sleep(seconds * 1000);
+        return;
+    }
+    WaitAnswering(never.get(), seconds * 1000);
 }
 
 int CTarnbookApp::DoDownloadAdddressBook() {

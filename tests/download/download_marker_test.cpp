@@ -34,22 +34,6 @@ bool AnyStartsWith(const std::vector<std::string>& lines, const std::string& sta
     return false;
 }
 
-// The lines of the last run's trace in one colour: from its "DownloadAddressBook" on.
-std::vector<std::string> LastRunTraced(const DownloadRun& run, DWORD colour) {
-    const std::vector<driver::TraceLine> lines = run.Traces();
-    size_t start = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].text == "DownloadAddressBook" && lines[i].colour == kBlue)
-            start = i;
-    }
-    std::vector<std::string> texts;
-    for (size_t i = start; i < lines.size(); ++i) {
-        if (lines[i].colour == colour)
-            texts.push_back(lines[i].text);
-    }
-    return texts;
-}
-
 std::vector<std::string> Sorted(std::vector<std::string> lines) {
     std::sort(lines.begin(), lines.end());
     return lines;

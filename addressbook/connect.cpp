@@ -1,11 +1,15 @@
 // Connecting to the directory: the session opened with every option the download relies on,
 // the server's certificate checked before anything goes over TLS, and the sign-in the
-// settings ask for, each bounded in time.
+// settings ask for, each bounded in time. The steps that wait on the network run on a thread of
+// their own while the status window answers its messages.
 #include "tarnbook_app.h"
 
+#include "certificate/certificate_check.h"
 #include "certificate/server_certificate.h"
+#include "connection/answering_call.h"
 #include "connection/connection_notices.h"
 #include "connection/directory_bind.h"
+#include "connection/kerberos_check.h"
 #include "connection/session_options.h"
 #include "resource_ids.h"
 #include "search/download_notices.h"
@@ -13,9 +17,17 @@
 #include "status_dlg.h"
 #include "trace.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace {
+
+// The last guard on a blocking step of the connection: beyond the step's own bound (and the
+// revocation lookup a certificate check may add), this much longer.
+constexpr unsigned kStepMarginSeconds = 5;
+constexpr unsigned kStepSeconds =
+    kServerAnswerSeconds + kRevocationFetchMilliseconds / 1000 + kStepMarginSeconds;
 
 // The port the session was opened on, as messages name it: the stored one, or the default
 // port of the connection's security where none is stored.
@@ -34,6 +46,18 @@ std::string CertificateProblem(const std::string& server) {
     return std::string();
 }
 
+// Runs a blocking step of the connection on a thread of its own while the status window answers
+// its messages; returns the step's LDAP code. A step is bounded itself: where it still has not
+// returned after kStepSeconds, the session stays with it (held, never to be used or unbound
+// again) and LDAP_TIMEOUT stands for its answer. What the step writes, it holds by shared pointer.
+ULONG Blocking(std::function<ULONG()> step, bool& held) {
+    const auto code = std::make_shared<ULONG>(static_cast<ULONG>(LDAP_NO_MEMORY));
+    if (CallAnswering([code, step] { *code = step(); }, kStepSeconds))
+        return *code;
+    held = true;
+    return LDAP_TIMEOUT;
+}
+
 } // namespace
 
 int CTarnbookApp::DoLDAPConnect() {
@@ -43,10 +67,11 @@ int CTarnbookApp::DoLDAPConnect() {
     CStatusDlg status(IDS_STATUS_CONNECTING, NotesMainWindow(), CStatusDlg::Placement::OverOwner);
     const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
 
-    // The sign-in the settings ask for, checked before anything is sent.
-    BindRequest bind;
+    // The sign-in the settings ask for, checked before anything is sent. It is shared with the
+    // steps that use it, which may outlive the wait for them.
+    const auto bind = std::make_shared<BindRequest>();
     std::string problem;
-    if (!PrepareBind(m_access, bind, problem)) {
+    if (!PrepareBind(m_access, *bind, problem)) {
         if (!m_bSilent)
             Trace(problem.c_str(), kTraceRed);
         Report(problem, caption);
@@ -54,8 +79,27 @@ int CTarnbookApp::DoLDAPConnect() {
     }
     const int port = m_nPortInUse;
     const std::string& server = m_strServer;
+    // Over plain LDAP only Kerberos proves the server: where it cannot be had, nothing is sent,
+    // not even a connection.
+    if (bind->packages == NegotiatePackages::KerberosOnly) {
+        const auto why = std::make_shared<std::string>(
+            "no answer within " + std::to_string(kServerAnswerSeconds) + " seconds");
+        const std::string host = m_strHostName;
+        bool left = false;
+        Blocking(
+            [why, host, bind] {
+                *why = KerberosUnavailable(host, *bind);
+                return static_cast<ULONG>(LDAP_SUCCESS);
+            },
+            left);
+        if (left || !why->empty()) {
+            Report(NtlmRefusedText(bind->Account(), server, DirectoryService(m_strHostName), *why),
+                   caption);
+            return 0;
+        }
+    }
     PCHAR host = const_cast<PCHAR>(m_strHostName.c_str());
-    m_hLdap = bind.security == ConnectionSecurity::Ldaps
+    m_hLdap = bind->security == ConnectionSecurity::Ldaps
                   ? ldap_sslinitA(host, static_cast<ULONG>(port), 1)
                   : ldap_initA(host, static_cast<ULONG>(port));
     if (!m_hLdap) {
@@ -63,51 +107,79 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(LdapErrorText(LastLdapError()), caption);
         return 0;
     }
+    LDAP* const session = m_hLdap;
     // The session is set up as the download needs it, never left to the library's defaults.
-    const SessionOptionsResult options = SetSessionOptions(m_hLdap);
+    const SessionOptionsResult options = SetSessionOptions(session);
     if (options.code != LDAP_SUCCESS) {
         Report(SessionOptionRefusedText(options.refused, LdapErrorText(options.code)), caption);
         return 0;
     }
     // A filter the client library refuses is named before anything is sent. (Some clients
     // check it only when the search is sent; the search reports it then.)
-    const ULONG filter = ldap_check_filterA(m_hLdap, const_cast<PCHAR>(m_request.filter.c_str()));
+    const ULONG filter = ldap_check_filterA(session, const_cast<PCHAR>(m_request.filter.c_str()));
     if (filter != LDAP_SUCCESS) {
         Report(SearchFilterRefusedText(m_request.filter, LdapErrorText(filter)), caption);
         return 0;
     }
     // Nothing goes over TLS before the server's certificate is known to be checked.
-    if (bind.security != ConnectionSecurity::None &&
-        !ArrangeCertificateCheck(m_hLdap, m_strHostName, port, bind.security, kServerAnswerSeconds,
-                                 problem)) {
-        Report(problem, caption);
-        return 0;
+    if (bind->security != ConnectionSecurity::None) {
+        const auto refused = std::make_shared<std::string>();
+        const std::string name = m_strHostName;
+        const ConnectionSecurity security = bind->security;
+        const ULONG arranged = Blocking(
+            [session, name, port, security, refused] {
+                return ArrangeCertificateCheck(session, name, port, security, kServerAnswerSeconds,
+                                               *refused)
+                           ? static_cast<ULONG>(LDAP_SUCCESS)
+                           : static_cast<ULONG>(LDAP_OTHER);
+            },
+            m_bSessionHeld);
+        if (m_bSessionHeld) {
+            Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
+            return 0;
+        }
+        if (arranged != LDAP_SUCCESS) {
+            Report(*refused, caption);
+            return 0;
+        }
     }
     // Neither connecting nor binding may wait for a silent server forever.
-    l_timeval bound = {static_cast<LONG>(kServerAnswerSeconds), 0};
-    ULONG result = ldap_connect(m_hLdap, &bound);
+    ULONG result = Blocking(
+        [session] {
+            l_timeval bound = {static_cast<LONG>(kServerAnswerSeconds), 0};
+            return ldap_connect(session, &bound);
+        },
+        m_bSessionHeld);
     if (result != LDAP_SUCCESS && SessionCertificateVerdict().checked &&
         !SessionCertificateVerdict().trusted) {
         Report(CertificateRefusedText(server, SessionCertificateVerdict().reason), caption);
         return 0;
     }
-    if (result == LDAP_SUCCESS && bind.security == ConnectionSecurity::StartTls) {
-        ULONG serverCode = LDAP_SUCCESS;
-        result = ldap_start_tls_sA(m_hLdap, &serverCode, nullptr, nullptr, nullptr);
+    if (result == LDAP_SUCCESS && bind->security == ConnectionSecurity::StartTls) {
+        const auto serverCode = std::make_shared<ULONG>(static_cast<ULONG>(LDAP_SUCCESS));
+        result = Blocking(
+            [session, serverCode] {
+                return ldap_start_tls_sA(session, serverCode.get(), nullptr, nullptr, nullptr);
+            },
+            m_bSessionHeld);
         if (result != LDAP_SUCCESS && SessionCertificateVerdict().checked &&
             !SessionCertificateVerdict().trusted) {
             Report(CertificateRefusedText(server, SessionCertificateVerdict().reason), caption);
             return 0;
         }
+        if (m_bSessionHeld) {
+            Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
+            return 0;
+        }
         if (result != LDAP_SUCCESS) {
             Report(TlsFailedText(server, "StartTLS",
-                                 LdapErrorText(serverCode != LDAP_SUCCESS ? serverCode : result)),
+                                 LdapErrorText(*serverCode != LDAP_SUCCESS ? *serverCode : result)),
                    caption);
             return 0;
         }
     }
     // No sign-in goes over TLS before the server's certificate was checked and taken.
-    if (result == LDAP_SUCCESS && bind.security != ConnectionSecurity::None) {
+    if (result == LDAP_SUCCESS && bind->security != ConnectionSecurity::None) {
         const std::string refused = CertificateProblem(server);
         if (!refused.empty()) {
             Report(refused, caption);
@@ -117,16 +189,22 @@ int CTarnbookApp::DoLDAPConnect() {
             Trace(RevocationUnknownText(server).c_str(), kTraceBlue);
     }
     if (result == LDAP_SUCCESS) {
-        std::string diagnostic;
-        result = BindToDirectory(m_hLdap, bind, kServerAnswerSeconds, diagnostic);
-        if (bind.clearText)
-            Trace(ClearTextBindText(bind.Account(), server).c_str(), kTraceRed);
+        if (bind->packages == NegotiatePackages::NtlmInClear)
+            Trace(NtlmAllowedText(bind->Account(), server).c_str(), kTraceRed);
+        const auto diagnostic = std::make_shared<std::string>();
+        result = Blocking(
+            [session, bind, diagnostic] {
+                return BindToDirectory(session, *bind, kServerAnswerSeconds, *diagnostic);
+            },
+            m_bSessionHeld);
+        if (bind->clearText)
+            Trace(ClearTextBindText(bind->Account(), server).c_str(), kTraceRed);
         // A refused anonymous bind is reported in the library's words alone, as it always
         // was; a refused account is named with what to check.
         if (result != LDAP_SUCCESS && result != LDAP_TIMEOUT &&
-            bind.method != BindMethod::Anonymous) {
-            Report(BindRefusedText(result, WithServerWords(LdapErrorText(result), diagnostic),
-                                   m_access.method, bind.Account(), server),
+            bind->method != BindMethod::Anonymous) {
+            Report(BindRefusedText(result, WithServerWords(LdapErrorText(result), *diagnostic),
+                                   m_access.method, bind->Account(), server),
                    caption);
             return 0;
         }
@@ -139,6 +217,6 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(LdapErrorText(result), caption);
         return 0;
     }
-    m_strBoundAccount = bind.Account();
+    m_strBoundAccount = bind->Account();
     return 1;
 }

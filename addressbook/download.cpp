@@ -20,6 +20,7 @@
 #include "search/download_notices.h"
 #include "status_dlg.h"
 #include "trace.h"
+#include "win_handles.h"
 
 #include <cstdlib>
 #include <string>
@@ -93,6 +94,12 @@ int CTarnbookApp::DownloadAddressBook() {
     m_nExitStatus = kBookUnchanged; // the directory and the address book are there
     if (askMarker && IsDirectoryUnchanged())
         return 1;
+    if (!askMarker && m_refresh.changedOnly) {
+        // An interactive run refreshes whole, and keeps the marker read before it like a silent
+        // run, so that the next logon need not search.
+        ChangeMarker read;
+        m_strMarker = ReadMarker(nullptr, read);
+    }
     const unsigned long delay = askMarker ? WholeDownloadDelay() : 0;
     if (delay > 0) {
         // The connection is not held open through the wait. The new one may reach another
@@ -125,8 +132,14 @@ unsigned long CTarnbookApp::WholeDownloadDelay() const {
 }
 
 void CTarnbookApp::WaitSeconds(unsigned long seconds) {
-    for (unsigned long second = 0; second < seconds; ++second)
-        Sleep(1000);
+    // A wait for an event that nothing sets ends when its time is up; meanwhile the thread's
+    // windows answer their messages, however long it lasts.
+    const KernelHandle never(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!never.valid()) {
+        Sleep(seconds * 1000);
+        return;
+    }
+    WaitAnswering(never.get(), seconds * 1000);
 }
 
 int CTarnbookApp::DoDownloadAdddressBook() {

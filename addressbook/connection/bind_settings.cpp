@@ -46,6 +46,19 @@ ClearTextBind JudgeClearTextBind(BindMethod method, ConnectionSecurity security,
     return clearTextAllowed ? ClearTextBind::Allowed : ClearTextBind::Refused;
 }
 
+bool AllowsNtlm(const std::string& value) {
+    return value == "1";
+}
+
+NegotiatePackages JudgeNegotiatePackages(BindMethod method, ConnectionSecurity security,
+                                         bool ntlmAllowed) {
+    if (method != BindMethod::Negotiate)
+        return NegotiatePackages::NotNegotiate;
+    if (security != ConnectionSecurity::None)
+        return NegotiatePackages::Any;
+    return ntlmAllowed ? NegotiatePackages::NtlmInClear : NegotiatePackages::KerberosOnly;
+}
+
 int PortFor(ConnectionSecurity security, int storedPort) {
     if (storedPort == 0 && security == ConnectionSecurity::Ldaps)
         return 636;

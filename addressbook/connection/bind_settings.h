@@ -1,6 +1,6 @@
 // The settings that say how the download signs in to the directory and whether the connection
-// is encrypted: BindMethod, BindUser, BindDomain, Security and AllowClearTextBind, as text
-// from the registry.
+// is encrypted: BindMethod, BindUser, BindDomain, Security, AllowClearTextBind and AllowNtlm, as
+// text from the registry.
 #ifndef TARN_BIND_SETTINGS_H
 #define TARN_BIND_SETTINGS_H
 
@@ -36,6 +36,22 @@ enum class ClearTextBind {
 };
 ClearTextBind JudgeClearTextBind(BindMethod method, ConnectionSecurity security,
                                  bool clearTextAllowed);
+
+// AllowNtlm: only "1" lets a Negotiate bind over plain LDAP use NTLM; any other value, and
+// none, keeps it to Kerberos.
+bool AllowsNtlm(const std::string& value);
+
+// The security packages a Negotiate bind may use. Kerberos proves the server's identity to the
+// client; NTLM does not, so over plain LDAP a host that answers in the server's place would
+// collect the NTLM response, to crack or relay.
+enum class NegotiatePackages {
+    NotNegotiate, // another bind method
+    Any,          // over TLS, whose certificate check proved the server: as Negotiate chooses
+    KerberosOnly, // over plain LDAP: Kerberos, or no bind at all
+    NtlmInClear,  // over plain LDAP, AllowNtlm=1: NTLM too, which each run traces in red
+};
+NegotiatePackages JudgeNegotiatePackages(BindMethod method, ConnectionSecurity security,
+                                         bool ntlmAllowed);
 
 // The port to connect to: the stored one, or where none is stored (0) the well-known port of
 // LDAP over TLS for ldaps; 0 otherwise, which leaves the library's plain LDAP port.

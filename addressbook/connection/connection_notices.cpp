@@ -47,6 +47,23 @@ std::string ClearTextBindText(const std::string& account, const std::string& ser
            " unencrypted: BindMethod is simple, Security is none and AllowClearTextBind is 1.";
 }
 
+std::string NtlmRefusedText(const std::string& account, const std::string& server,
+                            const std::string& service, const std::string& reason) {
+    return "Kerberos cannot sign in " + account + " to the directory server " + server + " (" +
+           reason + ", for " + service +
+           "), and over plain LDAP this program does not fall back to NTLM, which would hand the "
+           "sign-in to a server that has not proved who it is. Set Security to ldaps or "
+           "starttls; or, where the site accepts that risk, set AllowNtlm to 1. No sign-in was "
+           "sent." +
+           kNothingRead;
+}
+
+std::string NtlmAllowedText(const std::string& account, const std::string& server) {
+    return "The Negotiate sign-in of " + account + " to the directory server " + server +
+           " may use NTLM over plain LDAP, where the server does not prove who it is: Security "
+           "is none and AllowNtlm is 1.";
+}
+
 std::string PasswordMissingText(const std::string& account) {
     return "No password is stored for the account " + account + " (BindPassword). Store it with " +
            kStoreAgain + "." + kNothingRead;

@@ -35,6 +35,14 @@ std::string ClearTextBindRefusedText(const std::string& account);
 // AllowClearTextBind=1 let a simple bind send the account's password to server unencrypted.
 std::string ClearTextBindText(const std::string& account, const std::string& server);
 
+// A Negotiate bind over plain LDAP, where NTLM is not allowed, refused before anything was sent:
+// Kerberos cannot sign account in to the service (ldap/<host>) for reason.
+std::string NtlmRefusedText(const std::string& account, const std::string& server,
+                            const std::string& service, const std::string& reason);
+
+// AllowNtlm=1 lets the Negotiate bind of account to server use NTLM over plain LDAP.
+std::string NtlmAllowedText(const std::string& account, const std::string& server);
+
 // An account named without a password stored for it.
 std::string PasswordMissingText(const std::string& account);
 

@@ -5,6 +5,8 @@
 #include "trace.h"
 
 #include <rpc.h>
+#define SECURITY_WIN32
+#include <sspi.h>
 
 namespace {
 
@@ -68,12 +70,45 @@ ULONG AskForSigningAndSealing(LDAP* session) {
     return LDAP_SUCCESS;
 }
 
+// The packages a Negotiate bind kept to Kerberos may use. ldap_bind_s takes, for
+// LDAP_AUTH_NEGOTIATE, a SEC_WINNT_AUTH_IDENTITY_EX in place of the plain identity; its
+// PackageList names the packages the Negotiate provider may choose from ("!ntlm" would only take
+// NTLM out, and leave others that do not prove the server either). A list of Kerberos alone keeps
+// Negotiate from falling back to NTLM even where the server asks for it. The identity's names and
+// password stay empty for the logged-on user, whose own credentials are then used.
+constexpr char kKerberosOnly[] = "Kerberos";
+
+ULONG BindKerberosOnly(LDAP* session, BindRequest& request) {
+    SEC_WINNT_AUTH_IDENTITY_EXA identity = {};
+    identity.Version = SEC_WINNT_AUTH_IDENTITY_VERSION;
+    identity.Length = sizeof identity;
+    NegotiateAccount account;
+    if (!request.user.empty()) {
+        account = SplitNegotiateAccount(request.user, request.domain);
+        identity.User = reinterpret_cast<unsigned char*>(&account.user[0]);
+        identity.UserLength = static_cast<unsigned long>(account.user.size());
+        identity.Domain = reinterpret_cast<unsigned char*>(&account.domain[0]);
+        identity.DomainLength = static_cast<unsigned long>(account.domain.size());
+        identity.Password = reinterpret_cast<unsigned char*>(request.password.c_str());
+        identity.PasswordLength = static_cast<unsigned long>(request.password.size());
+    }
+    identity.Flags = SEC_WINNT_AUTH_IDENTITY_ANSI;
+    identity.PackageList = reinterpret_cast<unsigned char*>(const_cast<char*>(kKerberosOnly));
+    identity.PackageListLength = sizeof kKerberosOnly - 1;
+    const ULONG code =
+        ldap_bind_sA(session, nullptr, reinterpret_cast<PCHAR>(&identity), LDAP_AUTH_NEGOTIATE);
+    SecureZeroMemory(&identity, sizeof identity);
+    return code;
+}
+
 ULONG BindNegotiate(LDAP* session, BindRequest& request) {
     if (request.security == ConnectionSecurity::None) {
         const ULONG asked = AskForSigningAndSealing(session);
         if (asked != LDAP_SUCCESS)
             return asked;
     }
+    if (request.packages == NegotiatePackages::KerberosOnly)
+        return BindKerberosOnly(session, request);
     if (request.user.empty()) {
         // No credentials: the logged-on user's own, through Kerberos or NTLM.
         return ldap_bind_sA(session, nullptr, nullptr, LDAP_AUTH_NEGOTIATE);
@@ -133,6 +168,8 @@ std::string BindRequest::Account() const {
 bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::string& problem) {
     request.method = ParseBindMethod(access.method);
     request.security = ParseSecurity(access.security);
+    request.packages =
+        JudgeNegotiatePackages(request.method, request.security, AllowsNtlm(access.allowNtlm));
     request.user = access.user;
     request.domain = access.domain;
     if (request.method == BindMethod::Unknown) {

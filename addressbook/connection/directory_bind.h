@@ -19,6 +19,8 @@ struct BindRequest {
     SecretText password; // empty where none is used
     // A simple bind over plain LDAP that AllowClearTextBind=1 lets send its password in clear.
     bool clearText = false;
+    // What a Negotiate bind may use: over plain LDAP Kerberos alone, unless AllowNtlm=1.
+    NegotiatePackages packages = NegotiatePackages::NotNegotiate;
     // The account as the messages name it; empty for an anonymous bind.
     std::string Account() const;
 };
@@ -30,9 +32,10 @@ bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::strin
 
 // Binds as request says and clears the password from memory. A simple bind waits at most
 // seconds for the answer (LDAP_TIMEOUT when none came); a Negotiate bind asks for signing and
-// sealing first where the connection is not TLS, and is made under a session time limit of
-// seconds that is put back to none after it. Returns the bind's result code; diagnostic
-// receives the server's own words on it, where a simple bind's answer carried any.
+// sealing first where the connection is not TLS, is kept to Kerberos where request.packages
+// says so, and is made under a session time limit of seconds that is put back to none after it.
+// Returns the bind's result code; diagnostic receives the server's own words on it, where a simple
+// bind's answer carried any.
 ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds,
                       std::string& diagnostic);
 

@@ -92,8 +92,7 @@ Answer SearchOnce(LDAP* session, const std::string& base, ULONG scope, const cha
 bool ControlValue(const LdapControls& controls, const char* oid, std::string& value) {
     for (PLDAPControlA* each = controls.get(); each && *each; ++each) {
         if ((*each)->ldctl_oid && std::string((*each)->ldctl_oid) == oid) {
-            value.assign((*each)->ldctl_value.bv_val ? (*each)->ldctl_value.bv_val : "",
-                         (*each)->ldctl_value.bv_len);
+            value = ValueBytes((*each)->ldctl_value.bv_val, (*each)->ldctl_value.bv_len);
             return true;
         }
     }
@@ -230,6 +229,22 @@ bool NothingChangedSince(LDAP* session, const std::string& context, const Search
     return true;
 }
 
+// The count of the entries now, within what is left of the probe's time.
+bool CountInTime(LDAP* session, const std::string& context, const std::string& filter,
+                 ULONGLONG deadline, unsigned long& count, std::string& note) {
+    const unsigned seconds = SecondsLeft(deadline);
+    if (seconds == 0) {
+        note = "the count of the entries was not read in time";
+        return false;
+    }
+    return CountEntries(session, context, filter, seconds, count, note);
+}
+
+// The kept value is "<count> <base64 cookie>". A cookie is always read before its count: a change
+// after the cookie is among what DirSync shows from it, a deletion after the count moves the
+// count, and so whatever changes once the marker is read is seen at the next logon. (Read the
+// other way round, an entry added between the count and the cookie would be in neither, and a
+// deletion after it would bring the count back to the one kept.)
 ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context,
                                const SearchRequest& request, const std::string& kept,
                                unsigned seconds) {
@@ -237,24 +252,28 @@ ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context,
     const ULONGLONG deadline = GetTickCount64() + 1000ull * seconds;
     ChangeMarker marker;
     unsigned long count = 0;
-    if (!CountEntries(session, context, request.filter, seconds, count, marker.note))
-        return marker;
-    const std::string counted = std::to_string(count) + " ";
-    // The kept value: "<count> <base64 cookie>".
+    const std::string::size_type blank = kept.find(' ');
     std::string keptCookie;
     bool lost = false;
-    if (kept.compare(0, counted.size(), counted) == 0 &&
-        FromBase64(kept.substr(counted.size()), keptCookie) && !keptCookie.empty() &&
-        SecondsLeft(deadline) > 0 &&
+    if (blank != std::string::npos && FromBase64(kept.substr(blank + 1), keptCookie) &&
+        !keptCookie.empty() && SecondsLeft(deadline) > 0 &&
         NothingChangedSince(session, context, request, keptCookie, SecondsLeft(deadline),
                             marker.note, lost)) {
-        marker.value = kept;
-        return marker;
+        // DirSync shows nothing since the kept cookie, which stays: a change after this probe
+        // is seen from it. A deletion shows in the count alone.
+        if (!CountInTime(session, context, request.filter, deadline, count, marker.note))
+            return marker;
+        if (kept.compare(0, blank, std::to_string(count)) == 0) {
+            marker.value = kept;
+            return marker;
+        }
+        marker.note = "the count of the entries changed since the kept DirSync cookie";
     }
     std::string cookie;
-    if (lost || !FreshCookie(session, context, deadline, cookie, marker.note))
+    if (lost || !FreshCookie(session, context, deadline, cookie, marker.note) ||
+        !CountInTime(session, context, request.filter, deadline, count, marker.note))
         return marker;
-    marker.value = counted + Base64(cookie);
+    marker.value = std::to_string(count) + " " + Base64(cookie);
     return marker;
 }
 

@@ -3,11 +3,12 @@
 // then the marker itself:
 //   contextCSN  one base search of the naming context's entry; several values as a sorted set
 //   lastusn     the root DSE's values, read with the choice
-//   DirSync     the count of the entries the download's filter matches (a list view that returns
-//               none of them) and a DirSync cookie of the naming context. With the cookie kept
-//               at the last whole refresh, a probe from it asks for the download's attributes and
-//               those its filter names, and counts any entry that comes as a change; the count
-//               catches the deletions that an ordinary account cannot see as tombstones.
+//   DirSync     a DirSync cookie of the naming context and, read after it, the count of the
+//               entries the download's filter matches (a list view that returns none of them).
+//               With the cookie kept at the last whole refresh, a probe from it asks for the
+//               download's attributes and those its filter names, and counts any entry that comes
+//               as a change; the count catches the deletions that an ordinary account cannot see
+//               as tombstones.
 // Every request waits at most the seconds given for its answer, and the DirSync probe's requests
 // together no longer.
 #ifndef TARN_CHANGE_MARKER_H

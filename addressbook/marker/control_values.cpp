@@ -155,6 +155,10 @@ bool DecodeVlvCount(const std::string& value, unsigned long& count) {
     return true;
 }
 
+std::string ValueBytes(const char* bytes, unsigned long length) {
+    return bytes ? std::string(bytes, length) : std::string();
+}
+
 std::string Base64(const std::string& bytes) {
     std::string text;
     std::size_t i = 0;

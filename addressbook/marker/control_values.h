@@ -42,6 +42,10 @@ std::string EncodeVlvRequest(const std::string& value);
 // result is not success.
 bool DecodeVlvCount(const std::string& value, unsigned long& count);
 
+// A value as the client library hands it over, a pointer and a length: a value without a
+// pointer is empty, whatever its length says.
+std::string ValueBytes(const char* bytes, unsigned long length);
+
 // Base64 (RFC 4648, with padding), for keeping a cookie in a text value.
 std::string Base64(const std::string& bytes);
 // False where text is not base64 as Base64 writes it.

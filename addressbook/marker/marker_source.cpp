@@ -79,6 +79,11 @@ MarkerSource ChooseMarkerSource(const RootDseFacts& facts, const std::string& ba
         source.marker = ValueSetText(facts.lastUsn);
         return source;
     }
+    if (!Has(facts.supportedControls, kContentSyncOid)) {
+        source.note = "it does not offer content synchronisation, without which its contextCSN "
+                      "need not follow its changes";
+        return source;
+    }
     source.family = MarkerFamily::ContextCsn;
     return source;
 }

@@ -1,12 +1,19 @@
 // Which change marker a directory server offers, chosen from its root entry (root DSE):
 // DirSync on Active Directory, the naming context's contextCSN on OpenLDAP with the syncprov
-// overlay, lastusn on 389 Directory Server with the USN plugin. Platform-free: the LDAP calls
-// live in change_marker.cpp.
+// overlay, lastusn on 389 Directory Server with the USN plugin. contextCSN counts only where the
+// server advertises the content synchronisation control, which the overlay that keeps the value
+// current provides: a value left behind by an overlay since removed, or written once by an
+// offline load, stays as it is while the data changes. Platform-free: the LDAP calls live in
+// change_marker.cpp.
 #ifndef TARN_MARKER_SOURCE_H
 #define TARN_MARKER_SOURCE_H
 
 #include <string>
 #include <vector>
+
+// The content synchronisation control (RFC 4533), advertised by the provider that keeps
+// contextCSN current.
+constexpr char kContentSyncOid[] = "1.3.6.1.4.1.4203.1.9.1.1";
 
 // What the root DSE says, as far as the marker needs it.
 struct RootDseFacts {
@@ -20,7 +27,7 @@ struct RootDseFacts {
 enum class MarkerFamily {
     None,       // nothing the server offers tells a change
     DirSync,    // the DirSync control over the naming context
-    ContextCsn, // contextCSN of the naming context's entry
+    ContextCsn, // contextCSN of the naming context's entry, kept by a content sync provider
     LastUsn,    // the root entry's lastusn values
 };
 

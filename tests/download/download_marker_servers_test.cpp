@@ -1,9 +1,10 @@
 // Refresh changed against the other server families' change markers: 389 Directory Server's
 // lastusn (the USN plugin) and the DirSync cookie with the entry count of Samba's Active
 // Directory domain controller. An unchanged directory is not searched; a change, a deletion
-// included, brings a whole download.
+// included, brings a whole download, also one made while the marker is read.
 #include "download_session.h"
 
+#include "marker/control_values.h"
 #include "password/password_store.h"
 #include "product_keys.h"
 #include "test_registry.h"
@@ -12,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -22,7 +25,10 @@ struct Step {
     std::function<void(DirectoryAdmin&)> change; // nullptr: no change
     bool searched;
     const char* book;
-    std::vector<std::string> mails = {}; // where given: the mail addresses the book holds after
+    // Where the change must be made while the logon reads its marker; nullptr: before it.
+    std::function<RecordingRelay::Hold(std::function<void()> change)> during = nullptr;
+    const char* why = nullptr; // what the blue line on the moved marker must name
+    std::function<void(const DownloadRun&)> check = nullptr;
 };
 
 // Runs the logons of steps through a relay in front of port, the first one on an empty record.
@@ -32,18 +38,53 @@ void RunSteps(DownloadRun& run, int port, const std::string& base, const std::st
     run.UseDirectory(relay.Port(), base);
     SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "Refresh", "changed");
     for (const Step& step : steps) {
-        if (step.change) {
+        SCOPED_TRACE(step.what);
+        const auto change = [&] {
             DirectoryAdmin administrator(port, admin, password);
             step.change(administrator);
-        }
+        };
+        if (step.change && !step.during)
+            change();
+        relay.HoldBefore(step.during ? step.during(change) : RecordingRelay::Hold());
         const Logon logon = RunLogon(run, relay, base);
-        EXPECT_EQ(logon.wholeSearches > 0, step.searched) << step.what;
-        EXPECT_EQ(logon.book, step.book) << step.what;
-        EXPECT_TRUE(logon.refreshed) << step.what;
-        if (!step.mails.empty()) {
-            EXPECT_EQ(SortedMailsOf(run.Records()), step.mails) << step.what;
+        relay.HoldBefore(RecordingRelay::Hold());
+        EXPECT_EQ(logon.wholeSearches > 0, step.searched);
+        EXPECT_EQ(logon.book, step.book);
+        EXPECT_TRUE(logon.refreshed);
+        if (step.why) {
+            const std::vector<std::string> blue = LastRunTraced(run, kBlue);
+            EXPECT_TRUE(std::any_of(blue.begin(), blue.end(), [&](const std::string& line) {
+                return line.find("change marker moved") != std::string::npos &&
+                       line.find(step.why) != std::string::npos;
+            })) << ::testing::PrintToString(blue);
         }
+        if (step.check)
+            step.check(run);
     }
+}
+
+// Holds back the second of the requests that read Active Directory's marker (the DirSync
+// cookie, the count's list view: the first of the other kind than the first) until change is
+// made: the change falls between the marker's two reads.
+RecordingRelay::Hold BetweenTheMarkersReads(std::function<void()> change) {
+    auto first = std::make_shared<const char*>(nullptr);
+    auto done = std::make_shared<bool>(false);
+    return [first, done, change](bool fromProgram, unsigned char operation,
+                                 const std::string& message) {
+        if (!fromProgram || operation != kLdapSearchRequest || *done)
+            return;
+        const char* kind = message.find(kDirSyncOid) != std::string::npos      ? kDirSyncOid
+                           : message.find(kVlvRequestOid) != std::string::npos ? kVlvRequestOid
+                                                                               : nullptr;
+        if (!kind)
+            return;
+        if (!*first)
+            *first = kind;
+        else if (kind != *first) {
+            *done = true;
+            change();
+        }
+    };
 }
 
 TEST(MarkerServers, A389DirectoryIsAskedItsLastUsn) {
@@ -85,22 +126,54 @@ TEST(MarkerServers, AnActiveDirectoryDomainIsAskedByDirSyncAndItsCount) {
     const std::string added = "CN=Marker Person," + people;
     DownloadRun run("marker-samba");
     SignInAsSambaReader();
-    // The person added is deleted again, so that the domain ends as the other tests expect it.
+    const std::string phone = "CN=Person 2," + people;
+    const std::string moved = "CN=Person 3," + people;
+    const std::string users = "CN=Users," + servers.Fact("samba.base");
+    // Whatever happens, the domain ends as the other tests expect it.
+    struct Restore {
+        std::function<void()> run;
+        ~Restore() { run(); }
+    } restore{[&] {
+        DirectoryAdmin admin(servers.Port("samba"), servers.Fact("samba.admin"),
+                             servers.Fact("samba.password"));
+        admin.Replace(phone, "telephoneNumber", "+1 555 1002");
+        admin.Rename("CN=Person 3," + users, "CN=Person 3", people);
+    }};
+    const char* fromDirSync = "entries changed since the kept DirSync cookie";
     RunSteps(
         run, servers.Port("samba"), people, servers.Fact("samba.admin"),
         servers.Fact("samba.password"),
-        {{"the first logon", nullptr, true, "whole"},
-         {"an unchanged logon", nullptr, false, "alone"},
-         {"a person added",
+        {{"the first logon, a person added between its marker's two reads",
           [&](DirectoryAdmin& admin) {
               admin.Add(added,
                         {"objectClass=user", "cn=Marker Person", "sAMAccountName=markerperson",
                          "sn=Person", "mail=marker.person@tarn.test"});
           },
-          true, "whole"},
-         {"the logon after it", nullptr, false, "alone"},
-         // A deletion is no change that an ordinary account's DirSync shows: the count is.
-         {"a person deleted", [&](DirectoryAdmin& admin) { admin.Delete(added); }, true, "whole"},
+          true, "whole", BetweenTheMarkersReads},
+         // An ordinary account's DirSync shows no deletion: the count does, and the person
+         // added is in the count that goes with the cookie from before it.
+         {"the person deleted again", [&](DirectoryAdmin& admin) { admin.Delete(added); }, true,
+          "whole", nullptr, nullptr,
+          [](const DownloadRun& run) {
+              EXPECT_EQ(RecordWithMail(run.Records(), "marker.person@tarn.test"), nullptr);
+          }},
+         {"an unchanged logon", nullptr, false, "alone"},
+         // The count stays; DirSync alone tells.
+         {"a telephone number changed",
+          [&](DirectoryAdmin& admin) { admin.Replace(phone, "telephoneNumber", "+1 555 2999"); },
+          true, "whole", nullptr, fromDirSync,
+          [](const DownloadRun& run) {
+              const std::vector<LoggedCall> records = run.Records();
+              const LoggedCall* record = RecordWithMail(records, "person2@tarn.test");
+              ASSERT_NE(record, nullptr) << "no record of person2";
+              EXPECT_EQ(record->args[2], "+1 555 2999");
+          }},
+         {"a person moved out of the search base",
+          [&](DirectoryAdmin& admin) { admin.Rename(moved, "CN=Person 3", users); }, true, "whole",
+          nullptr, fromDirSync,
+          [](const DownloadRun& run) {
+              EXPECT_EQ(RecordWithMail(run.Records(), "person3@tarn.test"), nullptr);
+          }},
          {"the logon after that", nullptr, false, "alone"}});
 }
 
@@ -118,19 +191,24 @@ TEST(MarkerServers, ADomainFilteredByPolicyKeepsItsActivePeopleAndSeesOneDisable
                       "(&(objectCategory=person)(objectClass=user)(mail=*)"
                       "(!(userAccountControl:1.2.840.113556.1.4.803:=2))"
                       "(!(msExchHideFromAddressLists=TRUE)))");
-    const auto active = [&](const char* value) {
+    const auto active = [&second](const char* value) {
         return [&second, value](DirectoryAdmin& admin) {
             admin.Replace(second, "userAccountControl", value);
         };
     };
+    const auto holds = [](std::vector<std::string> mails) {
+        return [mails](const DownloadRun& run) { EXPECT_EQ(SortedMailsOf(run.Records()), mails); };
+    };
     const std::vector<std::string> both = {"active1@tarn.test", "active2@tarn.test"};
     RunSteps(run, servers.Port("samba"), mixed, servers.Fact("samba.admin"),
              servers.Fact("samba.password"),
-             {{"the first logon", nullptr, true, "whole", both},
+             {{"the first logon", nullptr, true, "whole", nullptr, nullptr, holds(both)},
               {"an unchanged logon", nullptr, false, "alone"},
-              {"an account disabled", active("546"), true, "whole", {"active1@tarn.test"}},
+              {"an account disabled", active("546"), true, "whole", nullptr, nullptr,
+               holds({"active1@tarn.test"})},
               {"the logon after it", nullptr, false, "alone"},
-              {"the account enabled again", active("544"), true, "whole", both}});
+              {"the account enabled again", active("544"), true, "whole", nullptr, nullptr,
+               holds(both)}});
 }
 
 } // namespace

@@ -34,22 +34,6 @@ bool AnyStartsWith(const std::vector<std::string>& lines, const std::string& sta
     return false;
 }
 
-// The lines of the last run's trace in one colour: from its "DownloadAddressBook" on.
-std::vector<std::string> LastRunTraced(const DownloadRun& run, DWORD colour) {
-    const std::vector<driver::TraceLine> lines = run.Traces();
-    size_t start = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].text == "DownloadAddressBook" && lines[i].colour == kBlue)
-            start = i;
-    }
-    std::vector<std::string> texts;
-    for (size_t i = start; i < lines.size(); ++i) {
-        if (lines[i].colour == colour)
-            texts.push_back(lines[i].text);
-    }
-    return texts;
-}
-
 std::vector<std::string> Sorted(std::vector<std::string> lines) {
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -197,6 +181,13 @@ TEST_F(MarkerLogons, AChangeDuringAWholeDownloadIsSeenAtTheNextLogon) {
     ExpectLogon("the one after", false, "alone");
 }
 
+TEST_F(MarkerLogons, AnInteractiveRunKeepsItsMarkerForTheNextLogon) {
+    AskForChangedOnly();
+    ASSERT_TRUE(run_.Start(true));
+    run_.WaitForExit();
+    ExpectLogon("the logon after an interactive run", false, "alone");
+}
+
 TEST_F(MarkerLogons, RefreshDelayWaitsBeforeAWholeDownloadOnlyNeverBeforeTheProbe) {
     AskForChangedOnly("1");
     ExpectLogon("the first logon", true, "whole");
@@ -223,22 +214,29 @@ TEST_F(MarkerLogons, RefreshDelayWaitsBeforeAWholeDownloadOnlyNeverBeforeTheProb
         << ::testing::PrintToString(red);
 }
 
-TEST(MarkerLogon, ADirectoryWithoutAMarkerIsSearchedAsBefore) {
-    const TestbedServers& servers = TestbedServers::Get();
-    RecordingRelay relay(servers.Port("directory"));
-    const std::string base = servers.Fact("base.staff");
-    DownloadRun run("marker-none");
+// A contextCSN that nothing keeps current (written once by an offline load, syncprov not
+// running) is no marker: every logon searches, and a change reaches the book.
+TEST(MarkerLogon, AContextCsnWithoutContentSynchronisationIsNoMarker) {
+    OwnSlapd slapd("marker-stale", "--writable --csn-written");
+    RecordingRelay relay(slapd.Port());
+    const std::string base = TestbedServers::Get().Fact("base.people");
+    DownloadRun run("marker-stale");
     run.UseDirectory(relay.Port(), base);
     AskForChangedOnly();
     EXPECT_EQ(RunLogon(run, relay, base).book, "whole");
+    {
+        DirectoryAdmin admin(slapd.Port(), "cn=admin,dc=tarn,dc=test", "secret");
+        admin.Replace("cn=Mira Holt," + base, "telephoneNumber", "+1 555 0444");
+    }
     const Logon second = RunLogon(run, relay, base);
-    EXPECT_EQ(second.event, kUnchangedEvent);
     EXPECT_EQ(second.wholeSearches, 1);
-    EXPECT_EQ(second.book, "alone") << "the digest still spares the writes";
-    EXPECT_TRUE(Contains(run.Traced(kBlue), "The directory server offers no change marker (its "
-                                            "naming context has no contextCSN): the directory is "
-                                            "searched whole."))
-        << ::testing::PrintToString(run.Traced(kBlue));
+    EXPECT_EQ(second.book, "whole");
+    EXPECT_EQ(PhoneOf(run, "mira.holt@tarn.test"), "+1 555 0444");
+    const std::vector<std::string> blue = LastRunTraced(run, kBlue);
+    EXPECT_TRUE(Contains(blue, "The directory server offers no change marker (it does not offer "
+                               "content synchronisation, without which its contextCSN need not "
+                               "follow its changes): the directory is searched whole."))
+        << ::testing::PrintToString(blue);
 }
 
 } // namespace

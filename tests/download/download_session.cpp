@@ -617,3 +617,18 @@ Logon RunLogon(DownloadRun& run, const RecordingRelay& relay, const std::string&
     logon.book = emptied && written ? "whole" : !emptied && !written ? "alone" : "partly";
     return logon;
 }
+
+std::vector<std::string> LastRunTraced(const DownloadRun& run, DWORD colour) {
+    const std::vector<driver::TraceLine> lines = run.Traces();
+    size_t start = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].text == "DownloadAddressBook" && lines[i].colour == kBlue)
+            start = i;
+    }
+    std::vector<std::string> texts;
+    for (size_t i = start; i < lines.size(); ++i) {
+        if (lines[i].colour == colour)
+            texts.push_back(lines[i].text);
+    }
+    return texts;
+}

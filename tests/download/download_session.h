@@ -242,6 +242,8 @@ struct Logon {
     DWORD event = 0;        // the run's event: 1000 refreshed, 1001 left alone
 };
 Logon RunLogon(DownloadRun& run, const RecordingRelay& relay, const std::string& base);
+// The texts the last run of run traced in one colour: from its "DownloadAddressBook" on.
+std::vector<std::string> LastRunTraced(const DownloadRun& run, DWORD colour);
 
 // The visible window of the process that holds item id, or nullptr.
 HWND WindowWithItem(DWORD processId, int id);

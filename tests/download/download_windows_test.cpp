@@ -143,6 +143,7 @@ struct Answering {
     std::vector<std::string> misses; // when, after the server fell silent, and what came
     DWORD firstAnsweredAt = 0;       // ticks of the first and the last answer
     DWORD lastAnsweredAt = 0;
+    bool lookedForHang = false;
     bool hungAfterFiveSeconds = false; // IsHungAppWindow, looked at once 6 s had passed
     bool closeAnswered = false;
     bool stayedAfterClose = true;
@@ -160,7 +161,6 @@ Answering AskUntilGone(HWND status, const std::string& text, DWORD pausedAt) {
     Answering seen;
     const HWND item = driver::Item(status, IDC_STATUS_TEXT);
     const DWORD deadline = GetTickCount() + (kServerAnswerSeconds + 10) * 1000;
-    bool lookedForHang = false;
     while (IsWindow(status) && static_cast<LONG>(GetTickCount() - deadline) < 0) {
         char buffer[256] = "";
         DWORD_PTR length = 0;
@@ -188,8 +188,8 @@ Answering AskUntilGone(HWND status, const std::string& text, DWORD pausedAt) {
         }
         if (seen.sent > 4 && !IsWindowVisible(status) && !GoesWithinASecond(status))
             seen.stayedAfterClose = false;
-        if (!lookedForHang && GetTickCount() - pausedAt > 6000 && IsWindow(status)) {
-            lookedForHang = true;
+        if (!seen.lookedForHang && GetTickCount() - pausedAt > 6000 && IsWindow(status)) {
+            seen.lookedForHang = true;
             seen.hungAfterFiveSeconds = IsHungAppWindow(status) != FALSE;
         }
         Sleep(250);
@@ -240,6 +240,43 @@ TEST(DownloadWindows, TheStatusWindowAnswersMessagesWhileTheSearchWaitsForASilen
     EXPECT_EQ(run.AddressBook(), book);
     EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
     ExpectEndedWithinTheBound(run.Program(), silentSince, kServerAnswerSeconds);
+}
+
+// The connection's steps wait on a thread of their own: the status window answers while the
+// server holds back its answer to the bind, and the run goes on once it comes.
+TEST(DownloadWindows, TheStatusWindowAnswersMessagesWhileTheBindWaitsForItsAnswer) {
+    constexpr DWORD kHoldMs = 9000;
+    const TestbedServers& servers = TestbedServers::Get();
+    RecordingRelay relay(servers.Port("directory"));
+    std::atomic<DWORD> heldAt{0};
+    relay.HoldBefore([&heldAt](bool fromProgram, unsigned char operation, const std::string&) {
+        if (fromProgram || operation != kLdapBindResponse || heldAt != 0)
+            return;
+        heldAt = GetTickCount();
+        Sleep(kHoldMs);
+    });
+    DownloadRun run("windows-answering-bind");
+    run.UseDirectory(relay.Port(), servers.Fact("base.staff"));
+    ASSERT_TRUE(run.Start(false));
+    const std::string connecting = ResourceText(IDS_STATUS_CONNECTING);
+    const HWND status = WaitForItemText(run.Program(), IDC_STATUS_TEXT, connecting);
+    ASSERT_NE(status, nullptr) << "no status window while connecting";
+    ASSERT_TRUE(driver::PollUntil([&heldAt] { return heldAt != 0; }, 5000))
+        << "the bind's answer was never held";
+    const Answering seen = AskUntilGone(status, connecting, heldAt);
+    run.FinishWithoutMessageBox();
+
+    EXPECT_TRUE(seen.misses.empty())
+        << seen.misses.size() << " of " << seen.sent
+        << " messages unanswered: " << ::testing::PrintToString(seen.misses);
+    EXPECT_GE(seen.lastAnsweredAt - seen.firstAnsweredAt, kHoldMs - 2000)
+        << "the answers did not span the wait";
+    EXPECT_TRUE(seen.lookedForHang) << "the bind did not wait long enough to tell";
+    EXPECT_FALSE(seen.hungAfterFiveSeconds) << "the status window counts as not responding";
+    EXPECT_TRUE(seen.closeAnswered) << "the close request was not answered";
+    EXPECT_TRUE(seen.stayedAfterClose) << "a close request took the status window away";
+    EXPECT_EQ(run.Records().size(), static_cast<size_t>(servers.Number("staff.entries")));
+    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
 }
 
 } // namespace

@@ -35,18 +35,35 @@ bool Readable(SOCKET socket) {
     return select(0, &set, nullptr, nullptr, &wait) == 1;
 }
 
-// Passes what from sent on to to, counting it; false when from closed or either broke.
-bool PassOn(SOCKET from, SOCKET to, std::string* keep, std::mutex& mutex,
-            std::atomic<std::uint64_t>* count = nullptr) {
+WinsockUse g_winsock;
+
+} // namespace
+
+void RecordingRelay::HoldBefore(Hold hold) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hold_ = std::move(hold);
+}
+
+bool RecordingRelay::PassOn(std::uintptr_t fromSocket, std::uintptr_t toSocket, bool fromProgram) {
+    const SOCKET from = static_cast<SOCKET>(fromSocket);
+    const SOCKET to = static_cast<SOCKET>(toSocket);
     char buffer[16384];
     const int got = recv(from, buffer, sizeof buffer, 0);
     if (got <= 0)
         return false;
-    if (count)
-        *count += static_cast<std::uint64_t>(got);
-    if (keep) {
-        std::lock_guard<std::mutex> lock(mutex);
-        keep->append(buffer, static_cast<size_t>(got));
+    Hold hold;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (fromProgram)
+            sent_.append(buffer, static_cast<size_t>(got));
+        hold = hold_;
+    }
+    if (!fromProgram)
+        received_ += static_cast<std::uint64_t>(got);
+    if (hold) {
+        for (const LdapMessageBytes& message :
+             WholeLdapMessages(std::string(buffer, static_cast<size_t>(got))))
+            hold(fromProgram, message.operation, message.message);
     }
     for (int done = 0; done < got;) {
         const int put = send(to, buffer + done, got - done, 0);
@@ -56,10 +73,6 @@ bool PassOn(SOCKET from, SOCKET to, std::string* keep, std::mutex& mutex,
     }
     return true;
 }
-
-WinsockUse g_winsock;
-
-} // namespace
 
 RecordingRelay::RecordingRelay(int serverPort)
     : serverPort_(serverPort), listener_(static_cast<std::uintptr_t>(INVALID_SOCKET)) {
@@ -126,19 +139,21 @@ void RecordingRelay::Relay(std::uintptr_t clientHandle) {
         if (select(0, &set, nullptr, nullptr, &wait) <= 0)
             continue;
         if (FD_ISSET(client, &set))
-            open = PassOn(client, server, &sent_, mutex_);
+            open = PassOn(client, server, true);
         if (open && FD_ISSET(server, &set))
-            open = PassOn(server, client, nullptr, mutex_, &received_);
+            open = PassOn(server, client, false);
     }
     closesocket(server);
 }
 
 namespace {
 
-// One LDAP message as far as the relay reads it: its operation and the operation's content.
+// One LDAP message as far as the relay reads it: its operation, the operation's content and the
+// whole message, as far as the bytes hold it.
 struct LdapMessagePart {
     unsigned char operation;
     std::string content;
+    std::string whole;
 };
 
 std::vector<LdapMessagePart> LdapMessages(const std::string& sent) {
@@ -162,6 +177,7 @@ std::vector<LdapMessagePart> LdapMessages(const std::string& sent) {
     };
     size_t at = 0;
     while (at < size && bytes[at] == 0x30) {
+        const size_t begin = at;
         ++at;
         const size_t messageLength = length(at);
         const size_t end = at + messageLength;
@@ -176,8 +192,9 @@ std::vector<LdapMessagePart> LdapMessages(const std::string& sent) {
         const unsigned char operation = bytes[at++];
         const size_t operationLength = length(at);
         messages.push_back(
-            {operation, sent.substr(std::min(at, size),
-                                    std::min(operationLength, size - std::min(at, size)))});
+            {operation,
+             sent.substr(std::min(at, size), std::min(operationLength, size - std::min(at, size))),
+             end <= size ? sent.substr(begin, end - begin) : std::string()});
         at = end;
     }
     return messages;
@@ -190,6 +207,15 @@ std::vector<unsigned char> LdapOperations(const std::string& sent) {
     for (const LdapMessagePart& message : LdapMessages(sent))
         operations.push_back(message.operation);
     return operations;
+}
+
+std::vector<LdapMessageBytes> WholeLdapMessages(const std::string& bytes) {
+    std::vector<LdapMessageBytes> whole;
+    for (const LdapMessagePart& message : LdapMessages(bytes)) {
+        if (!message.whole.empty())
+            whole.push_back({message.operation, message.whole});
+    }
+    return whole;
 }
 
 std::vector<LdapSearchRequest> LdapSearches(const std::string& sent) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,9 +28,18 @@ class RecordingRelay {
     // The bytes the server sent back, over all connections.
     std::uint64_t Received() const { return received_; }
 
+    // Called on the relay's thread for each whole LDAP message in what one side sent, before it
+    // is passed on, with the side (true: the program), the message's operation and its bytes:
+    // the relay holds everything back until it returns.
+    using Hold =
+        std::function<void(bool fromProgram, unsigned char operation, const std::string& message)>;
+    void HoldBefore(Hold hold);
+
   private:
     void Run();
     void Relay(std::uintptr_t client);
+    // Passes what one side sent on to the other, as far as it came; false when either closed.
+    bool PassOn(std::uintptr_t from, std::uintptr_t to, bool fromProgram);
 
     int serverPort_;
     int port_ = 0;
@@ -39,6 +49,7 @@ class RecordingRelay {
     std::atomic<std::uint64_t> received_{0};
     mutable std::mutex mutex_;
     std::string sent_;
+    Hold hold_;
     std::thread thread_;
 };
 
@@ -47,7 +58,15 @@ class RecordingRelay {
 // as they read as LDAP messages.
 std::vector<unsigned char> LdapOperations(const std::string& sent);
 constexpr unsigned char kLdapBindRequest = 0x60;
+constexpr unsigned char kLdapBindResponse = 0x61;
 constexpr unsigned char kLdapSearchRequest = 0x63;
+
+// Each whole LDAP message in bytes, with its operation.
+struct LdapMessageBytes {
+    unsigned char operation;
+    std::string message;
+};
+std::vector<LdapMessageBytes> WholeLdapMessages(const std::string& bytes);
 
 // The search requests in bytes a client sent, in order: their base and scope (0 base object,
 // 1 one level, 2 subtree), and their content.

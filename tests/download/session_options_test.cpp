@@ -14,6 +14,8 @@
 
 #include <rpc.h>
 #include <wincrypt.h>
+#define SECURITY_WIN32
+#include <sspi.h>
 
 #include <gtest/gtest.h>
 
@@ -36,16 +38,21 @@ void* g_connect = nullptr;
 void* g_bind = nullptr;
 
 // A Negotiate bind as the download made it; the real one is never made (Wine's client crashes
-// on one without credentials).
+// on one without credentials, and on an identity with a package list).
 struct NegotiateBind {
     bool made = false;
     bool namePassed = false;
     ULONG method = 0;
     bool credentials = false;
-    std::string user, domain, password;
+    bool packageListed = false; // the identity is the one with a package list
+    std::string user, domain, password, packages;
     unsigned long flags = 0;
 };
 NegotiateBind g_negotiate;
+
+std::string IdentityText(const unsigned char* bytes, unsigned long length) {
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes), length) : std::string();
+}
 
 ULONG __cdecl RecordSyncBind(LDAP*, PCHAR name, PCHAR credentials, ULONG method) {
     g_calls.push_back({"ldap_bind_sA"});
@@ -53,17 +60,68 @@ ULONG __cdecl RecordSyncBind(LDAP*, PCHAR name, PCHAR credentials, ULONG method)
     g_negotiate.namePassed = name != nullptr;
     g_negotiate.method = method;
     g_negotiate.credentials = credentials != nullptr;
-    if (credentials) {
-        const auto* identity = reinterpret_cast<const SEC_WINNT_AUTH_IDENTITY_A*>(credentials);
-        auto text = [](const unsigned char* bytes, unsigned long length) {
-            return std::string(reinterpret_cast<const char*>(bytes), length);
-        };
-        g_negotiate.user = text(identity->User, identity->UserLength);
-        g_negotiate.domain = text(identity->Domain, identity->DomainLength);
-        g_negotiate.password = text(identity->Password, identity->PasswordLength);
-        g_negotiate.flags = identity->Flags;
+    if (!credentials)
+        return LDAP_SUCCESS;
+    // The identity with a package list starts with its version, the plain one with a pointer.
+    const auto* listed = reinterpret_cast<const SEC_WINNT_AUTH_IDENTITY_EXA*>(credentials);
+    g_negotiate.packageListed = listed->Version == SEC_WINNT_AUTH_IDENTITY_VERSION &&
+                                listed->Length == sizeof(SEC_WINNT_AUTH_IDENTITY_EXA);
+    if (g_negotiate.packageListed) {
+        g_negotiate.user = IdentityText(listed->User, listed->UserLength);
+        g_negotiate.domain = IdentityText(listed->Domain, listed->DomainLength);
+        g_negotiate.password = IdentityText(listed->Password, listed->PasswordLength);
+        g_negotiate.packages = IdentityText(listed->PackageList, listed->PackageListLength);
+        g_negotiate.flags = listed->Flags;
+        return LDAP_SUCCESS;
     }
+    const auto* identity = reinterpret_cast<const SEC_WINNT_AUTH_IDENTITY_A*>(credentials);
+    g_negotiate.user = IdentityText(identity->User, identity->UserLength);
+    g_negotiate.domain = IdentityText(identity->Domain, identity->DomainLength);
+    g_negotiate.password = IdentityText(identity->Password, identity->PasswordLength);
+    g_negotiate.flags = identity->Flags;
     return LDAP_SUCCESS;
+}
+
+// The Kerberos package as a domain member's: it gives a first token for any service, and keeps
+// who asked for which.
+struct KerberosAsked {
+    std::string package;
+    std::string user;    // "" for the logged-on user
+    std::string service; // the target of the first token
+    int open = 0;        // handles and contexts not yet released
+};
+KerberosAsked g_kerberos;
+
+SECURITY_STATUS SEC_ENTRY PlayAcquireCredentials(SEC_CHAR*, SEC_CHAR* package, ULONG, void*,
+                                                 void* identity, SEC_GET_KEY_FN, void*,
+                                                 PCredHandle handle, PTimeStamp) {
+    g_kerberos.package = package ? package : "";
+    const auto* given = static_cast<const SEC_WINNT_AUTH_IDENTITY_A*>(identity);
+    g_kerberos.user = given ? IdentityText(given->User, given->UserLength) : "";
+    handle->dwLower = handle->dwUpper = 0x7a7a;
+    ++g_kerberos.open;
+    return SEC_E_OK;
+}
+
+SECURITY_STATUS SEC_ENTRY PlayInitializeContext(PCredHandle, PCtxtHandle, SEC_CHAR* target, ULONG,
+                                                ULONG, ULONG, PSecBufferDesc, ULONG,
+                                                PCtxtHandle context, PSecBufferDesc output, PULONG,
+                                                PTimeStamp) {
+    g_kerberos.service = target ? target : "";
+    context->dwLower = context->dwUpper = 0x7b7b;
+    output->pBuffers[0].cbBuffer = 1;
+    ++g_kerberos.open;
+    return SEC_I_CONTINUE_NEEDED;
+}
+
+SECURITY_STATUS SEC_ENTRY PlayFreeCredentials(PCredHandle) {
+    --g_kerberos.open;
+    return SEC_E_OK;
+}
+
+SECURITY_STATUS SEC_ENTRY PlayDeleteContext(PCtxtHandle) {
+    --g_kerberos.open;
+    return SEC_E_OK;
 }
 
 // The certificate callback, where a test plays a client that takes one, as Windows' does.
@@ -161,6 +219,7 @@ class DirectorySession : public ::testing::Test {
         g_boxes.clear();
         g_refusedOption = -1;
         g_negotiate = NegotiateBind();
+        g_kerberos = KerberosAsked();
         g_takeCertificateCallback = false;
         g_certificateCallback = nullptr;
         g_callbackAnswer = -1;
@@ -215,6 +274,14 @@ class DirectorySession : public ::testing::Test {
                                reinterpret_cast<void*>(&RecordTlsSession)};
     ImportRedirect startTls_{"wldap32.dll", "ldap_start_tls_sA",
                              reinterpret_cast<void*>(&RecordStartTls)};
+    ImportRedirect acquire_{"secur32.dll", "AcquireCredentialsHandleA",
+                            reinterpret_cast<void*>(&PlayAcquireCredentials)};
+    ImportRedirect initialize_{"secur32.dll", "InitializeSecurityContextA",
+                               reinterpret_cast<void*>(&PlayInitializeContext)};
+    ImportRedirect freeCredentials_{"secur32.dll", "FreeCredentialsHandle",
+                                    reinterpret_cast<void*>(&PlayFreeCredentials)};
+    ImportRedirect deleteContext_{"secur32.dll", "DeleteSecurityContext",
+                                  reinterpret_cast<void*>(&PlayDeleteContext)};
     CTarnbookApp app_;
 };
 
@@ -273,6 +340,9 @@ TEST_F(DirectorySession, AnOptionTheLibraryRefusesEndsTheDownloadBeforeItConnect
     }
 }
 
+// Over plain LDAP the bind is kept to Kerberos, once Kerberos gave a first token for the
+// server's service: the identity with a package list of Kerberos alone; AllowNtlm=1 and TLS
+// leave the choice to Negotiate, as the plain identity (or none) does.
 TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForSigningAndSealing) {
     SecretText secret;
     secret.Assign("Account-Pass-1", 14);
@@ -282,22 +352,38 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
         const char* what;
         const char* user;
         const char* domain;
+        const char* allowNtlm;
         bool credentials;
         const char* boundUser;
         const char* boundDomain;
+        const char* packages; // nullptr: the plain identity, or none
+        bool startTls = false;
     } cases[] = {
-        {"the logged-on user", "", "", false, "", ""},
-        {"an account and its domain", "reader", "TARN", true, "reader", "TARN"},
-        {"DOMAIN\\user", "TARN\\reader", "", true, "reader", "TARN"},
+        {"the logged-on user", "", "", "", true, "", "", "Kerberos"},
+        {"an account and its domain", "reader", "TARN", "", true, "reader", "TARN", "Kerberos"},
+        {"DOMAIN\\user", "TARN\\reader", "", "0", true, "reader", "TARN", "Kerberos"},
+        {"the logged-on user, AllowNtlm 1", "", "", "1", false, "", "", nullptr},
+        {"an account, AllowNtlm 1", "reader", "TARN", "1", true, "reader", "TARN", nullptr},
+        {"an account over StartTLS", "reader", "TARN", "", true, "reader", "TARN", nullptr, true},
     };
+    const TrustedAuthority trusted;
     for (const auto& test : cases) {
         SCOPED_TRACE(test.what);
+        // StartTLS as Windows' client makes it: the certificate shown to the callback.
+        g_takeCertificateCallback = test.startTls;
+        g_startTls = test.startTls;
+        g_certificateCallback = nullptr;
+        g_serverCertificate = test.startTls ? TestbedCertificate("server.crt") : "";
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "Security",
+                          test.startTls ? "starttls" : "");
         g_calls.clear();
         g_boxes.clear();
         g_negotiate = NegotiateBind();
+        g_kerberos = KerberosAsked();
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindMethod", "negotiate");
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindUser", test.user);
         SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindDomain", test.domain);
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "AllowNtlm", test.allowNtlm);
         SetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindPassword", REG_BINARY,
                          std::string(blob.begin(), blob.end()));
         CTarnbookApp app;
@@ -308,16 +394,32 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
         EXPECT_EQ(g_negotiate.method, static_cast<ULONG>(LDAP_AUTH_NEGOTIATE));
         EXPECT_FALSE(g_negotiate.namePassed);
         EXPECT_EQ(g_negotiate.credentials, test.credentials);
+        EXPECT_EQ(g_negotiate.packageListed, test.packages != nullptr);
+        EXPECT_EQ(g_negotiate.packages, test.packages ? test.packages : "");
         if (test.credentials) {
             EXPECT_EQ(g_negotiate.user, test.boundUser);
             EXPECT_EQ(g_negotiate.domain, test.boundDomain);
-            EXPECT_EQ(g_negotiate.password, "Account-Pass-1");
+            EXPECT_EQ(g_negotiate.password, *test.boundUser ? "Account-Pass-1" : "");
             EXPECT_EQ(g_negotiate.flags, static_cast<unsigned long>(SEC_WINNT_AUTH_IDENTITY_ANSI));
+        }
+        // Kerberos was asked first, for the same account and the server's service, and let go.
+        if (test.packages) {
+            EXPECT_EQ(g_kerberos.package, "Kerberos");
+            EXPECT_EQ(g_kerberos.user, test.boundUser);
+            EXPECT_EQ(g_kerberos.service, "ldap/127.0.0.1");
+            EXPECT_EQ(g_kerberos.open, 0) << "a handle or context of the check was kept";
+        } else {
+            EXPECT_EQ(g_kerberos.package, "") << "Kerberos asked where NTLM is allowed";
         }
         const size_t bind = Position("ldap_bind_sA");
         EXPECT_LT(Position("ldap_connect"), bind);
+        // Signing and sealing over plain LDAP only: over TLS Active Directory refuses them.
         for (int option : {LDAP_OPT_SIGN, LDAP_OPT_ENCRYPT}) {
             const size_t at = Position("ldap_set_option", option);
+            if (test.startTls) {
+                EXPECT_EQ(at, g_calls.size()) << "option " << option << " set over TLS";
+                continue;
+            }
             ASSERT_LT(at, bind) << "option " << option << " not set before the bind";
             EXPECT_EQ(g_calls[at].value, reinterpret_cast<ULONG_PTR>(LDAP_OPT_ON));
         }
@@ -326,7 +428,8 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
         // Bounded like the simple bind, and the search left without a time limit.
         EXPECT_EQ(app.DoDownloadAdddressBook(), 0);
         EXPECT_EQ(TimeLimitsAroundTheBind(),
-                  "ldap_connect, time limit " + std::to_string(kServerAnswerSeconds) +
+                  "ldap_connect, " + std::string(test.startTls ? "ldap_start_tls_sA, " : "") +
+                      "time limit " + std::to_string(kServerAnswerSeconds) +
                       ", ldap_bind_sA, time limit 0, ldap_search_extA, ");
     }
 }

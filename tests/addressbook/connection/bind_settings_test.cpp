@@ -102,6 +102,46 @@ TEST(BindSettings, OnlyASimpleBindOverPlainLdapSendsItsPasswordInClearAndOnlyOne
     }
 }
 
+TEST(BindSettings, NegotiateOverPlainLdapIsKeptToKerberosUnlessAllowNtlmIsOne) {
+    using P = NegotiatePackages;
+    using S = ConnectionSecurity;
+    const struct {
+        BindMethod method;
+        ConnectionSecurity security;
+        const char* allowNtlm;
+        NegotiatePackages packages;
+    } cases[] = {
+        {BindMethod::Negotiate, S::None, "", P::KerberosOnly},
+        {BindMethod::Negotiate, S::None, "0", P::KerberosOnly},
+        {BindMethod::Negotiate, S::None, "yes", P::KerberosOnly},
+        {BindMethod::Negotiate, S::None, "1 ", P::KerberosOnly},
+        {BindMethod::Negotiate, S::None, "1", P::NtlmInClear},
+        // TLS proved the server before the bind: Negotiate chooses as it always did.
+        {BindMethod::Negotiate, S::Ldaps, "", P::Any},
+        {BindMethod::Negotiate, S::StartTls, "", P::Any},
+        {BindMethod::Negotiate, S::StartTls, "1", P::Any},
+        {BindMethod::Simple, S::None, "", P::NotNegotiate},
+        {BindMethod::Anonymous, S::None, "1", P::NotNegotiate},
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(JudgeNegotiatePackages(test.method, test.security, AllowsNtlm(test.allowNtlm)),
+                  test.packages)
+            << static_cast<int>(test.method) << ", security " << static_cast<int>(test.security)
+            << ", AllowNtlm \"" << test.allowNtlm << '"';
+    }
+}
+
+TEST(BindNotices, AnNtlmRefusalNamesWhyKerberosFailedAndBothFixes) {
+    const std::string text = NtlmRefusedText("TARN\\reader", "127.0.0.1:389", "ldap/127.0.0.1",
+                                             "No credentials are available (0x8009030E)");
+    for (const char* part : {"TARN\\reader", "127.0.0.1:389", "ldap/127.0.0.1", "0x8009030E",
+                             "Set Security to ldaps or starttls", "AllowNtlm to 1",
+                             "No sign-in was sent", "Nothing was read"})
+        EXPECT_NE(text.find(part), std::string::npos) << part << " in: " << text;
+    EXPECT_NE(NtlmAllowedText("the logged-on user", "dc:389").find("AllowNtlm is 1"),
+              std::string::npos);
+}
+
 TEST(BindNotices, AClearTextRefusalNamesTheAccountAndTheFixButNeverTheOverride) {
     const std::string text = ClearTextBindRefusedText("reader@tarn.test");
     EXPECT_NE(text.find("reader@tarn.test"), std::string::npos) << text;

@@ -73,6 +73,22 @@ TEST(ListViewValue, TheCountIsReadFromASuccessOnly) {
     EXPECT_EQ(EncodeSortRequest("cn"), Bytes({0x30, 0x06, 0x30, 0x04, 0x04, 0x02, 'c', 'n'}));
 }
 
+TEST(ControlValueBytes, AValueWithoutBytesIsEmptyWhateverItsLength) {
+    const struct {
+        const char* bytes;
+        unsigned long length;
+        std::string value;
+    } cases[] = {
+        {nullptr, 0, ""},
+        {nullptr, 16, ""},
+        {"\x30\x03\x02\x01\x00", 5, std::string("\x30\x03\x02\x01\x00", 5)},
+        {"ab\0cd", 5, std::string("ab\0cd", 5)},
+        {"abc", 2, "ab"},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(ValueBytes(test.bytes, test.length), test.value) << test.length;
+}
+
 TEST(CookieText, Base64GoesBothWaysAndRefusesWhatItNeverWrites) {
     const struct {
         const char* bytes;
@@ -115,8 +131,14 @@ TEST(MarkerSourceChoice, TheServerFamilyIsToldByWhatItsRootEntryOffers) {
 
     RootDseFacts openLdap;
     openLdap.namingContexts = {"dc=tarn,dc=test", "dc=paged,dc=test"};
+    openLdap.supportedControls = {"1.2.840.113556.1.4.319", kContentSyncOid};
     EXPECT_EQ(ChooseMarkerSource(openLdap, "dc=paged,dc=test").family, MarkerFamily::ContextCsn);
     EXPECT_EQ(ChooseMarkerSource(openLdap, "dc=other,dc=test").family, MarkerFamily::None);
+    // Without the provider that keeps it current, a contextCSN may stand still over changes.
+    openLdap.supportedControls = {"1.2.840.113556.1.4.319"};
+    const MarkerSource stale = ChooseMarkerSource(openLdap, "dc=paged,dc=test");
+    EXPECT_EQ(stale.family, MarkerFamily::None);
+    EXPECT_NE(stale.note.find("content synchronisation"), std::string::npos) << stale.note;
 }
 
 TEST(MarkerSourceChoice, TheNamingContextIsTheLongestAboveTheBase) {

@@ -1,0 +1,18 @@
+// A blocking call of the connection (connecting, StartTLS, the bind, a question to the security
+// packages) run on a thread of its own, while the calling thread, which shows the status window,
+// answers that window's messages as the search's wait does. Each call keeps its own bound; the
+// wait here is only the last guard, so that no wait of the program is without one.
+#ifndef TARN_ANSWERING_CALL_H
+#define TARN_ANSWERING_CALL_H
+
+#include <functional>
+
+// Runs call on a thread of its own and waits for it at most seconds, answering the calling
+// thread's messages meanwhile. True when call returned within them; false when it did not: the
+// thread is then left to end on its own, and with it call and whatever call holds, so a call
+// that may be left behind owns what it uses (by value or by shared pointer). A call that runs
+// out of memory ends there, its results as its caller set them before. Where no thread can be
+// started, call runs on the calling thread, as it would without this.
+bool CallAnswering(std::function<void()> call, unsigned seconds);
+
+#endif

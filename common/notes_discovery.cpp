@@ -96,16 +96,16 @@ int FindNotesDll() {
     char path[kPathBufferSize] = "";
     if (!ReadRegistryText(key.get(), "Path", path, sizeof path))
         return 0;
-    // A Path too long to take "\nnotes.dll" counts as a library that failed to load.
+    // A Path too long to take "\nnotes.dll" counts as a library that failed to load; it still
+    // becomes the current folder first, where it is fully qualified.
     char library[kPathBufferSize] = "";
     g_hNotesDll = nullptr;
-    if (!CopyToBuffer(library, sizeof library, path) ||
-        !AppendToBuffer(library, sizeof library, "\\nnotes.dll"))
-        return 0;
-    if (!NamesLibraryFile(library, "Path"))
+    const bool fits = CopyToBuffer(library, sizeof library, path) &&
+                      AppendToBuffer(library, sizeof library, "\\nnotes.dll");
+    if (!NamesLibraryFile(fits ? library : path, "Path"))
         return 0;
     SetCurrentDirectoryA(path);
-    return LoadNotesDllAt(library);
+    return fits ? LoadNotesDllAt(library) : 0;
 }
 
 int BrowseForNotesDll() {

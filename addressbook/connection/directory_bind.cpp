@@ -83,15 +83,7 @@ ULONG BindKerberosOnly(LDAP* session, BindRequest& request) {
     identity.Version = SEC_WINNT_AUTH_IDENTITY_VERSION;
     identity.Length = sizeof identity;
     NegotiateAccount account;
-    if (!request.user.empty()) {
-        account = SplitNegotiateAccount(request.user, request.domain);
-        identity.User = reinterpret_cast<unsigned char*>(&account.user[0]);
-        identity.UserLength = static_cast<unsigned long>(account.user.size());
-        identity.Domain = reinterpret_cast<unsigned char*>(&account.domain[0]);
-        identity.DomainLength = static_cast<unsigned long>(account.domain.size());
-        identity.Password = reinterpret_cast<unsigned char*>(request.password.c_str());
-        identity.PasswordLength = static_cast<unsigned long>(request.password.size());
-    }
+    FillNegotiateIdentity(identity, request, account);
     identity.Flags = SEC_WINNT_AUTH_IDENTITY_ANSI;
     identity.PackageList = reinterpret_cast<unsigned char*>(const_cast<char*>(kKerberosOnly));
     identity.PackageListLength = sizeof kKerberosOnly - 1;

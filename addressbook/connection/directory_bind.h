@@ -25,6 +25,23 @@ struct BindRequest {
     std::string Account() const;
 };
 
+// Fills an SSPI identity (SEC_WINNT_AUTH_IDENTITY_A or _EXA) with request's account for a
+// Negotiate sign-in, its texts held by account while the identity is used. The logged-on user
+// (no BindUser) leaves the identity empty: false.
+template <typename Identity>
+bool FillNegotiateIdentity(Identity& identity, BindRequest& request, NegotiateAccount& account) {
+    if (request.user.empty())
+        return false;
+    account = SplitNegotiateAccount(request.user, request.domain);
+    identity.User = reinterpret_cast<unsigned char*>(&account.user[0]);
+    identity.UserLength = static_cast<unsigned long>(account.user.size());
+    identity.Domain = reinterpret_cast<unsigned char*>(&account.domain[0]);
+    identity.DomainLength = static_cast<unsigned long>(account.domain.size());
+    identity.Password = reinterpret_cast<unsigned char*>(request.password.c_str());
+    identity.PasswordLength = static_cast<unsigned long>(request.password.size());
+    return true;
+}
+
 // Checks the settings and decrypts the password. A simple bind over plain LDAP is refused here,
 // before anything is sent, unless AllowClearTextBind is 1. On failure problem holds the
 // message.

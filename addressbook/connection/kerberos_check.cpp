@@ -71,14 +71,7 @@ std::string KerberosUnavailable(const std::string& host, BindRequest& request) {
     SEC_WINNT_AUTH_IDENTITY_A identity = {};
     NegotiateAccount account;
     void* given = nullptr;
-    if (!request.user.empty()) {
-        account = SplitNegotiateAccount(request.user, request.domain);
-        identity.User = reinterpret_cast<unsigned char*>(&account.user[0]);
-        identity.UserLength = static_cast<unsigned long>(account.user.size());
-        identity.Domain = reinterpret_cast<unsigned char*>(&account.domain[0]);
-        identity.DomainLength = static_cast<unsigned long>(account.domain.size());
-        identity.Password = reinterpret_cast<unsigned char*>(request.password.c_str());
-        identity.PasswordLength = static_cast<unsigned long>(request.password.size());
+    if (FillNegotiateIdentity(identity, request, account)) {
         identity.Flags = SEC_WINNT_AUTH_IDENTITY_ANSI;
         given = &identity;
     }

@@ -49,7 +49,9 @@ void TarnsetupRun::ExpectNoQuestionUntilExit() {
     const ULONGLONG deadline = GetTickCount64() + driver::kExitTimeoutMs;
     while (process_.IsRunning() && GetTickCount64() < deadline) {
         for (HWND window : driver::VisibleWindowsOf(process_.Id())) {
-            if (!GetDlgItem(window, IDC_STATUS_TEXT)) {
+            // A window destroyed since it was listed has no items either: the status window
+            // going away as the program ends.
+            if (!GetDlgItem(window, IDC_STATUS_TEXT) && IsWindow(window)) {
                 ADD_FAILURE() << "expected the program to end without asking, saw "
                               << driver::DescribeWindow(window) << ": "
                               << driver::ReadMessageBox(window).text;

@@ -1,19 +1,60 @@
 #!/bin/sh
-# The project's test command: installs what is missing (tools/install-deps.sh), builds
-# the win32, win64 and host presets and runs every test of all three.
+# The project's test command: installs what is missing (tools/install-deps.sh), builds the
+# win32, win64, host and fuzz presets, runs every test of the first three and every fuzz
+# target for ten seconds.
+#
+# The win32 build comes first. While its tests run, the win64, host and fuzz builds go on
+# beside them at the lowest priority (nice 19): they take the processor time that the tests
+# leave while they wait for windows, servers and timeouts, and the tests keep what they need.
+# The win64 tests follow once their build is done (the test beds of both Windows builds use
+# Samba's fixed ports, so their tests never run at once), then the host tests and the fuzz
+# targets, two at a time.
 set -eu
 cd "$(dirname "$0")/.."
 
 ./tools/install-deps.sh
 
+jobs=$(nproc)
+logs=build/check
+rm -rf "$logs"
+mkdir -p "$logs"
 status=0
-for preset in host win32 win64; do
-    echo "=== $preset: configure and build"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$(nproc)"
-    echo "=== $preset: test"
-    ctest --preset "$preset" -j 2 || status=1
-done
+
+# build PRESET [COMMAND...]: configures and builds PRESET through COMMAND (nice), its output in
+# build/check/PRESET.log; then build/check/PRESET.done, and PRESET.ok where it succeeded.
+build() {
+    preset=$1
+    shift
+    if "$@" cmake --preset "$preset" >"$logs/$preset.log" 2>&1 &&
+        "$@" cmake --build --preset "$preset" -j "$jobs" >>"$logs/$preset.log" 2>&1; then
+        : >"$logs/$preset.ok"
+    fi
+    : >"$logs/$preset.done"
+}
+
+# built PRESET: waits for the build of PRESET, shows its output and tells whether it succeeded.
+built() {
+    while [ ! -e "$logs/$1.done" ]; do sleep 1; done
+    echo "=== $1: configure and build"
+    cat "$logs/$1.log"
+    [ -e "$logs/$1.ok" ] && return 0
+    echo "=== $1: the build failed"
+    status=1
+    return 1
+}
+
+run_tests() {
+    echo "=== $1: test"
+    ctest --preset "$1" -j "$jobs" || status=1
+}
+
+build win32
+(for preset in win64 host fuzz; do build "$preset" nice -n 19; done) &
+builds=$!
+if built win32; then run_tests win32; fi
+if built win64; then run_tests win64; fi
+if built host; then run_tests host; fi
+wait "$builds"
 # Every fuzz target for ten seconds: the longer runs are for ./tools/fuzz.sh by hand.
-./tools/fuzz.sh 10 || status=1
+if built fuzz; then TARN_FUZZ_JOBS=$jobs ./tools/fuzz.sh 10 || status=1; fi
 exit $status

@@ -45,13 +45,24 @@ bool TarnbookRun::Start(const std::string& arguments) {
     return process_.Start(program_.exe, options);
 }
 
+// How long after a window without the status items the driver looks at it again.
+constexpr DWORD kSecondLookMs = 200;
+
 void TarnbookRun::ExpectNothingAskedUntilExit() {
     const DWORD deadline = GetTickCount() + driver::kExitTimeoutMs;
     while (process_.IsRunning() && GetTickCount() < deadline) {
         for (HWND window : driver::VisibleWindowsOf(process_.Id())) {
-            const bool progressWindow =
-                GetDlgItem(window, IDC_STATUS_TEXT) || GetDlgItem(window, IDC_PROGRESS_BAR);
-            if (!progressWindow) {
+            // A question stays on screen until it is answered; a status or progress window may
+            // be seen for a moment without its items, as the program puts it up or takes it down.
+            const auto question = [window] {
+                return IsWindow(window) && IsWindowVisible(window) &&
+                       !GetDlgItem(window, IDC_STATUS_TEXT) &&
+                       !GetDlgItem(window, IDC_PROGRESS_BAR);
+            };
+            if (!question())
+                continue;
+            Sleep(kSecondLookMs);
+            if (question()) {
                 ADD_FAILURE() << "expected no question in silent mode, saw "
                               << driver::DescribeWindow(window);
                 return;

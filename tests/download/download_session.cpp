@@ -74,6 +74,12 @@ LRESULT CALLBACK NotesWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The Wine seat that the test runs on (tests/fixtures/wine-seat.sh): "1" where none is named.
+std::string WineSeat() {
+    const std::string seat = driver::EnvironmentValue("TARN_WINE_SEAT");
+    return seat.empty() ? "1" : seat;
+}
+
 } // namespace
 
 const TestbedServers& TestbedServers::Get() {
@@ -91,6 +97,10 @@ const TestbedServers& TestbedServers::Get() {
                 ReadKeyValueFile(driver::TestbedDir() + "\\" + family + "\\testbed.txt");
             read.values_.insert(more.begin(), more.end());
         }
+        // The instances of the test's Wine seat, which no test of another seat pauses.
+        for (const auto& [key, value] :
+             ReadKeyValueFile(driver::TestbedDir() + "\\slapd\\seat-" + WineSeat() + ".txt"))
+            read.values_[key] = value;
         return read;
     }();
     return servers;
@@ -143,7 +153,8 @@ void KillServer(DWORD pid) {
 
 OwnSlapd::OwnSlapd(const std::string& name, const std::string& options) {
     const std::string testbed = driver::EnvironmentValue("TARN_TESTBED_DIR");
-    dir_ = testbed + "/slapd/" + name;
+    // Tests on other Wine seats run beside this one and may start a server of the same name.
+    dir_ = testbed + "/slapd/" + name + "-" + WineSeat();
     script_ = driver::EnvironmentValue("TARN_SOURCE_DIR") + "/tests/fixtures/slapd.sh";
     const std::string portFile = driver::WindowsPath(dir_ + "/port");
     const std::string pidFile = driver::WindowsPath(dir_ + "/pid");

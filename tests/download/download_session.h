@@ -29,7 +29,8 @@ constexpr DWORD kRunTimeoutMs = 30000;
 
 // The private slapd instances that slapd-testbed.sh started, as TARN_TESTBED_DIR/slapd/
 // testbed.txt describes them: "directory" (anonymous read), "closed" (refuses anonymous
-// binds), "pausable" (may be stopped and continued), and facts about the generated data;
+// binds), "pausable" (may be stopped and continued; each Wine seat has its own, in
+// slapd/seat-<seat>.txt), and facts about the generated data;
 // beside them, where their fixtures ran, 389 Directory Server ("dirsrv") and Samba's Active
 // Directory domain controller ("samba"), from their own testbed.txt.
 class TestbedServers {
@@ -54,7 +55,7 @@ void KillServer(DWORD pid);
 
 // A private slapd of the test's own, serving the test bed's data, for a test that ends it or,
 // started with "--writable", changes it:
-// started in TARN_TESTBED_DIR/slapd/<name> when constructed, stopped when destroyed.
+// started in TARN_TESTBED_DIR/slapd/<name>-<Wine seat> when constructed, stopped when destroyed.
 class OwnSlapd {
   public:
     // options: what slapd.sh takes after the data, e.g. "--tls".

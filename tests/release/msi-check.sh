@@ -8,7 +8,7 @@
 #            action for every deferred one, the launch condition against the other platform's
 #            package, and the rules of the standard validation that the tables themselves show
 #            (a _Validation row for every column, short names, file versions).
-#   install  installs it under Wine in the test bed's prefix (TARN_TESTBED_DIR), against the
+#   install  installs it under Wine in a prefix of the test bed (TARN_TESTBED_DIR), against the
 #            test bed's slapd: a silent install with properties beside a value set by hand, a
 #            value changed by hand after it, an upgrade from an older version and a repair that
 #            both keep it, the other platform's package refused, a download by the installed
@@ -234,13 +234,22 @@ tables() {
 }
 
 install() {
-    dir=${TARN_TESTBED_DIR:?TARN_TESTBED_DIR is not set}
+    testbed=${TARN_TESTBED_DIR:?TARN_TESTBED_DIR is not set}
+    # The Wine seat ctest handed the test; held under a lock where it handed none.
+    dir=$testbed
+    . "$source_dir/tests/fixtures/wine-seat.sh"
+    if [ -n "$seat_lock" ] && [ -z "${TARN_SEAT_HELD:-}" ]; then
+        TARN_SEAT_HELD=1
+        export TARN_SEAT_HELD
+        exec flock -o "$seat_lock" "$0" "$mode" "$bin" "$version" "$platform" "$work"
+    fi
+    dir=$seat_dir
     . "$source_dir/tests/fixtures/wine-env.sh"
     if [ "$platform" = win32 ] && [ "$TARN_WINE32" = 0 ]; then
         echo "Skipped: this machine cannot run 32-bit code; the 32-bit package's tables are checked."
         exit 77
     fi
-    facts=$dir/slapd/testbed.txt
+    facts=$testbed/slapd/testbed.txt
     fact() { sed -n "s/^$1=//p" "$facts"; }
     [ -s "$facts" ] || { echo "FAIL no test bed slapd ($facts)"; exit 1; }
     reg() { "$WINE" reg "$@" "/reg:$view" 2>/dev/null | tr -d '\r'; }

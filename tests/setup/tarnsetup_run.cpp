@@ -45,11 +45,23 @@ bool TarnsetupRun::Start(const std::string& arguments) {
     return process_.Start(program_.exe, options);
 }
 
+// How long after a window without the status text the driver looks at it again.
+constexpr DWORD kSecondLookMs = 200;
+
 void TarnsetupRun::ExpectNoQuestionUntilExit() {
     const ULONGLONG deadline = GetTickCount64() + driver::kExitTimeoutMs;
     while (process_.IsRunning() && GetTickCount64() < deadline) {
         for (HWND window : driver::VisibleWindowsOf(process_.Id())) {
-            if (!GetDlgItem(window, IDC_STATUS_TEXT)) {
+            // A question stays on screen until it is answered; the status window may be seen
+            // for a moment without its text, as the program puts it up or takes it down.
+            const auto question = [window] {
+                return IsWindow(window) && IsWindowVisible(window) &&
+                       !GetDlgItem(window, IDC_STATUS_TEXT);
+            };
+            if (!question())
+                continue;
+            Sleep(kSecondLookMs);
+            if (question()) {
                 ADD_FAILURE() << "expected the program to end without asking, saw "
                               << driver::DescribeWindow(window) << ": "
                               << driver::ReadMessageBox(window).text;

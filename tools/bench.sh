@@ -456,6 +456,11 @@ for platform in $platforms; do
             before) counted "$main" ./TARNBOOK_before.exe ;;
             *) counted "$main" ./TARNBOOK.exe ;;
             esac
+            # The program measured as "before" too, so that a change's requests are compared
+            # in one run.
+            case " $platform_variants " in
+            *" before "*) [ "$main" = before ] || counted before ./TARNBOOK_before.exe ;;
+            esac
             counting_stop
             fetch_requests=$(requests fetch)
             book_requests=$(requests "$main")
@@ -465,6 +470,12 @@ for platform in $platforms; do
                 kinds "$main" >"$dir/runs/$main.kinds"
                 paste -d'|' "$dir/runs/fetch.kinds" "$dir/runs/$main.kinds" |
                     awk -F'|' '{ printf "  %-34s | %s\n", $1, $2 }'
+                if [ "$main" != before ] && grep -q '^before ' "$dir/counted"; then
+                    echo "$platform, $size entries: the same of TARNBOOK before | TARNBOOK"
+                    kinds before >"$dir/runs/before.kinds"
+                    paste -d'|' "$dir/runs/before.kinds" "$dir/runs/$main.kinds" |
+                        awk -F'|' '{ printf "  %-34s | %s\n", $1, $2 }'
+                fi
             } >>"$dir/kinds.txt"
         fi
         set -- $(stats "$dir/runs/fetch")
@@ -477,8 +488,12 @@ for platform in $platforms; do
             for variant in $platform_variants; do
                 [ "$variant" = "$main" ] && continue
                 set -- $(stats "$dir/runs/$variant")
-                printf ' %s (CPU %s) |' "$(ratio "$2" "$fetch_median")" \
+                printf ' %s (CPU %s' "$(ratio "$2" "$fetch_median")" \
                     "$(ratio "$(median "$dir/runs/$variant" 4)" "$(median "$dir/runs/fetch" 4)")"
+                if [ "$variant" = before ] && [ -n "$fetch_requests" ]; then
+                    printf ', requests %s' "$(requests before)"
+                fi
+                printf ') |'
             done
             fetch_cpu=$(median "$dir/runs/fetch" 4) book_cpu=$(median "$dir/runs/$main" 4)
             printf ' %s / %s | %s / %s | %s / %s | %s | %s / %s | %s |\n' \

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 namespace {
 
@@ -60,8 +61,8 @@ const char* Wanted(ValueKind kind) {
 }
 
 // Replaces the environment variables of stored; false where the result does not fit
-// kPathBufferSize with its terminator.
-bool Expand(const char* stored, std::string& expanded) {
+// bufferSize with its terminator.
+bool Expand(const char* stored, std::size_t bufferSize, std::string& expanded) {
     const DWORD needed = ExpandEnvironmentStringsA(stored, nullptr, 0);
     if (needed == 0)
         return false;
@@ -71,7 +72,7 @@ bool Expand(const char* stored, std::string& expanded) {
     if (made == 0 || made > needed + 1)
         return false;
     expanded = buffer.c_str();
-    return expanded.size() < kPathBufferSize;
+    return expanded.size() < bufferSize;
 }
 
 // Reads name of one policy key by its registry type, as kind wants it; why says what makes an
@@ -101,19 +102,20 @@ Holding ReadTyped(HKEY key, const char* name, ValueKind kind, PolicyValue& value
         why = std::string(Wanted(kind)) + ", not " + TypeName(type);
         return Holding::Unusable;
     }
-    char stored[kPathBufferSize];
-    if (size > sizeof stored || !ReadRegistryText(key, name, stored, sizeof stored)) {
-        why = "it is longer than " + std::to_string(kPathBufferSize - 1) + " characters";
+    const std::size_t bufferSize = BufferSizeOf(name);
+    const std::string longest = std::to_string(bufferSize - 1);
+    std::vector<char> stored(bufferSize, '\0');
+    if (size > bufferSize || !ReadRegistryText(key, name, stored.data(), bufferSize)) {
+        why = "it is longer than " + longest + " characters";
         return Holding::Unusable;
     }
     if (type == REG_EXPAND_SZ) {
-        if (!Expand(stored, value.text)) {
-            why = "expanded, it is longer than " + std::to_string(kPathBufferSize - 1) +
-                  " characters";
+        if (!Expand(stored.data(), bufferSize, value.text)) {
+            why = "expanded, it is longer than " + longest + " characters";
             return Holding::Unusable;
         }
     } else {
-        value.text = stored;
+        value.text = stored.data();
     }
     if (kind == ValueKind::Number) {
         std::uint32_t number = 0;

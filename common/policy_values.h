@@ -1,10 +1,10 @@
 // Reading the policy keys that lie above the product keys (setting_layers.h). A policy value
 // is read by its registry type, as its kind (product_keys.h) wants it: a text or a path is
 // REG_SZ or REG_EXPAND_SZ (expanded with the process's environment), a number REG_DWORD or a
-// REG_SZ of decimal digits. A value of any other type, or one that does not fit the programs'
-// 260-byte buffers, counts as absent, so the next layer decides as it would without it, and it
-// is handed back to the caller, who reports it in red. Where no policy holds a usable value, the
-// product keys decide exactly as they do without any policy.
+// REG_SZ of decimal digits. A value of any other type, or one that does not fit its buffer
+// (BufferSizeOf, product_keys.h), counts as absent, so the next layer decides as it would
+// without it, and it is handed back to the caller, who reports it in red. Where no policy holds
+// a usable value, the product keys decide exactly as they do without any policy.
 #ifndef TARN_POLICY_VALUES_H
 #define TARN_POLICY_VALUES_H
 

@@ -5,6 +5,9 @@
 #ifndef TARN_PRODUCT_KEYS_H
 #define TARN_PRODUCT_KEYS_H
 
+#include "path_text.h"
+
+#include <cstddef>
 #include <cstring>
 
 // Trace settings (per user).
@@ -104,6 +107,13 @@ inline ValueKind KindOfValue(const char* name) {
             return value.kind;
     }
     return ValueKind::Text;
+}
+
+// The buffer a value is read into, terminator included: a search filter may be far longer than
+// a path (a few clauses for the accounts to leave out); every other value has the path limit.
+constexpr std::size_t kFilterBufferSize = 4096;
+inline std::size_t BufferSizeOf(const char* name) {
+    return std::strcmp(name, kSearchFilterValue) == 0 ? kFilterBufferSize : kPathBufferSize;
 }
 
 // The policy key of a product key: TARN_PRODUCT_KEY gives TARN_POLICY_PRODUCT_KEY,

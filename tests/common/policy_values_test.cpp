@@ -58,6 +58,8 @@ TEST_F(PolicyValues, AComputerPolicyOfAWrongTypeGivesWayToTheUserPolicyAndIsRepo
         {"HostName", REG_MULTI_SZ, std::string("ldap\0two\0", 10), "from the user",
          "not REG_MULTI_SZ"},
         {"HostName", REG_QWORD, Dword(389) + Dword(0), "from the user", "not REG_QWORD"},
+        {"SearchFilter", REG_SZ, std::string(4095, 'f'), std::string(4095, 'f'), nullptr},
+        {"SearchFilter", REG_SZ, std::string(4096, 'f'), "from the user", "longer than 4095"},
         {"PortNumber", REG_DWORD, Dword(389), "389", nullptr},
         {"PortNumber", REG_SZ, std::string("636", 4), "636", nullptr},
         {"PortNumber", REG_SZ, std::string("38a", 4), "1389", "not the text \"38a\""},
@@ -76,12 +78,13 @@ TEST_F(PolicyValues, AComputerPolicyOfAWrongTypeGivesWayToTheUserPolicyAndIsRepo
         SetRegistryString(HKEY_CURRENT_USER, TARN_POLICY_NOTES_KEY, c.name,
                           number ? "1389" : "from the user");
         PolicyReports reports;
-        std::string text(kPathBufferSize + 8, '#');
+        const std::size_t size = BufferSizeOf(c.name);
+        std::string text(size + 8, '#');
         ASSERT_TRUE(ReadPolicyText(TARN_NOTES_KEY, c.name, ProductRoots::MachineThenUser,
-                                   text.data(), kPathBufferSize, reports))
+                                   text.data(), size, reports))
             << what;
         EXPECT_EQ(text.c_str(), c.taken) << what;
-        EXPECT_EQ(text.substr(kPathBufferSize), std::string(8, '#')) << what;
+        EXPECT_EQ(text.substr(size), std::string(8, '#')) << what;
         if (number) {
             DWORD value = 7;
             PolicyReports again;

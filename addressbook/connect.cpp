@@ -4,15 +4,16 @@
 // their own while the status window answers its messages.
 #include "tarnbook_app.h"
 
+#include "answering_call.h"
 #include "certificate/certificate_check.h"
+#include "certificate/certificate_notices.h"
 #include "certificate/server_certificate.h"
-#include "connection/answering_call.h"
 #include "connection/connection_notices.h"
 #include "connection/directory_bind.h"
 #include "connection/kerberos_check.h"
 #include "connection/session_options.h"
+#include "download_notices.h"
 #include "resource_ids.h"
-#include "search/download_notices.h"
 #include "resource_text.h"
 #include "status_dlg.h"
 #include "trace.h"
@@ -60,10 +61,14 @@ ULONG Blocking(std::function<ULONG()> step, bool& held) {
 
 } // namespace
 
-int CTarnbookApp::DoLDAPConnect() {
-    Trace("DoLDAPConnect", kTraceBlue);
+void CTarnbookApp::NameServerInUse() {
     m_nPortInUse = PortInUse(m_access, m_nPortNumber);
     m_strServer = m_strHostName + ":" + std::to_string(m_nPortInUse);
+}
+
+int CTarnbookApp::DoLDAPConnect() {
+    Trace("DoLDAPConnect", kTraceBlue);
+    NameServerInUse();
     CStatusDlg status(IDS_STATUS_CONNECTING, NotesMainWindow(), CStatusDlg::Placement::OverOwner);
     const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
 

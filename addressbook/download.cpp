@@ -6,6 +6,7 @@
 #include "bridge_binding.h"
 #include "connection/connection_notices.h"
 #include "connection/directory_bind.h"
+#include "download_notices.h"
 #include "mail_address.h"
 #include "marker/change_marker.h"
 #include "message_pump.h"
@@ -17,7 +18,6 @@
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "search/directory_search.h"
-#include "search/download_notices.h"
 #include "status_dlg.h"
 #include "trace.h"
 #include "win_handles.h"
@@ -63,13 +63,15 @@ class SessionGuard {
 int CTarnbookApp::DownloadAddressBook() {
     Trace("DownloadAddressBook", kTraceBlue);
     SessionGuard session(m_hLdap, m_bSessionHeld);
-    // A run that asks the server for its change marker first spreads only whole downloads;
-    // any other waits before it asks the server anything.
-    // What the book takes is checked before the server is asked anything.
+    // What the book takes is checked before the server is asked anything; a refusal names the
+    // server all the same.
+    NameServerInUse();
     if (!TakeBookSettings()) {
         m_failed = Failed::Directory;
         return 0;
     }
+    // A run that asks the server for its change marker first spreads only whole downloads;
+    // any other waits before it asks the server anything.
     const bool askMarker = m_refresh.changedOnly && m_bSilent;
     if (!askMarker)
         WaitSeconds(WholeDownloadDelay());

@@ -2,7 +2,7 @@
 // of TARNBOOK's message table (tarnbook_events.mc).
 #include "tarnbook_app.h"
 
-#include "search/download_notices.h"
+#include "download_notices.h"
 #include "run_event.h"
 #include "tarnbook_events.h"
 

@@ -1,13 +1,13 @@
 #include "tarnbook_app.h"
 
 #include "bridge_binding.h"
+#include "download_notices.h"
 #include "library_search.h"
 #include "notes_discovery.h"
-#include "resource_ids.h"
-#include "resource_text.h"
 #include "password/set_bind_password.h"
 #include "refresh/shrink_guard.h"
-#include "search/download_notices.h"
+#include "resource_ids.h"
+#include "resource_text.h"
 #include "trace.h"
 
 CTarnbookApp::CTarnbookApp() = default;

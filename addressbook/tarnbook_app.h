@@ -4,8 +4,8 @@
 #define TARN_TARNBOOK_APP_H
 
 #include "app_base.h"
-#include "exit_status.h"
 #include "connection/directory_access.h"
+#include "exit_status.h"
 #include "path_text.h"
 #include "refresh/book_digest.h"
 #include "refresh/marker_verdict.h"
@@ -41,6 +41,9 @@ class CTarnbookApp : public ApplicationBase {
 
     int DownloadAddressBook();
     int DoLDAPConnect();
+    // The host and port that messages and the run's event name: the stored port, or the
+    // default port of the connection's security.
+    void NameServerInUse();
     int DoDownloadAdddressBook();
     int IsMailAddress(const std::string& mail);
     // With Refresh changed, in silent mode, over a whole directory: 1 when the address book
@@ -107,7 +110,8 @@ class CTarnbookApp : public ApplicationBase {
     // The run's one event in the Application log, from how it ended.
     void ReportRunOutcome();
     // Takes the value name of key into its setting; false where key does not hold it, or it
-    // does not fit, or (NotesIniPath) it is empty.
+    // does not fit (for SearchFilter, noted as the filter's problem), or (NotesIniPath) it is
+    // empty.
     bool TakeSetting(HKEY key, const char* name);
     // Takes value as the setting name; false (nothing taken) for an empty NotesIniPath.
     bool TakeSettingText(const char* name, const char* value);
@@ -133,6 +137,8 @@ class CTarnbookApp : public ApplicationBase {
     // ShrinkLimit.
     struct {
         std::string filter, lastName, firstName, phone, mail, shrinkLimit;
+        bool filterTaken = false;  // a layer gave a SearchFilter that could be read
+        std::string filterProblem; // why one that is set could not be read
     } m_bookSettings;
     SearchRequest m_request; // the search the settings ask for
     unsigned m_nShrinkLimit = 0;

@@ -2,18 +2,21 @@
 // settings dialog, saved per user.
 #include "tarnbook_app.h"
 
+#include "download_notices.h"
 #include "policy_values.h"
 #include "product_keys.h"
 #include "registry_text.h"
 #include "resource_ids.h"
 #include "resource_text.h"
-#include "search/download_notices.h"
 #include "settings/port_number.h"
 #include "settings/user_info_dlg.h"
 #include "trace.h"
 #include "win_handles.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -30,8 +33,15 @@ const char* const kSettingNames[] = {
 } // namespace
 
 bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
-    char value[kPathBufferSize];
-    return ReadRegistryText(key, name, value, sizeof value) && TakeSettingText(name, value);
+    std::vector<char> value(BufferSizeOf(name), '\0');
+    if (ReadRegistryText(key, name, value.data(), value.size()))
+        return TakeSettingText(name, value.data());
+    DWORD size = 0;
+    if (std::strcmp(name, kSearchFilterValue) == 0 &&
+        RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS)
+        m_bookSettings.filterProblem = "the value of the product key is longer than " +
+                                       std::to_string(kFilterBufferSize - 1) + " characters";
+    return false;
 }
 
 bool CTarnbookApp::TakeSettingText(const char* name, const char* value) {
@@ -66,6 +76,8 @@ bool CTarnbookApp::TakeSettingText(const char* name, const char* value) {
             if (setting == text.first)
                 *text.second = value;
         }
+        if (setting == kSearchFilterValue)
+            m_bookSettings.filterTaken = true;
     }
     return true;
 }
@@ -87,18 +99,27 @@ void CTarnbookApp::GetPolicyInfo() {
     // The password is encrypted for one computer or one user: no policy can hand it out.
     // Read by their registry type: a number (PortNumber, RefreshDays) comes as its digits.
     for (const char* name : kSettingNames) {
-        char value[kPathBufferSize];
+        std::vector<char> value(BufferSizeOf(name), '\0');
         PolicyReports refused;
-        const bool read = ReadPolicyText(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser, value,
-                                         sizeof value, refused);
+        const bool read = ReadPolicyText(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser,
+                                         value.data(), value.size(), refused);
         TraceEachRed(refused);
-        if (read && TakeSettingText(name, value))
+        if (read && TakeSettingText(name, value.data()))
             m_managed.insert(name);
+        else if (!refused.empty() && std::strcmp(name, kSearchFilterValue) == 0)
+            m_bookSettings.filterProblem = refused.back().substr(0, refused.back().size() - 1);
     }
 }
 
 int CTarnbookApp::TakeBookSettings() {
     m_request = SearchRequest();
+    // A filter that was set but could not be read never widens the book to every entry: where
+    // no layer gave one that could be, the run stops.
+    if (!m_bookSettings.filterTaken && !m_bookSettings.filterProblem.empty()) {
+        Report(SearchFilterUnreadableText(m_bookSettings.filterProblem),
+               LoadResourceText(IDS_TARNBOOK_CAPTION));
+        return 0;
+    }
     m_request.filter = FilterOf(m_bookSettings.filter);
     const struct {
         const char* name;

@@ -1,5 +1,6 @@
 #include "server_certificate.h"
 
+#include "certificate_notices.h"
 #include "certificate_probe.h"
 #include "connection/connection_notices.h"
 #include "trace.h"

@@ -4,14 +4,13 @@
 
 namespace {
 
-const char kNothingRead[] = " Nothing was read from the directory.";
 const char kStoreAgain[] = "TARNBOOK /setbindpassword";
 
 } // namespace
 
 std::string SessionOptionRefusedText(const std::string& option, const std::string& reason) {
     return "The LDAP client library refused the session option \"" + option + "\" (" + reason +
-           ")." + kNothingRead;
+           ")." + kNothingReadText;
 }
 
 std::string ServerSilentText(const std::string& host, int port, unsigned seconds) {
@@ -26,20 +25,20 @@ std::string WithServerWords(const std::string& reason, const std::string& diagno
 std::string UnknownSettingText(const std::string& name, const std::string& value,
                                const std::string& known) {
     return "The registry value " + name + " holds \"" + value +
-           "\", which this program does not know (" + known + ")." + kNothingRead;
+           "\", which this program does not know (" + known + ")." + kNothingReadText;
 }
 
 std::string AccountMissingText() {
     return std::string("BindMethod simple needs an account in BindUser and its password, "
                        "stored with ") +
-           kStoreAgain + "." + kNothingRead;
+           kStoreAgain + "." + kNothingReadText;
 }
 
 std::string ClearTextBindRefusedText(const std::string& account) {
     return "The account " + account +
            " would sign in with its password unencrypted: BindMethod is simple and Security is "
            "none. Set Security to ldaps or starttls." +
-           kNothingRead;
+           kNothingReadText;
 }
 
 std::string ClearTextBindText(const std::string& account, const std::string& server) {
@@ -55,7 +54,7 @@ std::string NtlmRefusedText(const std::string& account, const std::string& serve
            "sign-in to a server that has not proved who it is. Set Security to ldaps or "
            "starttls; or, where the site accepts that risk, set AllowNtlm to 1. No sign-in was "
            "sent." +
-           kNothingRead;
+           kNothingReadText;
 }
 
 std::string NtlmAllowedText(const std::string& account, const std::string& server) {
@@ -66,14 +65,14 @@ std::string NtlmAllowedText(const std::string& account, const std::string& serve
 
 std::string PasswordMissingText(const std::string& account) {
     return "No password is stored for the account " + account + " (BindPassword). Store it with " +
-           kStoreAgain + "." + kNothingRead;
+           kStoreAgain + "." + kNothingReadText;
 }
 
 std::string PasswordUnreadableText(const std::string& where, const std::string& reason) {
     return "The password stored in BindPassword under " + where +
            " cannot be decrypted on this computer by this user (" + reason +
            "): it was stored on another computer or by another user. Store it again here with " +
-           kStoreAgain + "." + kNothingRead;
+           kStoreAgain + "." + kNothingReadText;
 }
 
 std::string BindRefusedText(unsigned long code, const std::string& reason,
@@ -85,21 +84,21 @@ std::string BindRefusedText(unsigned long code, const std::string& reason,
         return reason + ": the directory server " + server + " refused the account " + account +
                " with the stored password. Check BindUser and BindDomain, or store the password "
                "again with " +
-               kStoreAgain + "." + kNothingRead;
+               kStoreAgain + "." + kNothingReadText;
     case kLdapAuthMethodNotSupported:
     case kLdapInappropriateAuth:
     case kLdapAuthUnknown:
     case kLdapNotSupported:
         return reason + ": the directory server " + server + " does not offer the sign-in method " +
-               method + ". Choose another BindMethod." + kNothingRead;
+               method + ". Choose another BindMethod." + kNothingReadText;
     case kLdapStrongAuthRequired:
     case kLdapConfidentialityRequired:
         return reason + ": the directory server " + server + " does not take a sign-in " + as +
                " over this connection. Set Security to ldaps or starttls, or BindMethod to "
                "negotiate." +
-               kNothingRead;
+               kNothingReadText;
     default:
-        return reason + " (signing in " + as + " to " + server + ")." + kNothingRead;
+        return reason + " (signing in " + as + " to " + server + ")." + kNothingReadText;
     }
 }
 
@@ -118,30 +117,4 @@ std::string SearchRefusedText(unsigned long code, const std::string& reason,
     if (!account.empty() && (refused || code == kLdapNoSuchObject))
         return reason + ": the account " + account + " may not read the search base.";
     return reason;
-}
-
-std::string CertificateRefusedText(const std::string& server, const std::string& reason) {
-    return "The certificate of the directory server " + server + " was refused: " + reason + "." +
-           kNothingRead;
-}
-
-std::string CertificateNotCheckedText(const std::string& server) {
-    return "The certificate of the directory server " + server +
-           " could not be checked: the LDAP client library did not show it. No sign-in was "
-           "sent." +
-           kNothingRead;
-}
-
-std::string RevocationUnknownText(const std::string& server) {
-    return "Whether the certificate of the directory server " + server +
-           " was revoked could not be checked (no revocation list or responder answered in "
-           "time, or the certificate names none): it was taken.";
-}
-
-std::string TlsFailedText(const std::string& server, const std::string& how,
-                          const std::string& reason) {
-    return reason + ": no encrypted connection (" + how +
-           ") could be set up with the directory "
-           "server " +
-           server + "." + kNothingRead;
 }

@@ -1,5 +1,5 @@
 // The download's messages about the connection to the directory: its session options, a
-// server that does not answer, signing in and the encrypted connection. The resource library
+// server that does not answer and signing in. The resource library
 // has no texts for them, so they are built in. None of them ever holds a password.
 #ifndef TARN_CONNECTION_NOTICES_H
 #define TARN_CONNECTION_NOTICES_H
@@ -9,6 +9,9 @@
 // The seconds the download waits for the directory server to answer one request
 // (connecting and binding, the search, each page of a paged search).
 constexpr unsigned kServerAnswerSeconds = 30;
+
+// The last sentence of every notice that ends the run before anything was read.
+constexpr char kNothingReadText[] = " Nothing was read from the directory.";
 
 // The LDAP client library refused a session option the download relies on; reason is its
 // text for the code.
@@ -64,19 +67,5 @@ bool IsReadRefusal(unsigned long code);
 // library's text alone.
 std::string SearchRefusedText(unsigned long code, const std::string& reason,
                               const std::string& account);
-
-// The server's certificate does not check out: not trusted, or not issued for host.
-std::string CertificateRefusedText(const std::string& server, const std::string& reason);
-
-// The server's certificate was never checked (the client library did not hand it over), so
-// no sign-in was sent.
-std::string CertificateNotCheckedText(const std::string& server);
-
-// The certificate was taken, but whether it was revoked could not be found out.
-std::string RevocationUnknownText(const std::string& server);
-
-// TLS could not be set up with the server (reason: the library's text).
-std::string TlsFailedText(const std::string& server, const std::string& how,
-                          const std::string& reason);
 
 #endif

@@ -3,7 +3,7 @@
 // the server's time limit, an address book that cannot be opened.
 #include "download_session.h"
 
-#include "search/download_notices.h"
+#include "download_notices.h"
 #include "exit_status_check.h"
 
 #include "message_box.h"

@@ -3,7 +3,7 @@
 #include "download_session.h"
 
 #include "connection/connection_notices.h"
-#include "search/download_notices.h"
+#include "download_notices.h"
 #include "exit_status_check.h"
 
 #include <windows.h>

@@ -2,7 +2,7 @@
 // the Notes mail server the address book is opened on.
 #include "download_session.h"
 
-#include "search/download_notices.h"
+#include "download_notices.h"
 #include "exit_status_check.h"
 
 #include <gtest/gtest.h>

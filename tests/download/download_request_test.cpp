@@ -3,9 +3,9 @@
 // that shrinks by mistake, and one run at a time.
 #include "download_session.h"
 
+#include "download_notices.h"
 #include "exit_status_check.h"
 #include "product_keys.h"
-#include "search/download_notices.h"
 #include "test_registry.h"
 #include "timing.h"
 
@@ -22,6 +22,14 @@ const char kOldRecord[] = "Old,Record,1,old.record@tarn.test";
 
 void SetBookSetting(const char* name, const std::string& value) {
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, name, value);
+}
+
+// A filter of clauses clauses for the people to leave out, none of whom exists, around want.
+std::string FilterLeavingOut(const std::string& want, int clauses) {
+    std::string filter = "(&" + want;
+    for (int i = 0; i < clauses; ++i)
+        filter += "(!(cn=Nobody Left Out " + std::to_string(i) + "))";
+    return filter + ")";
 }
 
 // The search request's content from the size limit on: the limits, typesOnly, the filter and
@@ -46,7 +54,7 @@ TEST(DownloadRequest, TheFilterAndTheAttributesChooseWhoAndWhatTheBookTakes) {
                                                  "lukasz.nowak@tarn.test"};
     const struct Case {
         const char* name; // the setting, "" for none
-        const char* value;
+        std::string value;
         std::vector<std::string> mails;
         const char* annasPhone;
     } cases[] = {
@@ -54,9 +62,11 @@ TEST(DownloadRequest, TheFilterAndTheAttributesChooseWhoAndWhatTheBookTakes) {
         {kPhoneAttributeValue, "mobile", everyone, "+1 555 0410"},
         {kSearchFilterValue, "(mobile=*)", withMobile, "+1 555 0400"},
         {kSearchFilterValue, "mobile=*", withMobile, "+1 555 0400"},
+        // Far longer than a path: a filter is read whole.
+        {kSearchFilterValue, FilterLeavingOut("(mobile=*)", 40), withMobile, "+1 555 0400"},
     };
     for (const Case& c : cases) {
-        const std::string what = std::string(c.name) + "=" + c.value;
+        const std::string what = std::string(c.name) + "=" + c.value.substr(0, 40);
         DownloadRun run("request-choice");
         RecordingRelay relay(servers.Port("directory"));
         run.UseDirectory(relay.Port(), base);
@@ -84,15 +94,22 @@ TEST(DownloadRequest, TheFilterAndTheAttributesChooseWhoAndWhatTheBookTakes) {
 
 TEST(DownloadRequest, ABadFilterOrAttributeEndsTheRunBeforeAnythingIsWritten) {
     const TestbedServers& servers = TestbedServers::Get();
+    const std::string tooLong = FilterLeavingOut("(mail=*)", 200);
     const struct Case {
         const char* name;
-        const char* value;
+        std::string value;
+        std::string red; // how the one red line begins
     } cases[] = {
-        {kSearchFilterValue, "(cn=*"},
-        {kPhoneAttributeValue, "mobile phone"},
-        {kLastNameAttributeValue, "1sn"},
-        {kMailAttributeValue, "mail;"},
+        {kSearchFilterValue, "(cn=*", "SearchFilter holds \"(cn=*\""},
+        {kPhoneAttributeValue, "mobile phone", "PhoneAttribute holds \"mobile phone\""},
+        {kLastNameAttributeValue, "1sn", "LastNameAttribute holds \"1sn\""},
+        {kMailAttributeValue, "mail;", "MailAttribute holds \"mail;\""},
+        // A filter that cannot be read never widens the book to every entry.
+        {kSearchFilterValue, tooLong,
+         "A SearchFilter is set but cannot be read (the value of the product key is longer than "
+         "4095 characters)"},
     };
+    ASSERT_GT(tooLong.size(), kFilterBufferSize);
     for (const Case& c : cases) {
         DownloadRun run("request-refused");
         run.UseDirectory(servers.Port("directory"), servers.Fact("base.scripts"));
@@ -107,8 +124,13 @@ TEST(DownloadRequest, ABadFilterOrAttributeEndsTheRunBeforeAnythingIsWritten) {
         EXPECT_TRUE(CallsNamed(run.Calls(), "DeleteAll").empty()) << c.name;
         const std::vector<std::string> red = run.Traced(kRed);
         ASSERT_EQ(red.size(), 1u) << c.name << ": " << ::testing::PrintToString(red);
-        const std::string quoted = std::string(c.name) + " holds \"" + c.value + "\"";
-        EXPECT_EQ(red[0].rfind(quoted, 0), 0u) << red[0];
+        EXPECT_EQ(red[0].rfind(c.red, 0), 0u) << red[0].substr(0, 200);
+        // The run's event names the server it would have asked.
+        LoggedEvent event;
+        ASSERT_TRUE(LeftOneEvent(run.Program(), event)) << c.name;
+        ASSERT_FALSE(event.strings.empty()) << c.name;
+        EXPECT_EQ(event.strings[0], "127.0.0.1:" + std::to_string(servers.Port("directory")))
+            << c.name;
     }
 }
 

@@ -1,7 +1,7 @@
 // The download over TLS, LDAPS and StartTLS, from a slapd whose certificate the test bed's own
 // authority issued for 127.0.0.1. The authority is trusted by the prefix only while a test
 // says so. A small directory: Wine's client cannot carry a large answer over TLS.
-#include "connection/connection_notices.h"
+#include "certificate/certificate_notices.h"
 #include "download_session.h"
 #include "exit_status_check.h"
 #include "test_registry.h"

@@ -2,14 +2,15 @@
 // client: every option call, the connection and the bind are recorded and passed on to the
 // library, against the test bed's directory server. Wine's client would behave the same
 // without most of these options; Windows' own would not.
-#include "search/download_notices.h"
-#include "download_session.h"
+#include "certificate/certificate_notices.h"
 #include "connection/connection_notices.h"
+#include "download_notices.h"
+#include "download_session.h"
 #include "import_redirect.h"
 #include "password/password_store.h"
 #include "product_keys.h"
-#include "temp_folder.h"
 #include "tarnbook_app.h"
+#include "temp_folder.h"
 #include "test_registry.h"
 
 #include <rpc.h>

@@ -1,5 +1,5 @@
 // The bookkeeping of a search repeated in pages, and the notice of a search cut short.
-#include "search/download_notices.h"
+#include "download_notices.h"
 #include "search/paged_search.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
-// The download's own notices about an incomplete or failed directory search. The resource
-// library has no texts for them, so they are built in.
+// The download's own notices: a search that failed or came back incomplete, a filter or
+// attribute setting that cannot be used, a book left as it was (another run refreshing it, a
+// download that shrank it). The resource library has no texts for them, so they are built in.
 #ifndef TARN_DOWNLOAD_NOTICES_H
 #define TARN_DOWNLOAD_NOTICES_H
 
@@ -22,6 +23,10 @@ std::string ConnectionLostText(const std::string& host, int port, const std::str
 // SearchFilter holds a filter that the LDAP client library refuses; reason is its text for the
 // code.
 std::string SearchFilterRefusedText(const std::string& filter, const std::string& reason);
+
+// A SearchFilter is set but cannot be read (why: it is too long, or a policy value of another
+// registry type), and no other layer gives one that can be.
+std::string SearchFilterUnreadableText(const std::string& why);
 
 // The attribute setting name holds value, which is not an attribute description.
 std::string AttributeRefusedText(const std::string& name, const std::string& value);

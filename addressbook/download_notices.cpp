@@ -46,6 +46,12 @@ std::string SearchFilterRefusedText(const std::string& filter, const std::string
            "). The address book was not changed.";
 }
 
+std::string SearchFilterUnreadableText(const std::string& why) {
+    return "A SearchFilter is set but cannot be read (" + why +
+           "), and no other setting gives one that can be. The address book was not changed, so "
+           "that it never takes more than a filter chooses.";
+}
+
 std::string AttributeRefusedText(const std::string& name, const std::string& value) {
     return name + " holds \"" + value +
            "\", which is not an attribute name (letters, digits and hyphens, beginning with a "

@@ -1,7 +1,7 @@
-// A blocking call of the connection (connecting, StartTLS, the bind, a question to the security
-// packages) run on a thread of its own, while the calling thread, which shows the status window,
-// answers that window's messages as the search's wait does. Each call keeps its own bound; the
-// wait here is only the last guard, so that no wait of the program is without one.
+// A blocking call (connecting to a server, a sign-in, a question to the security packages) run on
+// a thread of its own, while the calling thread, which shows a status window, answers that
+// window's messages as the waits of message_pump.h do. Each call keeps its own bound; the wait
+// here is only the last guard, so that no wait of the program is without one.
 #ifndef TARN_ANSWERING_CALL_H
 #define TARN_ANSWERING_CALL_H
 

@@ -208,8 +208,12 @@ int CTarnbookApp::DoLDAPConnect() {
         // was; a refused account is named with what to check.
         if (result != LDAP_SUCCESS && result != LDAP_TIMEOUT &&
             bind->method != BindMethod::Anonymous) {
-            Report(BindRefusedText(result, WithServerWords(LdapErrorText(result), *diagnostic),
-                                   m_access.method, bind->Account(), server),
+            const std::string refusal =
+                BindRefusedText(result, WithServerWords(LdapErrorText(result), *diagnostic),
+                                m_access.method, bind->Account(), server);
+            Report(bind->packages == NegotiatePackages::KerberosOnly
+                       ? KerberosOnlyBindRefusedText(refusal)
+                       : refusal,
                    caption);
             return 0;
         }

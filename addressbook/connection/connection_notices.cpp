@@ -57,6 +57,13 @@ std::string NtlmRefusedText(const std::string& account, const std::string& serve
            kNothingReadText;
 }
 
+std::string KerberosOnlyBindRefusedText(const std::string& refusal) {
+    return refusal +
+           " The sign-in was kept to Kerberos over plain LDAP; where the server takes only NTLM, "
+           "set Security to ldaps or starttls, or, where the site accepts the risk, AllowNtlm "
+           "to 1.";
+}
+
 std::string NtlmAllowedText(const std::string& account, const std::string& server) {
     return "The Negotiate sign-in of " + account + " to the directory server " + server +
            " may use NTLM over plain LDAP, where the server does not prove who it is: Security "

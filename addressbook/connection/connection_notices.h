@@ -43,6 +43,10 @@ std::string ClearTextBindText(const std::string& account, const std::string& ser
 std::string NtlmRefusedText(const std::string& account, const std::string& server,
                             const std::string& service, const std::string& reason);
 
+// A Negotiate bind kept to Kerberos over plain LDAP was refused (refusal: BindRefusedText's):
+// a server that asks for NTLM, such as one answering in another's place, ends there.
+std::string KerberosOnlyBindRefusedText(const std::string& refusal);
+
 // AllowNtlm=1 lets the Negotiate bind of account to server use NTLM over plain LDAP.
 std::string NtlmAllowedText(const std::string& account, const std::string& server);
 

@@ -48,6 +48,7 @@ struct NegotiateBind {
     bool packageListed = false; // the identity is the one with a package list
     std::string user, domain, password, packages;
     unsigned long flags = 0;
+    ULONG result = LDAP_SUCCESS; // what the played server answers
 };
 NegotiateBind g_negotiate;
 
@@ -73,14 +74,14 @@ ULONG __cdecl RecordSyncBind(LDAP*, PCHAR name, PCHAR credentials, ULONG method)
         g_negotiate.password = IdentityText(listed->Password, listed->PasswordLength);
         g_negotiate.packages = IdentityText(listed->PackageList, listed->PackageListLength);
         g_negotiate.flags = listed->Flags;
-        return LDAP_SUCCESS;
+        return g_negotiate.result;
     }
     const auto* identity = reinterpret_cast<const SEC_WINNT_AUTH_IDENTITY_A*>(credentials);
     g_negotiate.user = IdentityText(identity->User, identity->UserLength);
     g_negotiate.domain = IdentityText(identity->Domain, identity->DomainLength);
     g_negotiate.password = IdentityText(identity->Password, identity->PasswordLength);
     g_negotiate.flags = identity->Flags;
-    return LDAP_SUCCESS;
+    return g_negotiate.result;
 }
 
 // The Kerberos package as a domain member's: it gives a first token for any service, and keeps
@@ -432,6 +433,38 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
                   "ldap_connect, " + std::string(test.startTls ? "ldap_start_tls_sA, " : "") +
                       "time limit " + std::to_string(kServerAnswerSeconds) +
                       ", ldap_bind_sA, time limit 0, ldap_search_extA, ");
+    }
+}
+
+TEST_F(DirectorySession, ARefusedKerberosOnlyBindNamesBothFixesAndOneThatMayUseNtlmDoesNot) {
+    SecretText secret;
+    secret.Assign("Account-Pass-1", 14);
+    std::vector<BYTE> blob;
+    ASSERT_EQ(ProtectPassword(secret, false, blob), 0u);
+    // A server answering in another's place: Kerberos gives a ticket for the name, but the
+    // server cannot take it.
+    for (const char* allowNtlm : {"", "1"}) {
+        SCOPED_TRACE(std::string("AllowNtlm ") + allowNtlm);
+        g_boxes.clear();
+        g_negotiate = NegotiateBind();
+        g_negotiate.result = LDAP_INVALID_CREDENTIALS;
+        g_kerberos = KerberosAsked();
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindMethod", "negotiate");
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindUser", "reader");
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindDomain", "TARN");
+        SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "AllowNtlm", allowNtlm);
+        SetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindPassword", REG_BINARY,
+                         std::string(blob.begin(), blob.end()));
+        CTarnbookApp app;
+        app.GetUserInfo(HKEY_CURRENT_USER);
+        EXPECT_EQ(app.DoLDAPConnect(), 0);
+        ASSERT_TRUE(g_negotiate.made);
+        ASSERT_EQ(g_boxes.size(), 1u) << ::testing::PrintToString(g_boxes);
+        const bool named = g_boxes[0].find("kept to Kerberos") != std::string::npos &&
+                           g_boxes[0].find("AllowNtlm to 1") != std::string::npos &&
+                           g_boxes[0].find("Security to ldaps or starttls") != std::string::npos;
+        EXPECT_EQ(named, *allowNtlm == '\0') << g_boxes[0];
+        EXPECT_NE(g_boxes[0].find("TARN\\reader"), std::string::npos) << g_boxes[0];
     }
 }
 

@@ -265,4 +265,16 @@ TEST(NotesIniLockName, OneFileHasOneLockHoweverItsPathIsSpelt) {
               NotesIniLockName((std::string(windows) + "\\NOTES.INI").c_str()));
 }
 
+TEST(NotesIniLock, ALockLeftByARunThatEndedWhileHoldingItIsTheNextRunsAtOnce) {
+    const char path[] = "C:\\Notes\\abandoned-lock\\notes.ini";
+    // A run that ended inside its change: its thread is gone and the lock never released.
+    NotesIniLock* left = new NotesIniLock;
+    std::thread([left, &path] {
+        ASSERT_EQ(left->Acquire(path, 0), NotesIniLock::Outcome::Held);
+    }).join();
+    NotesIniLock next;
+    EXPECT_EQ(next.Acquire(path, 0), NotesIniLock::Outcome::Held);
+    delete left; // its release is refused: the lock is the next run's now
+}
+
 } // namespace

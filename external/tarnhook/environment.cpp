@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 namespace tarnhook {
 
 const char kLogVariable[] = "TARNHOOK_LOG";
@@ -10,7 +12,9 @@ const char kAddressBookVariable[] = "TARNHOOK_ADDRESSBOOK";
 const char kRecordDelayVariable[] = "TARNHOOK_RECORD_DELAY_MS";
 const char kRecordCountVariable[] = "TARNHOOK_RECORD_COUNT";
 
-std::string EnvironmentValue(const char* name) {
+namespace {
+
+std::string ReadEnvironmentValue(const char* name) {
     std::string value(256, '\0');
     for (;;) {
         const DWORD length =
@@ -23,6 +27,17 @@ std::string EnvironmentValue(const char* name) {
         }
         value.resize(length); // too small: length is the size needed, terminator included
     }
+}
+
+} // namespace
+
+std::string EnvironmentValue(const char* name) {
+    // The programs call the bridge from one thread.
+    static std::map<std::string, std::string> read;
+    const auto found = read.find(name);
+    if (found != read.end())
+        return found->second;
+    return read.emplace(name, ReadEnvironmentValue(name)).first->second;
 }
 
 } // namespace tarnhook

@@ -1,4 +1,4 @@
-// Environment variables that drive the stand-in bridge, read afresh at each call.
+// Environment variables that drive the stand-in bridge, read once each.
 #ifndef TARNHOOK_ENVIRONMENT_H
 #define TARNHOOK_ENVIRONMENT_H
 
@@ -21,8 +21,10 @@ extern const char kRecordCountVariable[];
 // unset.
 extern const char kRecordDelayVariable[];
 
-// The value of a variable of the process's environment; empty when unset. Read from the
-// process's environment block, so that a change made with SetEnvironmentVariable counts.
+// The value of a variable of the process's environment; empty when unset. Read at the first
+// call that asks for it and kept: the tests set these before they start a program, which never
+// changes them, and a search of the environment block at every record would be counted
+// against the program by a benchmark.
 std::string EnvironmentValue(const char* name);
 
 } // namespace tarnhook

@@ -24,7 +24,8 @@
 #   BENCH_TARNBOOK     the TARNBOOK.exe files to measure instead of the builds', each for the
 #                      platform of its machine type
 #   BENCH_BEFORE       other TARNBOOK.exe files, measured as variant "before" (for a change's
-#                      effect), each for the platform of its machine type
+#                      effect), each for the platform of its machine type; their requests are
+#                      counted too
 #   BENCH_COUNT_UP_TO  the largest size whose requests are counted (default 100000; 0: none)
 #   BENCH_FETCH        0: no timed runs of the fetch, only TARNBOOK's (for sizes where the
 #                      fetch alone takes Wine's client far longer than the download); default 1

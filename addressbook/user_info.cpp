@@ -30,6 +30,12 @@ const char* const kSettingNames[] = {
     kPhoneAttributeValue, kMailAttributeValue,     kShrinkLimitValue,
     kAllowNtlmValue};
 
+// A sentence set inside another: its full stop left out.
+std::string WithoutFinalStop(const std::string& sentence) {
+    return !sentence.empty() && sentence.back() == '.' ? sentence.substr(0, sentence.size() - 1)
+                                                       : sentence;
+}
+
 } // namespace
 
 bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
@@ -107,7 +113,7 @@ void CTarnbookApp::GetPolicyInfo() {
         if (read && TakeSettingText(name, value.data()))
             m_managed.insert(name);
         else if (!refused.empty() && std::strcmp(name, kSearchFilterValue) == 0)
-            m_bookSettings.filterProblem = refused.back().substr(0, refused.back().size() - 1);
+            m_bookSettings.filterProblem = WithoutFinalStop(refused.back());
     }
 }
 

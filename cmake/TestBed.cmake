@@ -15,8 +15,8 @@ function(tarn_use_googletest)
     target_compile_options(gtest_main PRIVATE -Wno-error)
 endfunction()
 
-# The resources that ctest hands out to the Windows tests (ctest --resource-spec-file; the
-# test presets name the file): "wine", the Wine seats, each a prefix with its own wineserver
+# The resources that ctest hands out to the Windows tests (ctest's resource file; the
+# test presets name it): "wine", the Wine seats, each a prefix with its own wineserver
 # and Xvfb display in testbed/wine-<id>, so that tests of different seats share no registry,
 # window, named object or display; and "server_data", whose every slot a test takes that
 # changes the shared directory servers' entries, one slot each test that reads them.

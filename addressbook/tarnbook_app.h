@@ -84,8 +84,9 @@ class CTarnbookApp : public ApplicationBase {
   protected:
     bool InitInstance() override;
     int ExitInstance() override;
-    // The reader of a directory server that fell silent still waits inside the LDAP library.
-    bool LeavesThreadInLibrary() const override { return m_bSessionHeld; }
+    // The reader of a directory server that fell silent still waits inside the LDAP library, or
+    // the Kerberos check inside the security package.
+    bool LeavesThreadInLibrary() const override { return m_bSessionHeld || m_bCheckLeft; }
 
   private:
     // A failure or notice: a system-modal message box, or a red trace line in silent mode.
@@ -121,6 +122,8 @@ class CTarnbookApp : public ApplicationBase {
     LDAP* m_hLdap = nullptr;
     // The directory fell silent during the search and its reader still waits in m_hLdap.
     bool m_bSessionHeld = false;
+    // The Kerberos check before the bind did not return within its bound.
+    bool m_bCheckLeft = false;
     std::string m_strSearchBase;
     std::string m_strHostName;
     char m_szNotesIniPath[kPathBufferSize] = "notes.ini";

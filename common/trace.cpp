@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -63,7 +64,7 @@ bool ReadFromKey(HKEY key, TraceSettings& settings, PolicyReports& reports) {
 // event rather than a read of every value. The parent is watched because a key that is deleted
 // does not always report it itself. A key deleted meanwhile is opened again, created where it
 // is missing, as at the first line. Where no change can be watched, the values are read at
-// every line. Lines are traced from the programs' one thread only.
+// every line. Only one line at a time reads it (Trace holds its lock).
 class SettingsSource {
   public:
     TraceSettings Current() {
@@ -273,9 +274,18 @@ void Deliver(const char* text, DWORD colour, const TraceSettings& settings) {
         AppendToTraceFile(settings.path, text);
 }
 
+// One line at a time, from any thread: the settings' source keeps handles and state, and the
+// viewer and the file take whole lines. Recursive, since the thread that waits on the viewer
+// answers its own windows' messages meanwhile, which may trace.
+std::recursive_mutex& TraceLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
 } // namespace
 
 void Trace(const char* text, DWORD colour) {
+    const std::lock_guard<std::recursive_mutex> hold(TraceLock());
     // A line traced from inside the settings read (what it calls must not trace; should it
     // ever) is dropped instead of reading the settings again inside their own read.
     static thread_local bool readingSettings = false;

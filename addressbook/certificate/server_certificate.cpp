@@ -5,44 +5,71 @@
 #include "connection/connection_notices.h"
 #include "trace.h"
 
+#include <map>
+#include <memory>
+#include <mutex>
+
 namespace {
 
-// One download, one session: the verdict on its certificate and the host it checks for.
+// What the check of one session's certificate found, and the host it checks for. The library's
+// callback may come on a connection step that the program has stopped waiting for: each session
+// keeps its own state, held jointly by the program and any call that still writes to it, and
+// every read or write of it is made under the lock.
 struct SessionState {
     std::string host;
     CertificateVerdict verdict;
 };
-SessionState g_session;
+std::mutex g_lock;
+std::map<PLDAP, std::shared_ptr<SessionState>> g_sessions;
+
+std::shared_ptr<SessionState> StateOf(PLDAP session) {
+    const std::lock_guard<std::mutex> hold(g_lock);
+    const auto found = g_sessions.find(session);
+    return found == g_sessions.end() ? nullptr : found->second;
+}
+
+void Record(SessionState& state, const CertificateVerdict& verdict) {
+    const std::lock_guard<std::mutex> hold(g_lock);
+    state.verdict = verdict;
+}
 
 // The library's callback, as Microsoft's client calls it: the connection and a pointer to the
 // server's certificate, which the callback owns and frees. TRUE lets the connection go on.
-BOOLEAN __cdecl VerifyServerCertificate(PLDAP, PCCERT_CONTEXT* serverCert) {
+BOOLEAN __cdecl VerifyServerCertificate(PLDAP session, PCCERT_CONTEXT* serverCert) {
     PCCERT_CONTEXT cert = serverCert ? *serverCert : nullptr;
-    if (!cert) {
-        g_session.verdict = {true, false, false, "the server showed no certificate"};
-        return FALSE;
-    }
     // Called by the LDAP library: nothing may leave it but the answer.
     try {
-        g_session.verdict = CheckServerCertificate(cert, g_session.host);
+        const std::shared_ptr<SessionState> state = StateOf(session);
+        CertificateVerdict verdict = {true, false, false, "the server showed no certificate"};
+        if (cert && state)
+            verdict = CheckServerCertificate(cert, state->host);
+        if (cert)
+            CertFreeCertificateContext(cert);
+        if (state)
+            Record(*state, verdict);
+        return verdict.trusted ? TRUE : FALSE;
     } catch (...) {
-        g_session.verdict = CertificateVerdict();
+        return FALSE;
     }
-    CertFreeCertificateContext(cert);
-    return g_session.verdict.trusted ? TRUE : FALSE;
 }
 
 } // namespace
 
-const CertificateVerdict& SessionCertificateVerdict() {
-    return g_session.verdict;
+CertificateVerdict SessionCertificateVerdict(LDAP* session) {
+    const std::shared_ptr<SessionState> state = StateOf(session);
+    const std::lock_guard<std::mutex> hold(g_lock);
+    return state ? state->verdict : CertificateVerdict();
 }
 
 bool ArrangeCertificateCheck(LDAP* session, const std::string& host, int port,
                              ConnectionSecurity security, unsigned seconds, std::string& problem) {
     const std::string server = host + ":" + std::to_string(port);
-    g_session = SessionState();
-    g_session.host = host;
+    const auto state = std::make_shared<SessionState>();
+    state->host = host;
+    {
+        const std::lock_guard<std::mutex> hold(g_lock);
+        g_sessions[session] = state;
+    }
     const ULONG set = ldap_set_option(session, LDAP_OPT_SERVER_CERTIFICATE,
                                       reinterpret_cast<void*>(&VerifyServerCertificate));
     if (set == LDAP_SUCCESS)
@@ -55,9 +82,9 @@ bool ArrangeCertificateCheck(LDAP* session, const std::string& host, int port,
     Trace("The LDAP client library does not show the server's certificate: it is checked on a "
           "connection of the program's own",
           kTraceBlue);
-    g_session.verdict =
+    const CertificateVerdict verdict =
         ProbeServerCertificate(host, port, security == ConnectionSecurity::StartTls, seconds);
-    const CertificateVerdict& verdict = g_session.verdict;
+    Record(*state, verdict);
     if (!verdict.checked) {
         problem =
             TlsFailedText(server, security == ConnectionSecurity::StartTls ? "StartTLS" : "LDAPS",

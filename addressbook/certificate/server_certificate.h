@@ -20,8 +20,8 @@
 bool ArrangeCertificateCheck(LDAP* session, const std::string& host, int port,
                              ConnectionSecurity security, unsigned seconds, std::string& problem);
 
-// The verdict on the certificate of this program's session: the one the library's call of the
+// The verdict on the certificate of session, as it stands: the one the library's call of the
 // callback gave, or the one of the program's own handshake; not checked when neither came.
-const CertificateVerdict& SessionCertificateVerdict();
+CertificateVerdict SessionCertificateVerdict(LDAP* session);
 
 #endif

@@ -2,12 +2,15 @@
 // process: the test's thread plays the program's, a second thread plays whoever sends to it.
 #include "message_pump.h"
 
+#include "answering_call.h"
+
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "status_dlg.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -167,6 +170,29 @@ TEST_F(WaitingThread, DuringLongWorkMessagesAreAnsweredOnceTheIntervalHasPassed)
     PostMessageA(counting.get(), WM_APP, 0, 0);
     nowAndThen.Answer();
     EXPECT_EQ(CountingWindow::Count(), before + 1) << "the interval starts again after answering";
+}
+
+// A step that overruns its bound is left to end on its own: whatever it writes afterwards
+// reaches only what it holds itself, never what its caller reads. One within its bound gives
+// its result.
+TEST(AnsweringCall, AStepLeftBehindNeverWritesWhatItsCallerReadsAndOneInTimeGivesItsResult) {
+    for (int round = 0; round < 40; ++round) {
+        const auto release = std::make_shared<Event>();
+        std::string result = "untouched";
+        const bool returned = CallAnsweringFor<std::string>(
+            [release] {
+                WaitForSingleObject(release->get(), 5000);
+                return std::string(65536, 'x');
+            },
+            0, result);
+        EXPECT_FALSE(returned);
+        SetEvent(release->get());
+        Sleep(5); // the step writes its own copy meanwhile
+        EXPECT_EQ(result, "untouched") << "round " << round;
+    }
+    std::string result;
+    EXPECT_TRUE(CallAnsweringFor<std::string>([] { return std::string("answered"); }, 5, result));
+    EXPECT_EQ(result, "answered");
 }
 
 } // namespace

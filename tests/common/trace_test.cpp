@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -349,3 +352,31 @@ TEST_F(TraceClient, TraceErrorTracesUpTo511CharactersInRed) {
 }
 
 } // namespace
+
+// Lines come from the connection's steps on threads of their own as well as from the program's
+// thread; while the settings change under them, each line reaches the file whole, exactly once.
+TEST_F(TraceClient, LinesFromSeveralThreadsAtOnceEachReachTheFileWholeAndOnce) {
+    SetRegistryDword(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE TO FILE", 1);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE FILE", file_);
+    constexpr int kThreads = 4, kLines = 250;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < kLines; ++i)
+                Trace(("thread " + std::to_string(t) + " line " + std::to_string(i)).c_str(),
+                      0xFF0000);
+        });
+    }
+    // Every change under the key makes the next line read the settings again.
+    for (int i = 0; i < 500; ++i)
+        SetRegistryDword(HKEY_CURRENT_USER, TARN_PRODUCT_KEY, "TRACE COMPONENTS", 0xFFFFFFFF);
+    for (std::thread& thread : threads)
+        thread.join();
+    std::vector<std::string> expected, traced = TracedTexts(file_);
+    for (int t = 0; t < kThreads; ++t)
+        for (int i = 0; i < kLines; ++i)
+            expected.push_back("thread " + std::to_string(t) + " line " + std::to_string(i));
+    std::sort(expected.begin(), expected.end());
+    std::sort(traced.begin(), traced.end());
+    EXPECT_EQ(traced, expected);
+}

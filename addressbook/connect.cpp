@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -38,8 +39,7 @@ int PortInUse(const DirectoryAccess& access, int storedPort) {
 
 // What keeps a bind from going over TLS: a certificate never checked, or refused; "" when the
 // server's certificate was checked and taken.
-std::string CertificateProblem(const std::string& server) {
-    const CertificateVerdict& verdict = SessionCertificateVerdict();
+std::string CertificateProblem(const CertificateVerdict& verdict, const std::string& server) {
     if (!verdict.checked)
         return CertificateNotCheckedText(server);
     if (!verdict.trusted)
@@ -50,14 +50,21 @@ std::string CertificateProblem(const std::string& server) {
 // Runs a blocking step of the connection on a thread of its own while the status window answers
 // its messages; returns the step's LDAP code. A step is bounded itself: where it still has not
 // returned after kStepSeconds, the session stays with it (held, never to be used or unbound
-// again) and LDAP_TIMEOUT stands for its answer. What the step writes, it holds by shared pointer.
+// again) and LDAP_TIMEOUT stands for its answer. The step owns what it uses: it captures copies
+// or shared pointers, and nothing it goes on to write is read.
 ULONG Blocking(std::function<ULONG()> step, bool& held) {
-    const auto code = std::make_shared<ULONG>(static_cast<ULONG>(LDAP_NO_MEMORY));
-    if (CallAnswering([code, step] { *code = step(); }, kStepSeconds))
-        return *code;
+    ULONG code = LDAP_NO_MEMORY;
+    if (CallAnsweringFor<ULONG>(std::move(step), kStepSeconds, code))
+        return code;
     held = true;
     return LDAP_TIMEOUT;
 }
+
+// A certificate check arranged on a thread of its own: whether it was, and why not.
+struct ArrangedCheck {
+    bool arranged = false;
+    std::string refused;
+};
 
 } // namespace
 
@@ -87,18 +94,16 @@ int CTarnbookApp::DoLDAPConnect() {
     // Over plain LDAP only Kerberos proves the server: where it cannot be had, nothing is sent,
     // not even a connection.
     if (bind->packages == NegotiatePackages::KerberosOnly) {
-        const auto why = std::make_shared<std::string>(
-            "no answer within " + std::to_string(kServerAnswerSeconds) + " seconds");
         const std::string host = m_strHostName;
-        bool left = false;
-        Blocking(
-            [why, host, bind] {
-                *why = KerberosUnavailable(host, *bind);
-                return static_cast<ULONG>(LDAP_SUCCESS);
-            },
-            left);
-        if (left || !why->empty()) {
-            Report(NtlmRefusedText(bind->Account(), server, DirectoryService(m_strHostName), *why),
+        std::string why;
+        if (!CallAnsweringFor<std::string>(
+                [host, bind] { return KerberosUnavailable(host, *bind); }, kStepSeconds, why)) {
+            // Still inside the security package: the process must not wait for it at its end.
+            m_bCheckLeft = true;
+            why = "no answer within " + std::to_string(kServerAnswerSeconds) + " seconds";
+        }
+        if (!why.empty()) {
+            Report(NtlmRefusedText(bind->Account(), server, DirectoryService(m_strHostName), why),
                    caption);
             return 0;
         }
@@ -119,6 +124,13 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(SessionOptionRefusedText(options.refused, LdapErrorText(options.code)), caption);
         return 0;
     }
+    // A bind kept to Kerberos goes only where the client library can be told so.
+    if (bind->packages == NegotiatePackages::KerberosOnly && !KeepNegotiateToKerberos(session)) {
+        Report(NtlmRefusedText(bind->Account(), server, DirectoryService(m_strHostName),
+                               kClientNotKeptToKerberos),
+               caption);
+        return 0;
+    }
     // A filter the client library refuses is named before anything is sent. (Some clients
     // check it only when the search is sent; the search reports it then.)
     const ULONG filter = ldap_check_filterA(session, const_cast<PCHAR>(m_request.filter.c_str()));
@@ -128,23 +140,23 @@ int CTarnbookApp::DoLDAPConnect() {
     }
     // Nothing goes over TLS before the server's certificate is known to be checked.
     if (bind->security != ConnectionSecurity::None) {
-        const auto refused = std::make_shared<std::string>();
         const std::string name = m_strHostName;
         const ConnectionSecurity security = bind->security;
-        const ULONG arranged = Blocking(
-            [session, name, port, security, refused] {
-                return ArrangeCertificateCheck(session, name, port, security, kServerAnswerSeconds,
-                                               *refused)
-                           ? static_cast<ULONG>(LDAP_SUCCESS)
-                           : static_cast<ULONG>(LDAP_OTHER);
-            },
-            m_bSessionHeld);
-        if (m_bSessionHeld) {
+        ArrangedCheck check;
+        if (!CallAnsweringFor<ArrangedCheck>(
+                [session, name, port, security] {
+                    ArrangedCheck made;
+                    made.arranged = ArrangeCertificateCheck(session, name, port, security,
+                                                            kServerAnswerSeconds, made.refused);
+                    return made;
+                },
+                kStepSeconds, check)) {
+            m_bSessionHeld = true;
             Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
             return 0;
         }
-        if (arranged != LDAP_SUCCESS) {
-            Report(*refused, caption);
+        if (!check.arranged) {
+            Report(check.refused, caption);
             return 0;
         }
     }
@@ -155,63 +167,84 @@ int CTarnbookApp::DoLDAPConnect() {
             return ldap_connect(session, &bound);
         },
         m_bSessionHeld);
-    if (result != LDAP_SUCCESS && SessionCertificateVerdict().checked &&
-        !SessionCertificateVerdict().trusted) {
-        Report(CertificateRefusedText(server, SessionCertificateVerdict().reason), caption);
+    // A step left behind may still be checking the certificate: nothing of it is read.
+    if (m_bSessionHeld) {
+        Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
+        return 0;
+    }
+    CertificateVerdict verdict = SessionCertificateVerdict(session);
+    if (result != LDAP_SUCCESS && verdict.checked && !verdict.trusted) {
+        Report(CertificateRefusedText(server, verdict.reason), caption);
         return 0;
     }
     if (result == LDAP_SUCCESS && bind->security == ConnectionSecurity::StartTls) {
-        const auto serverCode = std::make_shared<ULONG>(static_cast<ULONG>(LDAP_SUCCESS));
-        result = Blocking(
-            [session, serverCode] {
-                return ldap_start_tls_sA(session, serverCode.get(), nullptr, nullptr, nullptr);
-            },
-            m_bSessionHeld);
-        if (result != LDAP_SUCCESS && SessionCertificateVerdict().checked &&
-            !SessionCertificateVerdict().trusted) {
-            Report(CertificateRefusedText(server, SessionCertificateVerdict().reason), caption);
-            return 0;
-        }
+        // The server's own code for the StartTLS request, beside the library's.
+        std::pair<ULONG, ULONG> started(LDAP_TIMEOUT, LDAP_SUCCESS);
+        if (!CallAnsweringFor<std::pair<ULONG, ULONG>>(
+                [session] {
+                    ULONG serverCode = LDAP_SUCCESS;
+                    const ULONG code =
+                        ldap_start_tls_sA(session, &serverCode, nullptr, nullptr, nullptr);
+                    return std::make_pair(code, serverCode);
+                },
+                kStepSeconds, started))
+            m_bSessionHeld = true;
+        result = started.first;
         if (m_bSessionHeld) {
             Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
             return 0;
         }
+        verdict = SessionCertificateVerdict(session);
+        if (result != LDAP_SUCCESS && verdict.checked && !verdict.trusted) {
+            Report(CertificateRefusedText(server, verdict.reason), caption);
+            return 0;
+        }
         if (result != LDAP_SUCCESS) {
-            Report(TlsFailedText(server, "StartTLS",
-                                 LdapErrorText(*serverCode != LDAP_SUCCESS ? *serverCode : result)),
+            Report(TlsFailedText(
+                       server, "StartTLS",
+                       LdapErrorText(started.second != LDAP_SUCCESS ? started.second : result)),
                    caption);
             return 0;
         }
     }
     // No sign-in goes over TLS before the server's certificate was checked and taken.
     if (result == LDAP_SUCCESS && bind->security != ConnectionSecurity::None) {
-        const std::string refused = CertificateProblem(server);
+        const std::string refused = CertificateProblem(verdict, server);
         if (!refused.empty()) {
             Report(refused, caption);
             return 0;
         }
-        if (SessionCertificateVerdict().revocationUnknown)
+        if (verdict.revocationUnknown)
             Trace(RevocationUnknownText(server).c_str(), kTraceBlue);
     }
+    // What the reports name of the sign-in, read before the bind's step shares the request.
+    const std::string account = bind->Account();
+    const bool clearText = bind->clearText;
+    const NegotiatePackages packages = bind->packages;
+    const BindMethod method = bind->method;
     if (result == LDAP_SUCCESS) {
         if (bind->packages == NegotiatePackages::NtlmInClear)
-            Trace(NtlmAllowedText(bind->Account(), server).c_str(), kTraceRed);
-        const auto diagnostic = std::make_shared<std::string>();
-        result = Blocking(
-            [session, bind, diagnostic] {
-                return BindToDirectory(session, *bind, kServerAnswerSeconds, *diagnostic);
-            },
-            m_bSessionHeld);
-        if (bind->clearText)
-            Trace(ClearTextBindText(bind->Account(), server).c_str(), kTraceRed);
+            Trace(NtlmAllowedText(account, server).c_str(), kTraceRed);
+        // The bind's code and the server's own words on it.
+        std::pair<ULONG, std::string> bound(LDAP_TIMEOUT, std::string());
+        if (!CallAnsweringFor<std::pair<ULONG, std::string>>(
+                [session, bind] {
+                    std::pair<ULONG, std::string> made(LDAP_SUCCESS, std::string());
+                    made.first = BindToDirectory(session, *bind, kServerAnswerSeconds, made.second);
+                    return made;
+                },
+                kStepSeconds, bound))
+            m_bSessionHeld = true;
+        result = bound.first;
+        if (clearText)
+            Trace(ClearTextBindText(account, server).c_str(), kTraceRed);
         // A refused anonymous bind is reported in the library's words alone, as it always
         // was; a refused account is named with what to check.
-        if (result != LDAP_SUCCESS && result != LDAP_TIMEOUT &&
-            bind->method != BindMethod::Anonymous) {
+        if (result != LDAP_SUCCESS && result != LDAP_TIMEOUT && method != BindMethod::Anonymous) {
             const std::string refusal =
-                BindRefusedText(result, WithServerWords(LdapErrorText(result), *diagnostic),
-                                m_access.method, bind->Account(), server);
-            Report(bind->packages == NegotiatePackages::KerberosOnly
+                BindRefusedText(result, WithServerWords(LdapErrorText(result), bound.second),
+                                m_access.method, account, server);
+            Report(packages == NegotiatePackages::KerberosOnly
                        ? KerberosOnlyBindRefusedText(refusal)
                        : refusal,
                    caption);
@@ -226,6 +259,6 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(LdapErrorText(result), caption);
         return 0;
     }
-    m_strBoundAccount = bind->Account();
+    m_strBoundAccount = account;
     return 1;
 }

@@ -14,8 +14,10 @@ set -eu
 # host compiler, GoogleTest's sources. Fuzzing: clang and its runtime libraries.
 build="cmake make g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 googletest clang libclang-rt-14-dev"
-# Running the Windows programs: Wine (32- and 64-bit), its fonts, a virtual display.
-run="wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb"
+# Running the Windows programs: Wine (32- and 64-bit), its fonts, a virtual display, and the
+# GSSAPI mechanism through which Wine's LDAP client signs in with Kerberos (both bitnesses).
+run="wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb libsasl2-modules-gssapi-mit
+libsasl2-modules-gssapi-mit:i386"
 # The directory servers of the tests and the demo, and their command-line tools: OpenLDAP's
 # slapd, Samba as an Active Directory domain controller, 389 Directory Server; openssl makes
 # the test bed's own certificate authority for the TLS tests.

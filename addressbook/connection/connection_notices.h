@@ -43,6 +43,11 @@ std::string ClearTextBindText(const std::string& account, const std::string& ser
 std::string NtlmRefusedText(const std::string& account, const std::string& server,
                             const std::string& service, const std::string& reason);
 
+// NtlmRefusedText's reason where the LDAP client library cannot be told to keep a Negotiate bind
+// to Kerberos.
+constexpr char kClientNotKeptToKerberos[] =
+    "the LDAP client library cannot be told to keep the sign-in to Kerberos";
+
 // A Negotiate bind kept to Kerberos over plain LDAP was refused (refusal: BindRefusedText's):
 // a server that asks for NTLM, such as one answering in another's place, ends there.
 std::string KerberosOnlyBindRefusedText(const std::string& refusal);

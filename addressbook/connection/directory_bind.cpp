@@ -70,54 +70,31 @@ ULONG AskForSigningAndSealing(LDAP* session) {
     return LDAP_SUCCESS;
 }
 
-// The packages a Negotiate bind kept to Kerberos may use. ldap_bind_s takes, for
-// LDAP_AUTH_NEGOTIATE, a SEC_WINNT_AUTH_IDENTITY_EX in place of the plain identity; its
-// PackageList names the packages the Negotiate provider may choose from ("!ntlm" would only take
-// NTLM out, and leave others that do not prove the server either). A list of Kerberos alone keeps
-// Negotiate from falling back to NTLM even where the server asks for it. The identity's names and
-// password stay empty for the logged-on user, whose own credentials are then used.
-constexpr char kKerberosOnly[] = "Kerberos";
-
-ULONG BindKerberosOnly(LDAP* session, BindRequest& request) {
-    SEC_WINNT_AUTH_IDENTITY_EXA identity = {};
-    identity.Version = SEC_WINNT_AUTH_IDENTITY_VERSION;
-    identity.Length = sizeof identity;
-    NegotiateAccount account;
-    FillNegotiateIdentity(identity, request, account);
-    identity.Flags = SEC_WINNT_AUTH_IDENTITY_ANSI;
-    identity.PackageList = reinterpret_cast<unsigned char*>(const_cast<char*>(kKerberosOnly));
-    identity.PackageListLength = sizeof kKerberosOnly - 1;
-    const ULONG code =
-        ldap_bind_sA(session, nullptr, reinterpret_cast<PCHAR>(&identity), LDAP_AUTH_NEGOTIATE);
-    SecureZeroMemory(&identity, sizeof identity);
-    return code;
-}
-
 ULONG BindNegotiate(LDAP* session, BindRequest& request) {
     if (request.security == ConnectionSecurity::None) {
         const ULONG asked = AskForSigningAndSealing(session);
         if (asked != LDAP_SUCCESS)
             return asked;
     }
-    if (request.packages == NegotiatePackages::KerberosOnly)
-        return BindKerberosOnly(session, request);
-    if (request.user.empty()) {
-        // No credentials: the logged-on user's own, through Kerberos or NTLM.
-        return ldap_bind_sA(session, nullptr, nullptr, LDAP_AUTH_NEGOTIATE);
-    }
-    const NegotiateAccount account = SplitNegotiateAccount(request.user, request.domain);
+    // The plain identity, whatever the packages: the client library was told before connecting
+    // where a bind is kept to Kerberos (KeepNegotiateToKerberos). No credentials at all stand for
+    // the logged-on user's own.
     SEC_WINNT_AUTH_IDENTITY_A identity = {};
-    identity.User = reinterpret_cast<unsigned char*>(const_cast<char*>(account.user.c_str()));
-    identity.UserLength = static_cast<unsigned long>(account.user.size());
-    identity.Domain = reinterpret_cast<unsigned char*>(const_cast<char*>(account.domain.c_str()));
-    identity.DomainLength = static_cast<unsigned long>(account.domain.size());
-    identity.Password = reinterpret_cast<unsigned char*>(request.password.c_str());
-    identity.PasswordLength = static_cast<unsigned long>(request.password.size());
+    NegotiateAccount account;
+    const bool given = FillNegotiateIdentity(identity, request, account);
     identity.Flags = SEC_WINNT_AUTH_IDENTITY_ANSI;
     const ULONG code =
-        ldap_bind_sA(session, nullptr, reinterpret_cast<PCHAR>(&identity), LDAP_AUTH_NEGOTIATE);
+        ldap_bind_sA(session, nullptr, given ? reinterpret_cast<PCHAR>(&identity) : nullptr,
+                     LDAP_AUTH_NEGOTIATE);
     SecureZeroMemory(&identity, sizeof identity);
     return code;
+}
+
+// True in a process of Wine, whose LDAP client hands a Negotiate bind to its host's LDAP library
+// without naming a mechanism.
+bool IsWineClient() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
 // Sets the session's time limit to seconds; a refusal is traced under the option's name.
@@ -234,4 +211,20 @@ ULONG LastLdapError() {
 std::string LdapErrorText(ULONG code) {
     const char* text = ldap_err2stringA(code);
     return text ? text : std::string();
+}
+
+bool KeepNegotiateToKerberos(LDAP* session) {
+    // Microsoft's client takes the SASL mechanism of a Negotiate bind from the session:
+    // GSSAPI carries Kerberos and nothing else, where SPNEGO would also offer NTLM.
+    PWCHAR mechanism = const_cast<PWCHAR>(L"GSSAPI");
+    if (ldap_set_optionW(session, LDAP_OPT_SASL_METHOD, &mechanism) == LDAP_SUCCESS)
+        return true;
+    // Wine's client offers no such option: its host's LDAP library chooses the mechanism, the
+    // one its environment names (LDAPSASL_MECH) where one is named, else one of those the server
+    // offers. Only GSSAPI named there keeps the bind to Kerberos.
+    if (!IsWineClient())
+        return false;
+    char named[16] = "";
+    const DWORD length = GetEnvironmentVariableA("LDAPSASL_MECH", named, sizeof named);
+    return length > 0 && length < sizeof named && lstrcmpiA(named, "GSSAPI") == 0;
 }

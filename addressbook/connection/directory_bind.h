@@ -25,7 +25,7 @@ struct BindRequest {
     std::string Account() const;
 };
 
-// Fills an SSPI identity (SEC_WINNT_AUTH_IDENTITY_A or _EXA) with request's account for a
+// Fills an SSPI identity (SEC_WINNT_AUTH_IDENTITY_A) with request's account for a
 // Negotiate sign-in, its texts held by account while the identity is used. The logged-on user
 // (no BindUser) leaves the identity empty: false.
 template <typename Identity>
@@ -47,12 +47,15 @@ bool FillNegotiateIdentity(Identity& identity, BindRequest& request, NegotiateAc
 // message.
 bool PrepareBind(const DirectoryAccess& access, BindRequest& request, std::string& problem);
 
+// Tells the client library, before it connects, to keep a Negotiate bind on session to Kerberos.
+// False where the library cannot be kept to it: then no bind may be made.
+bool KeepNegotiateToKerberos(LDAP* session);
+
 // Binds as request says and clears the password from memory. A simple bind waits at most
 // seconds for the answer (LDAP_TIMEOUT when none came); a Negotiate bind asks for signing and
-// sealing first where the connection is not TLS, is kept to Kerberos where request.packages
-// says so, and is made under a session time limit of seconds that is put back to none after it.
-// Returns the bind's result code; diagnostic receives the server's own words on it, where a simple
-// bind's answer carried any.
+// sealing first where the connection is not TLS, and is made under a session time limit of seconds
+// that is put back to none after it. Returns the bind's result code; diagnostic receives the
+// server's own words on it, where a simple bind's answer carried any.
 ULONG BindToDirectory(LDAP* session, BindRequest& request, unsigned seconds,
                       std::string& diagnostic);
 

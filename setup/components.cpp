@@ -39,12 +39,14 @@ void CTarnsetupApp::DoInstall(const char* iniPath, int installFlag) {
         m_nExitStatus = kSetupLibraryMissing;
         return;
     }
-    if (installFlag == 0)
-        status.SetStatusText(IDS_STATUS_INSTALLING);
-    const int mode = g_bridge.InstallVoxtarionComponents(installFlag);
-    if (mode < 0)
-        m_nExitStatus = kSetupInstallRefused;
-    UpdateNotesIni(iniPath, mode);
+    ChangeComponents(iniPath, [this, installFlag, &status] {
+        if (installFlag == 0)
+            status.SetStatusText(IDS_STATUS_INSTALLING);
+        const int mode = g_bridge.InstallVoxtarionComponents(installFlag);
+        if (mode < 0)
+            m_nExitStatus = kSetupInstallRefused;
+        return mode;
+    });
 }
 
 void CTarnsetupApp::DoUninstall(const char* iniPath) {
@@ -55,8 +57,10 @@ void CTarnsetupApp::DoUninstall(const char* iniPath) {
         m_nExitStatus = kSetupLibraryMissing;
         return;
     }
-    g_bridge.UnInstallVoxtarionComponents();
-    UpdateNotesIni(iniPath, -1);
+    ChangeComponents(iniPath, [] {
+        g_bridge.UnInstallVoxtarionComponents();
+        return -1;
+    });
 }
 
 void CTarnsetupApp::DoServerInstall(int flag) {

@@ -1,4 +1,4 @@
-// Registration of the product's extension libraries in notes.ini.
+// Registration of the product's extension libraries in notes.ini, under the file's lock.
 #include "tarnsetup_app.h"
 
 #include "notes_ini_list.h"
@@ -35,18 +35,30 @@ std::string KeysWith(ValueWrite outcome, ValueWrite hooks, ValueWrite addins) {
 
 } // namespace
 
-void CTarnsetupApp::UpdateNotesIni(const char* iniPath, int mode) {
-    // Another run's read-change-write of the file ends before this one begins.
-    NotesIniLock lock;
-    if (lock.Acquire(iniPath, kNotesIniLockWaitMs) == NotesIniLock::Outcome::Busy) {
-        ShowSetupError(
-            FormatWithArgument("The Notes configuration file %s could not be written: ", iniPath) +
-                "another TARNSETUP run kept it for " + std::to_string(kNotesIniLockWaitMs / 1000) +
-                " seconds. " + kHooksKey + " and " + kAddinsKey + " were not updated.",
-            IDS_SETUP_CAPTION);
-        m_nExitStatus = kSetupNotesIniNotWritten;
-        return;
+void CTarnsetupApp::ChangeComponents(const char* iniPath, const std::function<int()>& bridgeCall) {
+    std::string report;
+    {
+        // This run's bridge call and edit begin once another run's have ended. A run that
+        // waited in vain calls nothing and changes nothing.
+        NotesIniLock lock;
+        if (lock.Acquire(iniPath, kNotesIniLockWaitMs) == NotesIniLock::Outcome::Busy) {
+            report = FormatWithArgument("The Notes configuration file %s could not be written: ",
+                                        iniPath) +
+                     "another TARNSETUP run kept it for " +
+                     std::to_string(kNotesIniLockWaitMs / 1000) + " seconds. " + kHooksKey +
+                     " and " + kAddinsKey + " were not updated.";
+        } else {
+            report = UpdateNotesIni(iniPath, bridgeCall());
+        }
     }
+    // The next run need not wait while this one's message is on screen.
+    if (!report.empty()) {
+        ShowSetupError(report, IDS_SETUP_CAPTION);
+        m_nExitStatus = kSetupNotesIniNotWritten;
+    }
+}
+
+std::string CTarnsetupApp::UpdateNotesIni(const char* iniPath, int mode) {
     const std::string hooks = ReadProfileText(kNotesSection, kHooksKey, iniPath);
     const std::string addins = ReadProfileText(kNotesSection, kAddinsKey, iniPath);
     const ExtensionRegistration registration = RegistrationForMode(mode);
@@ -76,8 +88,5 @@ void CTarnsetupApp::UpdateNotesIni(const char* iniPath, int mode) {
                                      iniPath) +
                   (both ? "; they were" : "; it was") + " not updated.";
     }
-    if (!report.empty()) {
-        ShowSetupError(report, IDS_SETUP_CAPTION);
-        m_nExitStatus = kSetupNotesIniNotWritten;
-    }
+    return report;
 }

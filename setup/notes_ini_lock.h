@@ -1,8 +1,10 @@
-// The lock of one notes.ini file that the setup program holds around each read-change-write of
-// it, so that two runs at once never lose each other's change. It is a named mutex that every
-// user may wait for, in the global namespace so that runs in other sessions see it too, named
-// after the file's full path without regard to letter case. Windows releases it when the
-// process ends, however it ends.
+// The lock of one notes.ini file that the setup program holds around the bridge's install or
+// uninstall call and the read-change-write of the file that follows it, so that two runs at
+// once never lose each other's change. It is an exclusive lock on one byte far past the end of
+// the file, taken through a handle that shares everything: the profile functions, Notes and
+// the bridge read and write the file as before, and as the lock belongs to the file itself,
+// every name of it (8.3 names, a second drive letter, a mapped drive, a junction) meets the
+// same lock. Windows releases it when the process ends, however it ends.
 #ifndef TARN_NOTES_INI_LOCK_H
 #define TARN_NOTES_INI_LOCK_H
 
@@ -10,19 +12,13 @@
 
 #include <windows.h>
 
-#include <string>
-
 // How long a run waits for another run to finish with the file.
 constexpr DWORD kNotesIniLockWaitMs = 5000;
-
-// The lock's name for the notes.ini at iniPath, as the profile functions find it (a bare
-// file name in the Windows folder).
-std::string NotesIniLockName(const char* iniPath);
 
 class NotesIniLock {
   public:
     NotesIniLock() = default;
-    ~NotesIniLock();
+    ~NotesIniLock() { Release(); }
     NotesIniLock(const NotesIniLock&) = delete;
     NotesIniLock& operator=(const NotesIniLock&) = delete;
     enum class Outcome {
@@ -30,12 +26,15 @@ class NotesIniLock {
         Busy,     // another run kept it for all of the wait
         Unusable, // no lock can be had here: the run goes on without one, as it always did
     };
-    // Waits at most milliseconds for the lock of the file at iniPath, answering the thread's
-    // messages meanwhile.
+    // Waits at most milliseconds for the lock of the file at iniPath, as the profile functions
+    // find it (a bare file name lies in the Windows folder), answering the thread's messages
+    // meanwhile. A missing file is created empty, as the first profile write would create it.
     Outcome Acquire(const char* iniPath, DWORD milliseconds);
+    // Lets the next run have the file. Nothing happens when the lock is not held.
+    void Release();
 
   private:
-    KernelHandle mutex_;
+    KernelHandle file_{INVALID_HANDLE_VALUE};
     bool held_ = false;
 };
 

@@ -9,14 +9,17 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 class CTarnsetupApp : public ApplicationBase {
   public:
     CTarnsetupApp();
 
-    // Registers or removes the two extension libraries in notes.ini as mode says.
-    void UpdateNotesIni(const char* iniPath, int mode);
+    // Under the lock of the notes.ini at iniPath: runs bridgeCall (the bridge's install or
+    // uninstall), then registers or removes the two extension libraries in the file as its
+    // result says. What could not be written is shown once the lock is released.
+    void ChangeComponents(const char* iniPath, const std::function<int()>& bridgeCall);
 
     void DoInstall(const char* iniPath, int installFlag);
     void DoUninstall(const char* iniPath);
@@ -29,6 +32,9 @@ class CTarnsetupApp : public ApplicationBase {
     void ReportRunOutcome() const;
 
   private:
+    // Registers or removes the two extension libraries in notes.ini as mode says; returns the
+    // report of what could not be written ("" when everything was).
+    static std::string UpdateNotesIni(const char* iniPath, int mode);
     // Asks the user to close the window titled text 31 while one is open. False on Cancel.
     bool WaitForBlockingWindow(const std::string& caption);
     // Loads nnotes.dll from the notes.ini Directory value (unless a policy names its path),

@@ -1,8 +1,9 @@
-// UpdateNotesIni on real notes.ini files, through the platform's profile functions.
+// The edit of real notes.ini files after a bridge call, through the platform's profile
+// functions, under the file's lock.
 #include "tarnsetup_app.h"
 
 #include "notes_ini_lock.h"
-
+#include "profile_text.h"
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "test_files.h"
@@ -13,18 +14,22 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
 // Answers every message box this process shows with OK, from a thread of its own, and keeps
 // what each showed; a test whose edit unexpectedly fails thus ends instead of hanging.
+// atEachBox runs on the watching thread while a box is on screen, before it is answered.
 class MessageBoxWatcher {
   public:
-    MessageBoxWatcher() : thread_([this] { Watch(); }) {}
+    explicit MessageBoxWatcher(std::function<void()> atEachBox = nullptr)
+        : atEachBox_(std::move(atEachBox)), thread_([this] { Watch(); }) {}
     ~MessageBoxWatcher() { Stop(); }
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -55,6 +60,8 @@ class MessageBoxWatcher {
                     std::lock_guard<std::mutex> lock(mutex_);
                     seen_.push_back(seen);
                 }
+                if (atEachBox_)
+                    atEachBox_();
                 driver::PressButton(box, IDOK);
                 answered = box;
             }
@@ -65,6 +72,7 @@ class MessageBoxWatcher {
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<driver::MessageBoxInfo> seen_;
+    std::function<void()> atEachBox_;
     std::thread thread_;
 };
 
@@ -84,10 +92,11 @@ class UpdateNotesIniTest : public ::testing::Test {
             FreeLibrary(resources_);
     }
 
-    // Runs UpdateNotesIni and returns the message boxes it showed.
+    // Edits the file as a bridge call whose result is mode would have it and returns the
+    // message boxes that showed.
     std::vector<driver::MessageBoxInfo> Update(int mode, const std::string& path) {
         MessageBoxWatcher watcher;
-        app_.UpdateNotesIni(path.c_str(), mode);
+        app_.ChangeComponents(path.c_str(), [mode] { return mode; });
         return watcher.Seen();
     }
     // The file's text after an update that must succeed without a message.
@@ -251,30 +260,28 @@ TEST_F(UpdateNotesIniTest, AFileHeldOpenByAnotherProgramIsReportedAndKeptAsItWas
 
 namespace {
 
-TEST(NotesIniLockName, OneFileHasOneLockHoweverItsPathIsSpelt) {
-    char windows[MAX_PATH] = "";
-    ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
-    const std::string named = NotesIniLockName("C:\\Notes\\notes.ini");
-    EXPECT_EQ(named.rfind("Global\\", 0), 0u) << named;
-    EXPECT_EQ(named.find('\\', 7), std::string::npos) << named;
-    EXPECT_EQ(NotesIniLockName("c:\\NOTES\\.\\Notes.INI"), named);
-    EXPECT_EQ(NotesIniLockName("C:\\Lotus\\..\\Notes\\notes.ini"), named);
-    EXPECT_NE(NotesIniLockName("C:\\Notes2\\notes.ini"), named);
-    // A bare name is the file in the Windows folder, where the profile functions look.
-    EXPECT_EQ(NotesIniLockName("notes.ini"),
-              NotesIniLockName((std::string(windows) + "\\NOTES.INI").c_str()));
+// Whether another run could take the lock of the file at path now.
+bool LockIsFree(const std::string& path) {
+    NotesIniLock probe;
+    return probe.Acquire(path.c_str(), 0) == NotesIniLock::Outcome::Held;
 }
 
-TEST(NotesIniLock, ALockLeftByARunThatEndedWhileHoldingItIsTheNextRunsAtOnce) {
-    const char path[] = "C:\\Notes\\abandoned-lock\\notes.ini";
-    // A run that ended inside its change: its thread is gone and the lock never released.
-    NotesIniLock* left = new NotesIniLock;
-    std::thread([left, &path] {
-        ASSERT_EQ(left->Acquire(path, 0), NotesIniLock::Outcome::Held);
-    }).join();
-    NotesIniLock next;
-    EXPECT_EQ(next.Acquire(path, 0), NotesIniLock::Outcome::Held);
-    delete left; // its release is refused: the lock is the next run's now
+TEST_F(UpdateNotesIniTest, TheBridgeIsCalledUnderTheLockAndTheReportShownAfterIt) {
+    // A list that would grow past what a value may hold: the edit reports it, on a file that
+    // can be locked.
+    WriteWholeFile(ini_, "[Notes]\r\nNSF_HOOKS=" + std::string(kLongestProfileValue, 'h') +
+                             "\r\nEXTMGR_ADDINS=\r\n");
+    bool freeDuringCall = true, freeAtReport = false;
+    MessageBoxWatcher watcher([&] { freeAtReport = LockIsFree(ini_); });
+    app_.ChangeComponents(ini_.c_str(), [&] {
+        freeDuringCall = LockIsFree(ini_);
+        return 0;
+    });
+    const std::vector<driver::MessageBoxInfo> boxes = watcher.Seen();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("NSF_HOOKS would be longer"), std::string::npos) << boxes[0].text;
+    EXPECT_FALSE(freeDuringCall) << "the bridge call runs under the lock";
+    EXPECT_TRUE(freeAtReport) << "the report waits until the lock is released";
 }
 
 } // namespace

@@ -122,7 +122,9 @@ const char* MarkerFamilyName(MarkerFamily family) {
     case MarkerFamily::DirSync:
         return "dirsync";
     case MarkerFamily::ContextCsn:
-        return "csn";
+        // Earlier builds kept "csn" markers read without the provider's answer; such a marker
+        // never matches one proved by it, so the first run after them searches whole.
+        return "sync";
     case MarkerFamily::LastUsn:
         return "usn";
     case MarkerFamily::None:

@@ -56,7 +56,7 @@ std::string ValueSetText(std::vector<std::string> values);
 // whose naming context holds no change yet sends no cookie).
 std::string SyncDoneState(const std::string& doneValue);
 
-// The family's short name in a kept marker: "dirsync", "csn", "usn"; "" for None.
+// The family's short name in a kept marker: "dirsync", "sync", "usn"; "" for None.
 const char* MarkerFamilyName(MarkerFamily family);
 
 #endif

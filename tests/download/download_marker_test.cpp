@@ -18,6 +18,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -197,6 +198,21 @@ TEST_F(MarkerLogons, AChangeDuringAWholeDownloadIsSeenAtTheNextLogon) {
     // finds the records it wrote; only the one after that searches nothing.
     ExpectLogon("the next logon", true, "alone");
     ExpectLogon("the one after", false, "alone");
+}
+
+// An earlier build kept the contextCSN it read without a provider's answer as a "csn"
+// marker; such a marker is never compared with one proved now: one search, then none.
+TEST_F(MarkerLogons, AMarkerKeptByAnEarlierBuildBringsOneSearch) {
+    AskForChangedOnly();
+    ExpectLogon("the first logon", true, "whole");
+    const char* const record = TARN_LOCAL_NOTES_KEY "\\Last Refresh";
+    const std::optional<std::string> kept = GetRegistryString(HKEY_CURRENT_USER, record, "Marker");
+    ASSERT_TRUE(kept.has_value());
+    const std::string::size_type family = kept->find(':');
+    ASSERT_NE(family, std::string::npos) << *kept;
+    SetRegistryString(HKEY_CURRENT_USER, record, "Marker", "csn" + kept->substr(family));
+    ExpectLogon("the logon after the earlier build's", true, "alone");
+    ExpectLogon("the next one", false, "alone");
 }
 
 TEST_F(MarkerLogons, AnInteractiveRunKeepsItsMarkerForTheNextLogon) {

@@ -72,7 +72,8 @@ void CTarnbookApp::TraceMarkerVerdict(MarkerVerdict verdict, const LastRefresh& 
         break;
     case MarkerVerdict::Elsewhere:
         text = "The change marker kept with the whole refresh of " + when +
-               " belongs to another server or search: the directory is searched whole.";
+               " belongs to another server or search, or is of another kind: the directory is "
+               "searched whole.";
         break;
     case MarkerVerdict::NotKept:
         text = "The whole refresh of " + when +

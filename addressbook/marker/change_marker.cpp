@@ -277,19 +277,27 @@ ChangeMarker ReadDirSyncMarker(LDAP* session, const std::string& context,
     return marker;
 }
 
-ChangeMarker ReadContextCsn(LDAP* session, const std::string& context, unsigned seconds) {
+// The naming context's state, proved at each run to come from a content synchronisation
+// provider that serves the context itself: a refresh of it without a cookie, for no entry,
+// whose closing message names the provider's contextCSN in its cookie. The root entry
+// advertises the control for the whole server; a database that no provider serves refuses the
+// critical control, and its contextCSN (written once by an offline load, say) need not follow
+// its changes. Without a cookie and without an entry the provider sends no intermediate
+// message, only the closing one.
+ChangeMarker ReadSyncState(LDAP* session, const std::string& context, unsigned seconds) {
+    OwnControl sync(kContentSyncOid, EncodeSyncRefreshOnly(), true);
+    PLDAPControlA controls[] = {&sync.control, nullptr};
+    PCHAR attributes[] = {const_cast<PCHAR>("1.1"), nullptr};
+    const Answer answer = SearchOnce(session, context, LDAP_SCOPE_BASE, kNoEntryFilter, attributes,
+                                     controls, 0, seconds);
     ChangeMarker marker;
-    PCHAR attributes[] = {const_cast<PCHAR>("contextCSN"), nullptr};
-    const Answer answer = SearchOnce(session, context, LDAP_SCOPE_BASE, "(objectClass=*)",
-                                     attributes, nullptr, 0, seconds);
-    LDAPMessage* entry =
-        answer.code == LDAP_SUCCESS ? ldap_first_entry(session, answer.chain.get()) : nullptr;
-    if (entry)
-        marker.value = ValueSetText(Values(session, entry, "contextCSN"));
-    if (marker.value.empty())
-        marker.note = answer.code != LDAP_SUCCESS ? "its naming context could not be read (" +
-                                                        LdapErrorText(answer.code) + ")"
-                                                  : "its naming context has no contextCSN";
+    std::string done;
+    if (answer.code != LDAP_SUCCESS)
+        marker.note = "content synchronisation of its naming context was refused (" +
+                      LdapErrorText(answer.code) + ")";
+    else if (!ControlValue(answer.controls, kSyncDoneOid, done) ||
+             (marker.value = SyncDoneState(done)).empty())
+        marker.note = "content synchronisation of its naming context named no state";
     return marker;
 }
 
@@ -328,7 +336,7 @@ ChangeMarker ReadChangeMarker(LDAP* session, const MarkerSource& source,
     case MarkerFamily::DirSync:
         return ReadDirSyncMarker(session, source.namingContext, request, kept, seconds);
     case MarkerFamily::ContextCsn:
-        return ReadContextCsn(session, source.namingContext, seconds);
+        return ReadSyncState(session, source.namingContext, seconds);
     case MarkerFamily::LastUsn: {
         ChangeMarker marker;
         marker.value = source.marker;

@@ -5,6 +5,7 @@
 namespace {
 
 constexpr unsigned char kSequence = 0x30;
+constexpr unsigned char kBoolean = 0x01;
 constexpr unsigned char kInteger = 0x02;
 constexpr unsigned char kOctetString = 0x04;
 constexpr unsigned char kEnumerated = 0x0A;
@@ -152,6 +153,35 @@ bool DecodeVlvCount(const std::string& value, unsigned long& count) {
         !NonNegative(result, code) || code != 0)
         return false;
     count = read;
+    return true;
+}
+
+std::string EncodeSyncRefreshOnly() {
+    const unsigned char kRefreshOnly = 1;
+    std::string content;
+    PutElement(content, kEnumerated, std::string(1, static_cast<char>(kRefreshOnly)));
+    std::string value;
+    PutElement(value, kSequence, content);
+    return value;
+}
+
+bool DecodeSyncDone(const std::string& value, bool& hasCookie, std::string& cookie) {
+    std::size_t at = 0;
+    std::string sequence, read, deletes;
+    if (!GetElement(value, at, kSequence, sequence) || at != value.size())
+        return false;
+    at = 0;
+    const bool withCookie =
+        at < sequence.size() && static_cast<unsigned char>(sequence[at]) == kOctetString;
+    if (withCookie && !GetElement(sequence, at, kOctetString, read))
+        return false;
+    if (at < sequence.size() &&
+        (!GetElement(sequence, at, kBoolean, deletes) || deletes.size() != 1))
+        return false;
+    if (at != sequence.size())
+        return false;
+    hasCookie = withCookie;
+    cookie = read;
     return true;
 }
 

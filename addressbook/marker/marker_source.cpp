@@ -57,6 +57,35 @@ std::string ValueSetText(std::vector<std::string> values) {
     return text;
 }
 
+std::string SyncDoneState(const std::string& doneValue) {
+    bool hasCookie = false;
+    std::string cookie;
+    if (!DecodeSyncDone(doneValue, hasCookie, cookie) || !hasCookie)
+        return std::string();
+    std::vector<std::string> csns;
+    std::string::size_type at = 0;
+    while (at <= cookie.size()) {
+        const std::string::size_type comma = std::min(cookie.find(',', at), cookie.size());
+        const std::string field = cookie.substr(at, comma - at);
+        at = comma + 1;
+        if (field.compare(0, 4, "csn=") != 0)
+            continue;
+        for (std::string::size_type from = 4; from <= field.size();) {
+            const std::string::size_type end = std::min(field.find(';', from), field.size());
+            csns.push_back(field.substr(from, end - from));
+            from = end + 1;
+        }
+    }
+    // A value that is empty or holds a blank would make two sets read as one text.
+    for (const std::string& csn : csns) {
+        if (csn.empty() || std::any_of(csn.begin(), csn.end(), [](char c) {
+                return static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) > '~';
+            }))
+            return std::string();
+    }
+    return ValueSetText(csns);
+}
+
 MarkerSource ChooseMarkerSource(const RootDseFacts& facts, const std::string& base) {
     MarkerSource source;
     source.namingContext = NamingContextOf(facts.namingContexts, base);
@@ -93,7 +122,9 @@ const char* MarkerFamilyName(MarkerFamily family) {
     case MarkerFamily::DirSync:
         return "dirsync";
     case MarkerFamily::ContextCsn:
-        return "csn";
+        // Earlier builds kept "csn" markers read without the provider's answer; such a marker
+        // never matches one proved by it, so the first run after them searches whole.
+        return "sync";
     case MarkerFamily::LastUsn:
         return "usn";
     case MarkerFamily::None:

@@ -1,19 +1,19 @@
 // Which change marker a directory server offers, chosen from its root entry (root DSE):
 // DirSync on Active Directory, the naming context's contextCSN on OpenLDAP with the syncprov
 // overlay, lastusn on 389 Directory Server with the USN plugin. contextCSN counts only where the
-// server advertises the content synchronisation control, which the overlay that keeps the value
-// current provides: a value left behind by an overlay since removed, or written once by an
-// offline load, stays as it is while the data changes. Platform-free: the LDAP calls live in
-// change_marker.cpp.
+// naming context itself is served by a content synchronisation provider, which keeps the value
+// current: a value left behind by an overlay since removed, or written once by an offline load,
+// stays as it is while the data changes. The root entry advertises the control for the whole
+// server as soon as one database has a provider, so the choice only rules out a server without
+// any; the marker is read from the provider's own answer for the naming context
+// (change_marker.cpp). Platform-free: the LDAP calls live in change_marker.cpp.
 #ifndef TARN_MARKER_SOURCE_H
 #define TARN_MARKER_SOURCE_H
 
+#include "control_values.h"
+
 #include <string>
 #include <vector>
-
-// The content synchronisation control (RFC 4533), advertised by the provider that keeps
-// contextCSN current.
-constexpr char kContentSyncOid[] = "1.3.6.1.4.1.4203.1.9.1.1";
 
 // What the root DSE says, as far as the marker needs it.
 struct RootDseFacts {
@@ -27,7 +27,7 @@ struct RootDseFacts {
 enum class MarkerFamily {
     None,       // nothing the server offers tells a change
     DirSync,    // the DirSync control over the naming context
-    ContextCsn, // contextCSN of the naming context's entry, kept by a content sync provider
+    ContextCsn, // contextCSN of the naming context, as its content sync provider names it
     LastUsn,    // the root entry's lastusn values
 };
 
@@ -50,7 +50,13 @@ std::string NamingContextOf(const std::vector<std::string>& contexts, const std:
 // of several back ends) as one text: sorted, separated by blanks.
 std::string ValueSetText(std::vector<std::string> values);
 
-// The family's short name in a kept marker: "dirsync", "csn", "usn"; "" for None.
+// The state that a content synchronisation done value names: the contextCSN values in its
+// cookie (the "csn" field of the provider's "rid=...,sid=...,csn=<csn>;<csn>..."), as one set
+// text like ValueSetText's; "" where the value is not understood or names no state (a provider
+// whose naming context holds no change yet sends no cookie).
+std::string SyncDoneState(const std::string& doneValue);
+
+// The family's short name in a kept marker: "dirsync", "sync", "usn"; "" for None.
 const char* MarkerFamilyName(MarkerFamily family);
 
 #endif

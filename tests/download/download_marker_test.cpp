@@ -1,9 +1,11 @@
 // Refresh changed asks the directory server first: where its change marker (here slapd's
-// contextCSN, kept by the syncprov overlay) is the one kept with the last whole refresh, the
-// run ends without searching the directory; any change brings a whole download, which
-// rewrites the address book wherever what it holds changed.
+// contextCSN, kept by the syncprov overlay and named by its answer to content
+// synchronisation) is the one kept with the last whole refresh, the run ends without searching
+// the directory; any change brings a whole download, which rewrites the address book wherever
+// what it holds changed.
 #include "download_session.h"
 
+#include "marker/control_values.h"
 #include "product_keys.h"
 #include "test_registry.h"
 
@@ -13,7 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -80,13 +85,27 @@ TEST_F(MarkerLogons, AnUnchangedDirectoryIsNotSearchedAtAll) {
     ExpectLogon("the first logon", true, "whole");
     const std::string book = run_.AddressBook();
     const size_t requests = LdapSearches(relay_.Sent()).size();
+    // What the server sends back: never an intermediate message, which the client need not read.
+    auto intermediates = std::make_shared<std::atomic<int>>(0);
+    relay_.HoldBefore(
+        [intermediates](bool fromProgram, unsigned char operation, const std::string&) {
+            if (!fromProgram && operation == kLdapIntermediateResponse)
+                ++*intermediates;
+        });
     ExpectLogon("the second logon", false, "alone");
+    relay_.HoldBefore(RecordingRelay::Hold());
     EXPECT_EQ(run_.AddressBook(), book);
-    // The root entry and the naming context's entry, each read once at its base.
+    EXPECT_EQ(*intermediates, 0);
+    // The root entry, then the naming context at its base with a critical refresh only of
+    // content synchronisation, without a cookie.
     const std::vector<LdapSearchRequest> searches = LdapSearches(relay_.Sent());
     ASSERT_EQ(searches.size() - requests, 2u);
     for (size_t i = requests; i < searches.size(); ++i)
         EXPECT_EQ(searches[i].scope, LDAP_SCOPE_BASE) << searches[i].base;
+    EXPECT_EQ(searches.back().base, top_);
+    const std::string sync =
+        std::string(kContentSyncOid) + "\x01\x01\xff\x04\x05" + EncodeSyncRefreshOnly();
+    EXPECT_NE(relay_.Sent().find(sync), std::string::npos);
     const std::vector<std::string> blue = LastRunTraced(run_, kBlue);
     EXPECT_TRUE(AnyStartsWith(blue, "The directory has not changed since the whole refresh of "))
         << ::testing::PrintToString(blue);
@@ -181,6 +200,21 @@ TEST_F(MarkerLogons, AChangeDuringAWholeDownloadIsSeenAtTheNextLogon) {
     ExpectLogon("the one after", false, "alone");
 }
 
+// An earlier build kept the contextCSN it read without a provider's answer as a "csn"
+// marker; such a marker is never compared with one proved now: one search, then none.
+TEST_F(MarkerLogons, AMarkerKeptByAnEarlierBuildBringsOneSearch) {
+    AskForChangedOnly();
+    ExpectLogon("the first logon", true, "whole");
+    const char* const record = TARN_LOCAL_NOTES_KEY "\\Last Refresh";
+    const std::optional<std::string> kept = GetRegistryString(HKEY_CURRENT_USER, record, "Marker");
+    ASSERT_TRUE(kept.has_value());
+    const std::string::size_type family = kept->find(':');
+    ASSERT_NE(family, std::string::npos) << *kept;
+    SetRegistryString(HKEY_CURRENT_USER, record, "Marker", "csn" + kept->substr(family));
+    ExpectLogon("the logon after the earlier build's", true, "alone");
+    ExpectLogon("the next one", false, "alone");
+}
+
 TEST_F(MarkerLogons, AnInteractiveRunKeepsItsMarkerForTheNextLogon) {
     AskForChangedOnly();
     ASSERT_TRUE(run_.Start(true));
@@ -214,29 +248,45 @@ TEST_F(MarkerLogons, RefreshDelayWaitsBeforeAWholeDownloadOnlyNeverBeforeTheProb
         << ::testing::PrintToString(red);
 }
 
-// A contextCSN that nothing keeps current (written once by an offline load, syncprov not
-// running) is no marker: every logon searches, and a change reaches the book.
-TEST(MarkerLogon, AContextCsnWithoutContentSynchronisationIsNoMarker) {
-    OwnSlapd slapd("marker-stale", "--writable --csn-written");
-    RecordingRelay relay(slapd.Port());
+// A contextCSN that no provider of its naming context keeps current (written once by an
+// offline load) is no marker, also where another database of the server has a provider and
+// the server offers content synchronisation: every logon searches, and a change reaches the
+// book.
+TEST(MarkerLogon, AContextCsnThatNoProviderOfItsNamingContextKeepsIsNoMarker) {
+    const struct {
+        const char* name;
+        const char* options;
+        std::string why; // the blue line's reason
+    } cases[] = {
+        {"marker-stale", "--writable --csn-written",
+         "it does not offer content synchronisation, without which its contextCSN need not "
+         "follow its changes"},
+        {"marker-beside", "--writable --csn-written --syncprov=shrink",
+         "content synchronisation of its naming context was refused (" +
+             LdapText(LDAP_UNAVAILABLE_CRIT_EXTENSION) + ")"},
+    };
     const std::string base = TestbedServers::Get().Fact("base.people");
-    DownloadRun run("marker-stale");
-    run.UseDirectory(relay.Port(), base);
-    AskForChangedOnly();
-    EXPECT_EQ(RunLogon(run, relay, base).book, "whole");
-    {
-        DirectoryAdmin admin(slapd.Port(), "cn=admin,dc=tarn,dc=test", "secret");
-        admin.Replace("cn=Mira Holt," + base, "telephoneNumber", "+1 555 0444");
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.options);
+        OwnSlapd slapd(test.name, test.options);
+        RecordingRelay relay(slapd.Port());
+        DownloadRun run(test.name);
+        run.UseDirectory(relay.Port(), base);
+        AskForChangedOnly();
+        EXPECT_EQ(RunLogon(run, relay, base).book, "whole");
+        {
+            DirectoryAdmin admin(slapd.Port(), "cn=admin,dc=tarn,dc=test", "secret");
+            admin.Replace("cn=Mira Holt," + base, "telephoneNumber", "+1 555 0444");
+        }
+        const Logon second = RunLogon(run, relay, base);
+        EXPECT_EQ(second.wholeSearches, 1);
+        EXPECT_EQ(second.book, "whole");
+        EXPECT_EQ(PhoneOf(run, "mira.holt@tarn.test"), "+1 555 0444");
+        const std::vector<std::string> blue = LastRunTraced(run, kBlue);
+        EXPECT_TRUE(Contains(blue, "The directory server offers no change marker (" + test.why +
+                                       "): the directory is searched whole."))
+            << ::testing::PrintToString(blue);
     }
-    const Logon second = RunLogon(run, relay, base);
-    EXPECT_EQ(second.wholeSearches, 1);
-    EXPECT_EQ(second.book, "whole");
-    EXPECT_EQ(PhoneOf(run, "mira.holt@tarn.test"), "+1 555 0444");
-    const std::vector<std::string> blue = LastRunTraced(run, kBlue);
-    EXPECT_TRUE(Contains(blue, "The directory server offers no change marker (it does not offer "
-                               "content synchronisation, without which its contextCSN need not "
-                               "follow its changes): the directory is searched whole."))
-        << ::testing::PrintToString(blue);
 }
 
 } // namespace

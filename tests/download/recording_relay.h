@@ -60,6 +60,7 @@ std::vector<unsigned char> LdapOperations(const std::string& sent);
 constexpr unsigned char kLdapBindRequest = 0x60;
 constexpr unsigned char kLdapBindResponse = 0x61;
 constexpr unsigned char kLdapSearchRequest = 0x63;
+constexpr unsigned char kLdapIntermediateResponse = 0x79;
 
 // Each whole LDAP message in bytes, with its operation.
 struct LdapMessageBytes {

@@ -108,6 +108,46 @@ TEST(CookieText, Base64GoesBothWaysAndRefusesWhatItNeverWrites) {
         EXPECT_FALSE(FromBase64(bad, out)) << bad;
 }
 
+// A done value as slapd's provider sends it: a cookie, with refreshDeletes TRUE or without it.
+std::string SyncDone(const std::string& cookie, bool deletes = true) {
+    std::string content = Bytes({0x04, static_cast<int>(cookie.size())}) + cookie;
+    if (deletes)
+        content += Bytes({0x01, 0x01, 0xff});
+    return Bytes({0x30, static_cast<int>(content.size())}) + content;
+}
+
+TEST(SyncValue, TheRequestIsARefreshWithoutCookie) {
+    EXPECT_EQ(EncodeSyncRefreshOnly(), Bytes({0x30, 0x03, 0x0a, 0x01, 0x01}));
+}
+
+TEST(SyncValue, TheStateIsTheSetOfTheCookiesCsnsAndNothingElse) {
+    const std::string csn = "20261210153438.177262Z#000000#000#000000";
+    const struct {
+        const char* what;
+        std::string value;
+        std::string state;
+    } cases[] = {
+        {"slapd's answer", SyncDone("rid=000,csn=" + csn), csn},
+        {"several servers' csns, in any order", SyncDone("rid=001,sid=002,csn=b#2;a#1"), "a#1 b#2"},
+        {"other fields around it", SyncDone("rid=000,delcsn=x#9,csn=a#1,sid=001", false), "a#1"},
+        // A provider whose naming context holds no change yet names no state.
+        {"no cookie", Bytes({0x30, 0x00}), ""},
+        {"no cookie, refreshDeletes", Bytes({0x30, 0x03, 0x01, 0x01, 0xff}), ""},
+        {"a cookie without csn", SyncDone("rid=000"), ""},
+        {"an empty csn field", SyncDone("rid=000,csn="), ""},
+        {"an empty csn among others", SyncDone("csn=a#1;;b#2"), ""},
+        {"a blank in a csn", SyncDone("csn=a#1 b#2"), ""},
+        {"a cookie that is not text", SyncDone(std::string("csn=a#1\0", 8)), ""},
+        {"bytes after it", SyncDone("csn=a#1") + '\0', ""},
+        {"a BOOLEAN of two bytes", Bytes({0x30, 0x04, 0x01, 0x02, 0xff, 0xff}), ""},
+        {"the fields in the wrong order", Bytes({0x30, 0x08, 0x01, 0x01, 0xff, 0x04, 0x03}) + "c=a",
+         ""},
+        {"empty", "", ""},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(SyncDoneState(test.value), test.state) << test.what;
+}
+
 TEST(MarkerSourceChoice, TheServerFamilyIsToldByWhatItsRootEntryOffers) {
     RootDseFacts ad;
     ad.namingContexts = {"DC=tarn,DC=test", "CN=Configuration,DC=tarn,DC=test"};

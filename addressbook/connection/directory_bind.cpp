@@ -90,13 +90,6 @@ ULONG BindNegotiate(LDAP* session, BindRequest& request) {
     return code;
 }
 
-// True in a process of Wine, whose LDAP client hands a Negotiate bind to its host's LDAP library
-// without naming a mechanism.
-bool IsWineClient() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 // Sets the session's time limit to seconds; a refusal is traced under the option's name.
 ULONG SetTimeLimit(LDAP* session, ULONG seconds, const char* name) {
     const ULONG code = ldap_set_option(session, LDAP_OPT_TIMELIMIT, &seconds);
@@ -214,17 +207,9 @@ std::string LdapErrorText(ULONG code) {
 }
 
 bool KeepNegotiateToKerberos(LDAP* session) {
-    // Microsoft's client takes the SASL mechanism of a Negotiate bind from the session:
-    // GSSAPI carries Kerberos and nothing else, where SPNEGO would also offer NTLM.
+    // Microsoft's client takes the SASL mechanism of a Negotiate bind from the session: GSSAPI
+    // carries Kerberos and nothing else, where SPNEGO would also offer NTLM. A client without
+    // the option (Wine's signs in by SPNEGO whatever it is asked) cannot be kept to Kerberos.
     PWCHAR mechanism = const_cast<PWCHAR>(L"GSSAPI");
-    if (ldap_set_optionW(session, LDAP_OPT_SASL_METHOD, &mechanism) == LDAP_SUCCESS)
-        return true;
-    // Wine's client offers no such option: its host's LDAP library chooses the mechanism, the
-    // one its environment names (LDAPSASL_MECH) where one is named, else one of those the server
-    // offers. Only GSSAPI named there keeps the bind to Kerberos.
-    if (!IsWineClient())
-        return false;
-    char named[16] = "";
-    const DWORD length = GetEnvironmentVariableA("LDAPSASL_MECH", named, sizeof named);
-    return length > 0 && length < sizeof named && lstrcmpiA(named, "GSSAPI") == 0;
+    return ldap_set_optionW(session, LDAP_OPT_SASL_METHOD, &mechanism) == LDAP_SUCCESS;
 }

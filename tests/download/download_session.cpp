@@ -353,8 +353,6 @@ driver::LaunchOptions DownloadRun::Options() const {
         options.RemoveEnvironment("TARNHOOK_RECORD_DELAY_MS");
     else
         options.SetEnvironment("TARNHOOK_RECORD_DELAY_MS", std::to_string(recordDelayMs_));
-    for (const auto& variable : environment_)
-        options.SetEnvironment(variable.first, variable.second);
     return options;
 }
 

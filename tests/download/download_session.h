@@ -16,7 +16,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 #include <thread>
 #include <vector>
@@ -140,10 +139,6 @@ class DownloadRun {
     void UseBridgeScript(const std::string& script) { script_ = script; }
     // Each record takes the bridge this long to write.
     void UseSlowBridge(DWORD milliseconds) { recordDelayMs_ = milliseconds; }
-    // An environment variable the program starts with.
-    void SetEnvironment(const std::string& name, const std::string& value) {
-        environment_.emplace_back(name, value);
-    }
     void WriteNotesIni(const std::string& body);
     // The address book before the run: the header line and these record lines.
     void SeedAddressBook(const std::vector<std::string>& records);
@@ -186,7 +181,6 @@ class DownloadRun {
     driver::LaunchOptions Options() const;
     std::string name_;
     DWORD recordDelayMs_ = 0;
-    std::vector<std::pair<std::string, std::string>> environment_;
     ProgramFolder program_;
     NotesInstall notes_;
     std::string script_;

@@ -46,7 +46,8 @@ struct NegotiateBind {
     ULONG method = 0;
     bool credentials = false;
     bool packageListed = false; // the identity is the one with a package list
-    std::string user, domain, password, packages;
+    std::string user, domain, password;
+    std::string saslMethod; // the SASL mechanism the session was told before it connected
     unsigned long flags = 0;
     ULONG result = LDAP_SUCCESS; // what the played server answers
 };
@@ -68,14 +69,8 @@ ULONG __cdecl RecordSyncBind(LDAP*, PCHAR name, PCHAR credentials, ULONG method)
     const auto* listed = reinterpret_cast<const SEC_WINNT_AUTH_IDENTITY_EXA*>(credentials);
     g_negotiate.packageListed = listed->Version == SEC_WINNT_AUTH_IDENTITY_VERSION &&
                                 listed->Length == sizeof(SEC_WINNT_AUTH_IDENTITY_EXA);
-    if (g_negotiate.packageListed) {
-        g_negotiate.user = IdentityText(listed->User, listed->UserLength);
-        g_negotiate.domain = IdentityText(listed->Domain, listed->DomainLength);
-        g_negotiate.password = IdentityText(listed->Password, listed->PasswordLength);
-        g_negotiate.packages = IdentityText(listed->PackageList, listed->PackageListLength);
-        g_negotiate.flags = listed->Flags;
-        return g_negotiate.result;
-    }
+    if (g_negotiate.packageListed)
+        return LDAP_PARAM_ERROR;
     const auto* identity = reinterpret_cast<const SEC_WINNT_AUTH_IDENTITY_A*>(credentials);
     g_negotiate.user = IdentityText(identity->User, identity->UserLength);
     g_negotiate.domain = IdentityText(identity->Domain, identity->DomainLength);
@@ -158,6 +153,18 @@ ULONG __cdecl RecordSetOption(LDAP* session, int option, const void* value) {
     return reinterpret_cast<decltype(&RecordSetOption)>(g_setOption)(session, option, value);
 }
 
+// The SASL mechanism of a Negotiate bind, as Windows' client takes it; a client without the
+// option (Wine's) when g_saslMethodRefused.
+bool g_saslMethodRefused = false;
+ULONG __cdecl RecordSetOptionW(LDAP*, int option, const void* value) {
+    g_calls.push_back({"ldap_set_optionW", option});
+    if (option != LDAP_OPT_SASL_METHOD || g_saslMethodRefused)
+        return LDAP_NOT_SUPPORTED;
+    const std::wstring method = *static_cast<const PWCHAR*>(value);
+    g_negotiate.saslMethod.assign(method.begin(), method.end());
+    return LDAP_SUCCESS;
+}
+
 ULONG __cdecl RecordConnect(LDAP* session, l_timeval* bound) {
     g_calls.push_back({"ldap_connect"});
     // The played TLS session goes on as a plain one to the test bed's server.
@@ -220,6 +227,7 @@ class DirectorySession : public ::testing::Test {
         g_calls.clear();
         g_boxes.clear();
         g_refusedOption = -1;
+        g_saslMethodRefused = false;
         g_negotiate = NegotiateBind();
         g_kerberos = KerberosAsked();
         g_takeCertificateCallback = false;
@@ -265,6 +273,8 @@ class DirectorySession : public ::testing::Test {
 
     ImportRedirect setOption_{"wldap32.dll", "ldap_set_option",
                               reinterpret_cast<void*>(&RecordSetOption)};
+    ImportRedirect setOptionW_{"wldap32.dll", "ldap_set_optionW",
+                               reinterpret_cast<void*>(&RecordSetOptionW)};
     ImportRedirect connect_{"wldap32.dll", "ldap_connect", reinterpret_cast<void*>(&RecordConnect)};
     ImportRedirect bind_{"wldap32.dll", "ldap_simple_bindA", reinterpret_cast<void*>(&RecordBind)};
     ImportRedirect box_{"user32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordBox)};
@@ -343,8 +353,8 @@ TEST_F(DirectorySession, AnOptionTheLibraryRefusesEndsTheDownloadBeforeItConnect
 }
 
 // Over plain LDAP the bind is kept to Kerberos, once Kerberos gave a first token for the
-// server's service: the identity with a package list of Kerberos alone; AllowNtlm=1 and TLS
-// leave the choice to Negotiate, as the plain identity (or none) does.
+// server's service: the session is told, before it connects, to sign in by GSSAPI; AllowNtlm=1
+// and TLS leave the choice to Negotiate. The identity is always the plain one (or none).
 TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForSigningAndSealing) {
     SecretText secret;
     secret.Assign("Account-Pass-1", 14);
@@ -358,12 +368,12 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
         bool credentials;
         const char* boundUser;
         const char* boundDomain;
-        const char* packages; // nullptr: the plain identity, or none
+        const char* saslMethod; // nullptr: none set
         bool startTls = false;
     } cases[] = {
-        {"the logged-on user", "", "", "", true, "", "", "Kerberos"},
-        {"an account and its domain", "reader", "TARN", "", true, "reader", "TARN", "Kerberos"},
-        {"DOMAIN\\user", "TARN\\reader", "", "0", true, "reader", "TARN", "Kerberos"},
+        {"the logged-on user", "", "", "", false, "", "", "GSSAPI"},
+        {"an account and its domain", "reader", "TARN", "", true, "reader", "TARN", "GSSAPI"},
+        {"DOMAIN\\user", "TARN\\reader", "", "0", true, "reader", "TARN", "GSSAPI"},
         {"the logged-on user, AllowNtlm 1", "", "", "1", false, "", "", nullptr},
         {"an account, AllowNtlm 1", "reader", "TARN", "1", true, "reader", "TARN", nullptr},
         {"an account over StartTLS", "reader", "TARN", "", true, "reader", "TARN", nullptr, true},
@@ -396,8 +406,11 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
         EXPECT_EQ(g_negotiate.method, static_cast<ULONG>(LDAP_AUTH_NEGOTIATE));
         EXPECT_FALSE(g_negotiate.namePassed);
         EXPECT_EQ(g_negotiate.credentials, test.credentials);
-        EXPECT_EQ(g_negotiate.packageListed, test.packages != nullptr);
-        EXPECT_EQ(g_negotiate.packages, test.packages ? test.packages : "");
+        EXPECT_FALSE(g_negotiate.packageListed) << "an identity Wine's client cannot read";
+        EXPECT_EQ(g_negotiate.saslMethod, test.saslMethod ? test.saslMethod : "");
+        if (test.saslMethod) {
+            EXPECT_LT(Position("ldap_set_optionW", LDAP_OPT_SASL_METHOD), Position("ldap_connect"));
+        }
         if (test.credentials) {
             EXPECT_EQ(g_negotiate.user, test.boundUser);
             EXPECT_EQ(g_negotiate.domain, test.boundDomain);
@@ -405,7 +418,7 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
             EXPECT_EQ(g_negotiate.flags, static_cast<unsigned long>(SEC_WINNT_AUTH_IDENTITY_ANSI));
         }
         // Kerberos was asked first, for the same account and the server's service, and let go.
-        if (test.packages) {
+        if (test.saslMethod) {
             EXPECT_EQ(g_kerberos.package, "Kerberos");
             EXPECT_EQ(g_kerberos.user, test.boundUser);
             EXPECT_EQ(g_kerberos.service, "ldap/127.0.0.1");
@@ -466,6 +479,21 @@ TEST_F(DirectorySession, ARefusedKerberosOnlyBindNamesBothFixesAndOneThatMayUseN
         EXPECT_EQ(named, *allowNtlm == '\0') << g_boxes[0];
         EXPECT_NE(g_boxes[0].find("TARN\\reader"), std::string::npos) << g_boxes[0];
     }
+}
+
+// A client that cannot be told to keep the bind to Kerberos is not even asked to connect.
+TEST_F(DirectorySession, AClientThatCannotBeKeptToKerberosSendsNothing) {
+    g_saslMethodRefused = true;
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "BindMethod", "negotiate");
+    CTarnbookApp app;
+    app.GetUserInfo(HKEY_CURRENT_USER);
+    EXPECT_EQ(app.DoLDAPConnect(), 0);
+    EXPECT_EQ(g_kerberos.package, "Kerberos");
+    EXPECT_EQ(Position("ldap_connect"), g_calls.size()) << "connected all the same";
+    EXPECT_FALSE(g_negotiate.made);
+    EXPECT_EQ(g_boxes, std::vector<std::string>{NtlmRefusedText(
+                           "the logged-on user", "127.0.0.1:" + std::to_string(app.PortNumber()),
+                           "ldap/127.0.0.1", kClientNotKeptToKerberos)});
 }
 
 TEST_F(DirectorySession, LdapsWithoutAStoredPortIsNamedWithPort636) {

@@ -249,6 +249,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         else
             progress.StepIt();
         answering.Answer();
+        m_runLock.StillAtWork();
     }
     search.records = EntryRecords();
 

@@ -28,6 +28,13 @@ bool ParseLockHolder(const std::string& text, LockHolder& holder) {
            ParseDigits(bound, 10, holder.boundSeconds);
 }
 
+unsigned long BoundAtWork(const LockHolder& holder, std::uint64_t now) {
+    const std::uint64_t held = now > holder.start ? (now - holder.start) / kTicksPerSecond : 0;
+    return held + kRunBoundSeconds > holder.boundSeconds
+               ? static_cast<unsigned long>(held + kRunBoundSeconds)
+               : holder.boundSeconds;
+}
+
 bool IsLockStuck(const LockHolder& holder, std::uint64_t now) {
     return now >= holder.start && (now - holder.start) / kTicksPerSecond > holder.boundSeconds;
 }

@@ -25,6 +25,10 @@ std::string LockHolderText(const LockHolder& holder);
 // False for any other text (an empty file: a holder that has not written it yet).
 bool ParseLockHolder(const std::string& text, LockHolder& holder);
 
+// The bound of a holder still at work at now: a run's bound from now on, where that is later
+// than the one it has, so that a run that writes a large book is never taken for stuck.
+unsigned long BoundAtWork(const LockHolder& holder, std::uint64_t now);
+
 // True where the holder has held the lock longer than its bound at now; never for a start
 // after now (the clock was set back).
 bool IsLockStuck(const LockHolder& holder, std::uint64_t now);

@@ -58,12 +58,25 @@ void RunLock::SetBound(unsigned long seconds) {
     if (!file_.valid())
         return;
     own_.boundSeconds = seconds;
+    written_ = GetTickCount();
     // A holder whose file cannot be written looks like one at work: nothing is lost.
     const std::string text = LockHolderText(own_);
     DWORD written = 0;
     if (SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN) == 0 &&
         WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
         SetEndOfFile(file_.get());
+}
+
+void RunLock::StillAtWork() {
+    constexpr DWORD kRewriteIntervalMs = 60000;
+    if (!file_.valid() || GetTickCount() - written_ < kRewriteIntervalMs)
+        return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long bound =
+        BoundAtWork(own_, static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+    if (bound != own_.boundSeconds)
+        SetBound(bound);
 }
 
 bool RunLock::ReadHolder(LockHolder& holder) const {

@@ -24,6 +24,9 @@ class RunLock {
     Outcome Take(std::string& why);
     // Held: how long this run may hold the lock, once its settings are known.
     void SetBound(unsigned long seconds);
+    // Held: the run is making progress (called as often as one likes): the bound, written at
+    // most once a minute, lasts a run's bound from now.
+    void StillAtWork();
     // Busy: the holder as the file says; false where it says nothing that can be read (a
     // holder that has not written it yet, or of an earlier version).
     bool ReadHolder(LockHolder& holder) const;
@@ -33,6 +36,7 @@ class RunLock {
     KernelHandle file_;
     std::wstring path_;
     LockHolder own_;
+    DWORD written_ = 0; // when the bound was last written (GetTickCount)
 };
 
 #endif

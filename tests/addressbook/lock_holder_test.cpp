@@ -37,4 +37,21 @@ TEST(LockHolder, ALockIsStuckOnlyOnceItsHolderIsPastItsBound) {
         EXPECT_EQ(IsLockStuck(holder, c.now), c.stuck) << c.now / kSecond;
 }
 
+TEST(LockHolder, ARunAtWorkExtendsItsBoundFromNowOn) {
+    LockHolder holder;
+    holder.start = 1000 * kSecond;
+    holder.boundSeconds = 3600 + kRunBoundSeconds;
+    const struct {
+        std::uint64_t now;
+        unsigned long bound;
+    } cases[] = {
+        {1000 * kSecond, 3600 + kRunBoundSeconds}, // within RefreshDelay's wait: as it was
+        {4600 * kSecond, 3600 + kRunBoundSeconds},
+        {5000 * kSecond, 4000 + kRunBoundSeconds}, // writing after the wait: from now on
+        {999 * kSecond, 3600 + kRunBoundSeconds},  // the clock was set back
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BoundAtWork(holder, c.now), c.bound) << c.now / kSecond;
+}
+
 } // namespace

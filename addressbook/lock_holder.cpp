@@ -24,7 +24,7 @@ bool ParseLockHolder(const std::string& text, LockHolder& holder) {
     std::istringstream fields(text);
     std::string tag, pid, start, bound, rest;
     return fields >> tag >> pid >> start >> bound && !(fields >> rest) && tag == kTag &&
-           ParseDigits(pid, 10, holder.pid) && ParseDigits(start, 19, holder.start) &&
+           ParseDigits(pid, 10, holder.pid) && ParseDigits64(start, 19, holder.start) &&
            ParseDigits(bound, 10, holder.boundSeconds);
 }
 

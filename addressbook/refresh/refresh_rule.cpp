@@ -59,7 +59,7 @@ OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current
     return OwnerChange::None;
 }
 
-bool ParseDigits(const std::string& text, std::size_t digits, std::uint64_t& value) {
+bool ParseDigits64(const std::string& text, std::size_t digits, std::uint64_t& value) {
     if (text.empty() || text.size() > digits || text.size() > 19)
         return false;
     value = 0;
@@ -73,7 +73,7 @@ bool ParseDigits(const std::string& text, std::size_t digits, std::uint64_t& val
 
 bool ParseDigits(const std::string& text, std::size_t digits, unsigned long& value) {
     std::uint64_t wide = 0;
-    if (!ParseDigits(text, digits, wide) || wide > static_cast<unsigned long>(-1))
+    if (!ParseDigits64(text, digits, wide) || wide > 0xFFFFFFFFu)
         return false;
     value = static_cast<unsigned long>(wide);
     return true;

@@ -49,7 +49,7 @@ bool ParseGuardCount(const std::string& text, GuardCount& count) {
     unsigned long number = 0;
     std::uint64_t ticks = 0;
     if (!(fields >> layout >> records >> time >> source >> computer) || (fields >> rest) ||
-        layout != kLayout || !ParseDigits(records, 10, number) || !ParseDigits(time, 19, ticks) ||
+        layout != kLayout || !ParseDigits(records, 10, number) || !ParseDigits64(time, 19, ticks) ||
         !IsDigest(source) || !IsDigest(computer))
         return false;
     count.records = number;

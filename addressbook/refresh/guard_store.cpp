@@ -8,14 +8,10 @@
 
 #include <windows.h>
 
-namespace {
-
 #define TARN_GUARD_KEY TARN_LOCAL_NOTES_KEY "\\Shrink Guard"
 constexpr char kCountValue[] = "Count";
 // The count's text: five fields, two of them digests, and the terminator.
 constexpr std::size_t kCountBufferSize = 256;
-
-} // namespace
 
 bool ReadGuardCount(GuardCount& count) {
     RegKey key;

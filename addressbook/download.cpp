@@ -3,6 +3,7 @@
 #define _CRT_RAND_S // rand_s: random numbers from the system's generator
 #include "tarnbook_app.h"
 
+#include "book_plan.h"
 #include "bridge_binding.h"
 #include "connection/connection_notices.h"
 #include "connection/directory_bind.h"
@@ -147,8 +148,6 @@ void CTarnbookApp::WaitSeconds(unsigned long seconds) {
 int CTarnbookApp::DoDownloadAdddressBook() {
     Trace("DoDownloadAdddressBook", kTraceBlue);
     std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
-    int written = 0;
-
     DirectorySearch search;
     {
         CStatusDlg status(IDS_STATUS_SEARCHING, NotesMainWindow(),
@@ -217,16 +216,20 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         TraceFailure(LdapErrorText(search.code));
     m_nEntries = count;
     RecordWriter writer(g_bridge);
-    if (!cut && IsBookUnchanged(search, writer))
+    // Everything the records would be is known before the book is touched.
+    const BookPlan plan = PlanBook(search.records, writer);
+    if (!AcceptBookPlan(plan, count, caption))
+        return 0;
+    if (!cut && plan.unwritable.empty() && IsBookUnchanged(search))
         return 1;
-    if (IsBookShrinking(search, writer))
+    if (IsBookShrinking(plan.records))
         return 0;
     progress.SetRange(0, static_cast<int>(count));
     // No record of a whole refresh may outlive the book it describes.
     BeginWholeRefresh();
     g_bridge.DeleteAll(0);
     m_nExitStatus = kBookIncomplete; // until every entry has been written
-    bool complete = search.code == LDAP_SUCCESS;
+    bool complete = search.code == LDAP_SUCCESS && plan.unwritable.empty();
     BookDigest digest = NewBookDigest();
 
     bool refused = false;
@@ -234,11 +237,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     // The walk runs on the progress window's thread: its messages are answered now and then.
     MessagesNowAndThen answering(kAnswerIntervalMs);
     for (EntryRecords::Cursor entries(search.records); !refused && entries.Next(record);) {
-        if (writer.IsUnwritable(record)) {
-            TraceFailure(UnwritableMailText(record.name));
-            complete = false;
-        } else if (record.hasMail && IsMailAddress(record.mail)) {
-            written = 1;
+        if (!writer.IsUnwritable(record) && record.hasMail && IsMailAddress(record.mail)) {
             refused = writer.Write(record) == 0;
             if (!refused) {
                 ++m_nRecordsWritten;
@@ -250,6 +249,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         else
             progress.StepIt();
         answering.Answer();
+        m_runLock.StillAtWork();
     }
     search.records = EntryRecords();
 
@@ -262,16 +262,16 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     } else if (cut && m_bSilent) {
         TraceFailure(LdapErrorText(search.code));
     }
-    if (!written)
-        Report(LoadResourceText(IDS_NOTHING_WRITTEN), caption);
+    // Every entry the search gave that could be written was: the guard's count, kept whether
+    // ShrinkLimit is set or not, so that it is there once it is.
+    if (search.code == LDAP_SUCCESS && !refused)
+        RememberShrinkCount(m_nRecordsWritten);
     if (complete && !refused) {
         m_nExitStatus = kBookRefreshed;
-        // Kept whatever Refresh says: the next run's guard against a shrunken book counts on it.
         LastRefresh whole;
         whole.digest = digest.Finish();
         // The marker read before the search: a change made during it is seen next time.
         whole.marker = m_strMarker;
-        whole.source = SourceDigest();
         whole.records = digest.Records();
         whole.time = CurrentTicks();
         whole.owner = CurrentRecordOwner();

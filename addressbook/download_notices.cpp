@@ -73,8 +73,30 @@ std::string AnotherRunText() {
            "nothing.";
 }
 
+std::string StuckRunText(unsigned long pid, const std::string& started, unsigned long ageMinutes,
+                         unsigned long boundMinutes) {
+    return "Another TARNBOOK run of this user (process " + std::to_string(pid) + ", started " +
+           started + ") has held the address book for " + GroupedCount(ageMinutes) +
+           " minutes, longer than a run takes (" + std::to_string(boundMinutes) +
+           " minutes): it may hang, or wait for an answer in a window. This run writes nothing; "
+           "where that run does not end, end it.";
+}
+
 std::string UnwritableMailText(const std::string& entryName) {
     return "The entry " + entryName +
            " was not written: its mail address has characters that this system's code page "
-           "cannot show.";
+           "cannot show, and the bridge takes no records in UTF-16. Until one of them changes, "
+           "no run writes the whole address book, and Refresh changed never leaves it alone.";
+}
+
+std::string NothingToWriteText(unsigned long entries, const std::string& mailAttribute) {
+    return "The directory gave " + Entries(entries) +
+           ", but none with an Internet mail address in \"" + mailAttribute +
+           "\" (MailAttribute) that could be written. The address book was not changed; check "
+           "MailAttribute, and that the account TARNBOOK reads with may read that attribute.";
+}
+
+std::string UnguardedText(unsigned limit, const std::string& why) {
+    return "ShrinkLimit is " + std::to_string(limit) + ", but " + why +
+           ": this download is not guarded against shrinking the address book.";
 }

@@ -39,7 +39,21 @@ std::string BookShrankText(unsigned long records, unsigned long lastRecords, uns
 // Another run of this user is refreshing the address book.
 std::string AnotherRunText();
 
-// An entry whose mail address the system code page cannot hold unchanged.
+// Another run of this user, process pid started at started, has held the address book for
+// ageMinutes, beyond the boundMinutes a run takes.
+std::string StuckRunText(unsigned long pid, const std::string& started, unsigned long ageMinutes,
+                         unsigned long boundMinutes);
+
+// An entry whose mail address the system code page cannot hold unchanged, on a bridge that
+// takes only the code page: no run can write the book whole.
 std::string UnwritableMailText(const std::string& entryName);
+
+// The search found entries, none of which would become a record (none with an Internet
+// address in mailAttribute that could be written): the book is left as it was.
+std::string NothingToWriteText(unsigned long entries, const std::string& mailAttribute);
+
+// ShrinkLimit is set but finds no count to compare with (why: where the count is missing
+// from); the download goes on unguarded.
+std::string UnguardedText(unsigned limit, const std::string& why);
 
 #endif

@@ -10,11 +10,9 @@
 #include "mail_address.h"
 #include "marker/change_marker.h"
 #include "notes_discovery.h"
-#include "record_writer.h"
 #include "refresh/book_digest.h"
 #include "refresh/last_refresh.h"
 #include "refresh/record_owner.h"
-#include "refresh/shrink_guard.h"
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "search/directory_search.h"
@@ -90,33 +88,6 @@ void CTarnbookApp::TraceMarkerVerdict(MarkerVerdict verdict, const LastRefresh& 
     Trace(text.c_str(), kTraceBlue);
 }
 
-std::string CTarnbookApp::SourceDigest() const {
-    return FieldsDigest({m_strServer, m_strSearchBase, m_request.filter});
-}
-
-int CTarnbookApp::IsBookShrinking(const DirectorySearch& search, const RecordWriter& writer) {
-    if (m_nShrinkLimit == 0)
-        return 0;
-    // The record of a whole refresh from another server, base or filter, or of another
-    // computer's, says nothing about this directory.
-    LastRefresh last;
-    if (!ReadLastRefresh(last) || last.source != SourceDigest() ||
-        CompareOwner(last.owner, CurrentRecordOwner()) == OwnerChange::Computer)
-        return 0;
-    unsigned long records = 0;
-    EntryRecord record;
-    for (EntryRecords::Cursor entries(search.records); entries.Next(record);) {
-        if (record.hasMail && IsInternetMailAddress(record.mail) && !writer.IsUnwritable(record))
-            ++records;
-    }
-    if (!IsShrunk(last.records, records, m_nShrinkLimit))
-        return 0;
-    Report(BookShrankText(records, last.records, m_nShrinkLimit, LocalTimeText(last.time)),
-           LoadResourceText(IDS_PROGRESS_CAPTION));
-    m_nExitStatus = kBookUnchanged;
-    return 1;
-}
-
 BookDigest CTarnbookApp::NewBookDigest() const {
     return BookDigest(m_strServer, m_strSearchBase, m_strBoundAccount, m_szNotesIniPath,
                       m_strMailServer);
@@ -155,7 +126,7 @@ int CTarnbookApp::ReadOwnLastRefresh(LastRefresh& last) const {
     return 0;
 }
 
-int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search, const RecordWriter& writer) {
+int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
     if (!m_refresh.changedOnly || !m_bSilent)
         return 0;
     LastRefresh last;
@@ -164,9 +135,6 @@ int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search, const RecordWri
     BookDigest digest = NewBookDigest();
     EntryRecord record;
     for (EntryRecords::Cursor entries(search.records); entries.Next(record);) {
-        // An entry that cannot be written makes no whole refresh: nothing to compare.
-        if (writer.IsUnwritable(record))
-            return 0;
         if (record.hasMail && IsInternetMailAddress(record.mail))
             digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
     }

@@ -5,6 +5,7 @@
 #include "library_search.h"
 #include "notes_discovery.h"
 #include "password/set_bind_password.h"
+#include "refresh/last_refresh.h"
 #include "refresh/shrink_guard.h"
 #include "resource_ids.h"
 #include "resource_text.h"
@@ -41,6 +42,8 @@ bool CTarnbookApp::InitInstance() {
     m_refresh.delay = ParseRefreshDelay(m_strRefreshDelay, problem);
     if (!problem.empty())
         Trace(problem.c_str(), kTraceRed);
+    // Only a silent run waits before its download.
+    m_runLock.SetBound(LockBoundSeconds(m_bSilent ? m_refresh.delay : 0));
     m_nShrinkLimit = ParseShrinkLimit(m_bookSettings.shrinkLimit, problem);
     if (!problem.empty())
         Trace(problem.c_str(), kTraceRed);
@@ -114,6 +117,8 @@ int CTarnbookApp::TakeRunLock() {
     case RunLock::Outcome::Held:
         break;
     case RunLock::Outcome::Busy:
+        if (IsRunLockStuck())
+            return 0;
         // Not a failure: the other run refreshes the book.
         m_strProblem = AnotherRunText();
         if (m_bSilent)
@@ -129,6 +134,29 @@ int CTarnbookApp::TakeRunLock() {
               kTraceBlue);
         break;
     }
+    return 1;
+}
+
+int CTarnbookApp::IsRunLockStuck() {
+    LockHolder holder;
+    const std::uint64_t now = CurrentTicks();
+    if (!m_runLock.ReadHolder(holder) || !IsLockStuck(holder, now))
+        return 0;
+    // The run's event names the server this run would have asked.
+    GetUserInfo(HKEY_LOCAL_MACHINE);
+    GetUserInfo(HKEY_CURRENT_USER);
+    GetPolicyInfo();
+    NameServerInUse();
+    constexpr std::uint64_t kTicksPerMinute = 600000000;
+    const std::string text =
+        StuckRunText(holder.pid, LocalTimeText(holder.start),
+                     static_cast<unsigned long>((now - holder.start) / kTicksPerMinute),
+                     (holder.boundSeconds + 59) / 60);
+    if (!m_bSilent)
+        Trace(text.c_str(), kTraceRed);
+    Report(text, LoadResourceText(IDS_TARNBOOK_CAPTION));
+    m_nExitStatus = kBookHeldByStuckRun;
+    m_failed = Failed::Directory;
     return 1;
 }
 

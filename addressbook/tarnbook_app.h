@@ -19,8 +19,8 @@
 #include <set>
 #include <string>
 
+struct BookPlan;
 struct DirectorySearch;
-class RecordWriter;
 
 struct ChangeMarker;
 
@@ -46,14 +46,20 @@ class CTarnbookApp : public ApplicationBase {
     void NameServerInUse();
     int DoDownloadAdddressBook();
     int IsMailAddress(const std::string& mail);
-    // With Refresh changed, in silent mode, over a whole directory: 1 when the address book
-    // would get exactly the records of this user's last whole refresh, which is then left
-    // alone.
-    int IsBookUnchanged(const DirectorySearch& search, const RecordWriter& writer);
-    // Where ShrinkLimit guards the book and the last whole refresh on this computer came from
-    // the same server, search base and filter: 1 when the search would write too few records
-    // against it, which is then reported, and the book left as it was.
-    int IsBookShrinking(const DirectorySearch& search, const RecordWriter& writer);
+    // With Refresh changed, in silent mode, over a whole directory every entry of which can be
+    // written: 1 when the address book would get exactly the records of this user's last whole
+    // refresh, which is then left alone.
+    int IsBookUnchanged(const DirectorySearch& search);
+    // Where ShrinkLimit guards the book and the last complete run on this computer came from
+    // the same server, search base, filter and attributes: 1 when the download would write too
+    // few records against it, which is then reported, and the book left as it was. Where there
+    // is no such count, a blue line says that the download goes on unguarded.
+    int IsBookShrinking(unsigned long records);
+    // Reports each entry the plan leaves out in red; where it would write no record of the
+    // entries found, reports that as the run's failure and returns 0, the book left as it was.
+    int AcceptBookPlan(const BookPlan& plan, unsigned long entries, const std::string& caption);
+    // Keeps records as the count that the next runs' guard compares with.
+    void RememberShrinkCount(unsigned long records) const;
     // With Refresh changed, in silent mode, before any search: 1 when the directory server's
     // change marker is the one kept with this user's last whole refresh, which is then left
     // alone. Keeps the marker read for the record of the whole refresh that may follow.
@@ -69,6 +75,9 @@ class CTarnbookApp : public ApplicationBase {
     // One refresh at a time for this user: 0, said in a message box or a blue trace line,
     // where another run holds the lock.
     int TakeRunLock();
+    // Where another run holds the lock: 1 when it has held it longer than a run takes, which
+    // is then reported as the run's failure.
+    int IsRunLockStuck();
 
     // TARNBOOK /setbindpassword: reads the bind password, encrypts and stores it.
     int SetBindPassword();
@@ -94,7 +103,8 @@ class CTarnbookApp : public ApplicationBase {
     // A red trace line that is also the run's failure, for its event.
     void TraceFailure(const std::string& text);
     BookDigest NewBookDigest() const;
-    // The digest of where a whole refresh comes from: the server, the search base, the filter.
+    // The digest of where a download comes from: the server, the search base, the filter and
+    // the attribute of each field.
     std::string SourceDigest() const;
     // The search request from the settings that say what the book takes; 0, reported, where
     // one of them is not valid.

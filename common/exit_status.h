@@ -5,19 +5,24 @@
 
 // TARNBOOK.
 enum TarnbookExitStatus : int {
-    // The address book was emptied and refilled from the whole directory.
+    // The address book was emptied and refilled from the whole directory, or left alone where
+    // it holds what the directory would give.
     kBookRefreshed = 0,
-    // The address book was left as it was: the settings dialog was cancelled, or the download
-    // failed before emptying it (no entries found, a search refused by the server, no
-    // resource library).
+    // The address book was left as it was: the settings dialog was cancelled, another run was
+    // refreshing it, or the download failed before emptying it (no entries found, a search
+    // refused by the server, a book that would shrink beyond ShrinkLimit, no resource library).
     kBookUnchanged = 1,
     // The address book was emptied but holds only part of the directory: the search was cut
     // short, the bridge refused a record, or an entry could not be written.
     kBookIncomplete = 2,
-    // The directory server or Notes could not be reached: the connection, the bind or the
-    // search's answer failed, or Notes, the bridge, its entry points, the Notes session or the
-    // address book could not be had. The address book was left as it was.
+    // The directory server or Notes could not be used: the connection, the bind or the
+    // search's answer failed, the entries found would give no record, or Notes, the bridge,
+    // its entry points, the Notes session or the address book could not be had. The address
+    // book was left as it was.
     kBookUnreachable = 3,
+    // Another run of this user has held the address book longer than a run takes (it hangs,
+    // or waits for an answer in a window): this run wrote nothing.
+    kBookHeldByStuckRun = 4,
 };
 
 // TARNBOOK /setbindpassword.

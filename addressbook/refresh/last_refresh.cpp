@@ -25,6 +25,8 @@ namespace {
 
 constexpr char kDigestValue[] = "Digest";
 constexpr char kMarkerValue[] = "Marker";
+// Where earlier versions kept the shrink guard's source with the record: no longer read, and
+// removed when a record is stored.
 constexpr char kSourceValue[] = "Source";
 constexpr char kRecordsValue[] = "Records";
 constexpr char kTimeValue[] = "Time";
@@ -104,8 +106,6 @@ bool ReadLastRefresh(LastRefresh& last) {
         !ReadDigest(key.get(), kProgramValue, read.owner.program))
         return false;
     read.marker = marker;
-    // Records of earlier versions name no source.
-    ReadDigest(key.get(), kSourceValue, read.source);
     read.records = records;
     read.time = time;
     last = read;
@@ -125,10 +125,9 @@ bool RememberLastRefresh(const LastRefresh& last) {
     if (status == ERROR_SUCCESS)
         status = WriteQword(key.get(), kBegunValue, generation);
     const std::pair<const char*, const char*> texts[] = {
-        {kDigestValue, last.digest.c_str()},         {kMarkerValue, marker},
-        {kSourceValue, last.source.c_str()},         {kComputerValue, last.owner.computer.c_str()},
-        {kNotesValue, last.owner.notes.c_str()},     {kBridgeValue, last.owner.bridge.c_str()},
-        {kProgramValue, last.owner.program.c_str()},
+        {kDigestValue, last.digest.c_str()},           {kMarkerValue, marker},
+        {kComputerValue, last.owner.computer.c_str()}, {kNotesValue, last.owner.notes.c_str()},
+        {kBridgeValue, last.owner.bridge.c_str()},     {kProgramValue, last.owner.program.c_str()},
     };
     for (const auto& text : texts) {
         if (status == ERROR_SUCCESS)
@@ -141,8 +140,10 @@ bool RememberLastRefresh(const LastRefresh& last) {
         status = WriteQword(key.get(), kTimeValue, last.time);
     if (status == ERROR_SUCCESS)
         status = WriteQword(key.get(), kWholeValue, generation);
-    if (status == ERROR_SUCCESS)
+    if (status == ERROR_SUCCESS) {
+        RegDeleteValueA(key.get(), kSourceValue);
         return true;
+    }
     key.reset();
     BeginWholeRefresh();
     Trace(("The whole refresh could not be recorded (" + SystemErrorWords(status) +

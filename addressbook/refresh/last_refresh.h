@@ -1,8 +1,8 @@
 // The record of this user's last whole refresh of the address book on this computer: its
-// digest, the server's change marker, where it came from, its record count and time, and whom
-// it belongs to. It
-// is kept per user under HKCU\Software\Classes\Local Settings, which stays on this computer.
-// Only the digest of the records is kept, never the records.
+// digest, the server's change marker, its record count and time, and whom it belongs to. It is
+// kept per user under HKCU\Software\Classes\Local Settings, which stays on this computer. Only
+// the digest of the records is kept, never the records. (The shrink guard keeps its own count:
+// guard_store.h.)
 #ifndef TARN_LAST_REFRESH_H
 #define TARN_LAST_REFRESH_H
 

@@ -59,14 +59,23 @@ OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current
     return OwnerChange::None;
 }
 
-bool ParseDigits(const std::string& text, std::size_t digits, unsigned long& value) {
-    if (text.empty() || text.size() > digits)
+bool ParseDigits64(const std::string& text, std::size_t digits, std::uint64_t& value) {
+    if (text.empty() || text.size() > digits || text.size() > 19)
         return false;
+    value = 0;
     for (char c : text) {
         if (!std::isdigit(static_cast<unsigned char>(c)))
             return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
     }
-    value = std::stoul(text);
+    return true;
+}
+
+bool ParseDigits(const std::string& text, std::size_t digits, unsigned long& value) {
+    std::uint64_t wide = 0;
+    if (!ParseDigits64(text, digits, wide) || wide > 0xFFFFFFFFu)
+        return false;
+    value = static_cast<unsigned long>(wide);
     return true;
 }
 

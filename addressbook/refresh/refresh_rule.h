@@ -32,8 +32,11 @@ struct RecordOwner {
 enum class OwnerChange { None, Computer, Notes, Bridge, Program };
 OwnerChange CompareOwner(const RecordOwner& recorded, const RecordOwner& current);
 
-// A value of at most digits decimal digits and nothing else, as a number; false otherwise.
+// A value of at most digits decimal digits and nothing else, as a number of 32 bits (what an
+// unsigned long holds on Windows); false otherwise.
 bool ParseDigits(const std::string& text, std::size_t digits, unsigned long& value);
+// The same for up to 19 digits (any such number fits).
+bool ParseDigits64(const std::string& text, std::size_t digits, std::uint64_t& value);
 
 // RefreshDelay as stored ("" where absent): decimal seconds up to kMostRefreshDelay; 0, the
 // default, waits not at all. A value that is not understood keeps 0 and is named in problem.
@@ -47,8 +50,6 @@ unsigned long ChosenDelay(unsigned long most, unsigned int random);
 struct LastRefresh {
     std::string digest;
     std::string marker; // the server's change marker read before that refresh, "" for none
-    // The digest of the server, search base and filter it came from; "" where not recorded.
-    std::string source;
     unsigned long records = 0;
     std::uint64_t time = 0;
     RecordOwner owner;

@@ -1,10 +1,12 @@
-// How a download ends: no entries, entries without one Internet address, a record the
+// How a download ends: no entries, entries that would give no record, a record the
 // bridge refuses, a directory capped even for paged searches or a plain search ended by
 // the server's time limit, an address book that cannot be opened.
 #include "download_session.h"
 
 #include "download_notices.h"
 #include "exit_status_check.h"
+#include "product_keys.h"
+#include "test_registry.h"
 
 #include "message_box.h"
 #include "resource_ids.h"
@@ -84,42 +86,54 @@ TEST(DownloadOutcome, NoEntriesAreToldInABoxTitledWithTheDownloadCaptionOverTheP
     EXPECT_TRUE(EndedWith(run.Program(), kBookUnchanged));
 }
 
-TEST(DownloadOutcome, EntriesWithoutOneInternetAddressEmptyTheAddressBookAndSaySoInSilence) {
+// Entries found, none of which would become a record: the book is never emptied for nothing.
+TEST(DownloadOutcome, EntriesThatWouldGiveNoRecordLeaveTheAddressBookAsItWas) {
     const TestbedServers& servers = TestbedServers::Get();
-    DownloadRun run("outcome-none-written");
-    run.UseDirectory(servers.Port("directory"), servers.Fact("base.voice"));
-    run.SeedAddressBook({kOldRecord});
-    ASSERT_TRUE(run.Start(false));
-    run.FinishWithoutMessageBox();
-
-    EXPECT_EQ(CallNames(run.Calls()),
-              "InitNotesSession,OpenAddressBook,DeleteAll,CloseAddressBook,CloseNotesSession");
-    EXPECT_TRUE(run.AddressBookRecords().empty()) << run.AddressBook();
-    EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{ResourceText(IDS_NOTHING_WRITTEN)});
-    const std::vector<std::string> blue = run.Traced(kBlue);
-    EXPECT_TRUE(Contains(blue, "Voxtarion address:5001"));
-    EXPECT_TRUE(Contains(blue, "Voxtarion address:5002"));
-    EXPECT_FALSE(Contains(blue, "Voxtarion address:5003")) << "a second mail value was judged";
-    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed)) << "the book holds the whole directory";
-}
-
-TEST(DownloadOutcome, EntriesWithoutOneInternetAddressAreToldInABoxAfterTheBookWasEmptied) {
-    const TestbedServers& servers = TestbedServers::Get();
-    DownloadRun run("outcome-none-written-interactive");
-    run.UseDirectory(servers.Port("directory"), servers.Fact("base.voice"));
-    run.SeedAddressBook({kOldRecord});
-    ASSERT_TRUE(run.Start(true));
-
-    const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Program());
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box.caption, ResourceText(IDS_PROGRESS_CAPTION));
-    EXPECT_EQ(box.text, ResourceText(IDS_NOTHING_WRITTEN));
-    EXPECT_EQ(CallNames(run.Calls()), "InitNotesSession,OpenAddressBook,DeleteAll")
-        << "the box came before the book was emptied, or after the bridge was closed";
-    driver::PressButton(box.window, IDOK);
-    run.WaitForExit();
-    EXPECT_TRUE(run.AddressBookRecords().empty()) << run.AddressBook();
-    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+    const struct Case {
+        const char* base;
+        const char* mailAttribute; // "" for the default
+        unsigned long entries;
+    } cases[] = {
+        // No mail value has an "@".
+        {"base.voice", "", 3},
+        // No entry has the attribute, as where the account may not read it.
+        {"base.staff", "mial", static_cast<unsigned long>(servers.Number("staff.entries"))},
+    };
+    for (const Case& c : cases) {
+        for (const bool interactive : {false, true}) {
+            const std::string what = std::string(c.base) + (interactive ? " interactive" : "");
+            DownloadRun run("outcome-nothing-to-write");
+            run.UseDirectory(servers.Port("directory"), servers.Fact(c.base));
+            if (*c.mailAttribute)
+                SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "MailAttribute",
+                                  c.mailAttribute);
+            run.SeedAddressBook({kOldRecord});
+            const std::string before = run.AddressBook();
+            const std::string notice =
+                NothingToWriteText(c.entries, *c.mailAttribute ? c.mailAttribute : "mail");
+            ASSERT_TRUE(run.Start(interactive)) << what;
+            if (interactive) {
+                const driver::MessageBoxInfo box = driver::WaitForMessageBox(run.Program());
+                ASSERT_TRUE(box) << what;
+                EXPECT_EQ(box.caption, ResourceText(IDS_PROGRESS_CAPTION));
+                EXPECT_EQ(box.text, notice);
+                driver::PressButton(box.window, IDOK);
+                run.WaitForExit();
+            } else {
+                run.FinishWithoutMessageBox();
+            }
+            EXPECT_EQ(CallNames(run.Calls()),
+                      "InitNotesSession,OpenAddressBook,CloseAddressBook,CloseNotesSession")
+                << what;
+            EXPECT_EQ(run.AddressBook(), before) << what;
+            EXPECT_EQ(run.Traced(kRed), std::vector<std::string>{notice}) << what;
+            EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable)) << what;
+            LoggedEvent event;
+            ASSERT_TRUE(LeftOneEvent(run.Program(), event)) << what;
+            EXPECT_EQ(event.id & 0xFFFF, 1200u) << what;
+            EXPECT_EQ(event.strings.back(), notice) << what;
+        }
+    }
 }
 
 TEST(DownloadOutcome, ARefusedRecordEndsTheWalkKeepsTheRecordsBeforeItAndIsReported) {

@@ -4,6 +4,8 @@
 
 #include "download_notices.h"
 #include "exit_status_check.h"
+#include "product_keys.h"
+#include "test_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +145,16 @@ TEST(DownloadRecords, OddValuesArriveWholeInTheSystemCodePageOrAreNamedWhenTheyC
               std::vector<std::string>{UnwritableMailText("cn=Yamada Hanako," + base)});
     EXPECT_EQ(run.AddressBookRecords().size(), records.size()) << "records lost on the way";
     EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete)) << "an entry was left out";
+
+    // Such a book is never whole: each run names the entry again. Its count still guards it.
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "ShrinkLimit", "50");
+    ASSERT_TRUE(run.Start(false));
+    run.FinishWithoutMessageBox();
+    EXPECT_EQ(LastRunTraced(run, kRed),
+              std::vector<std::string>{UnwritableMailText("cn=Yamada Hanako," + base)});
+    for (const std::string& line : LastRunTraced(run, kBlue))
+        EXPECT_NE(line.rfind("ShrinkLimit is 50, but", 0), 0u) << line;
+    EXPECT_TRUE(EndedWith(run.Program(), kBookIncomplete));
 }
 
 } // namespace

@@ -4,21 +4,31 @@
 #include "download_session.h"
 
 #include "download_notices.h"
+#include "lock_holder.h"
 #include "exit_status_check.h"
 #include "product_keys.h"
 #include "test_registry.h"
 #include "timing.h"
 
 #include <windows.h>
+#include <shlobj.h>
 #include <winldap.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
 const char kOldRecord[] = "Old,Record,1,old.record@tarn.test";
+
+// Whether the last run traced a line of that colour that begins with start.
+bool TracedStarting(const DownloadRun& run, DWORD colour, const std::string& start) {
+    const std::vector<std::string> lines = LastRunTraced(run, colour);
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
 
 void SetBookSetting(const char* name, const std::string& value) {
     SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, name, value);
@@ -181,8 +191,22 @@ TEST(DownloadRequest, ABookThatWouldShrinkBeyondShrinkLimitIsLeftAsItWas) {
     ASSERT_TRUE(run.Start(false));
     run.FinishWithoutMessageBox(2 * kRunTimeoutMs);
     ASSERT_TRUE(EndedWith(run.Program(), kBookRefreshed));
-    const std::string whole = run.AddressBook();
     ASSERT_EQ(run.AddressBookRecords().size(), all);
+    EXPECT_TRUE(TracedStarting(run, kBlue, "ShrinkLimit is 50, but no complete run"))
+        << "the first run has no count to compare with, and says so";
+
+    // A run killed while it writes leaves a partial book, and the count of the run before.
+    {
+        driver::Process killed;
+        run.UseSlowBridge(2000);
+        run.ForgetCalls();
+        ASSERT_TRUE(run.StartSilentCopy(killed));
+        ASSERT_TRUE(driver::PollUntil([&run] { return !run.Records().empty(); }, kRunTimeoutMs));
+        killed.Kill();
+        run.UseSlowBridge(0);
+    }
+    const std::string partial = run.AddressBook();
+    ASSERT_LT(run.AddressBookRecords().size(), all);
 
     // A change on the server's side hides all but a few people from the download.
     {
@@ -192,7 +216,7 @@ TEST(DownloadRequest, ABookThatWouldShrinkBeyondShrinkLimitIsLeftAsItWas) {
     run.ForgetCalls();
     ASSERT_TRUE(run.Start(false));
     run.FinishWithoutMessageBox();
-    EXPECT_EQ(run.AddressBook(), whole);
+    EXPECT_EQ(run.AddressBook(), partial);
     EXPECT_TRUE(CallsNamed(run.Calls(), "DeleteAll").empty());
     // The second run's own red line: the book's counts and the setting.
     const std::vector<std::string> red = run.Traced(kRed);
@@ -209,12 +233,79 @@ TEST(DownloadRequest, ABookThatWouldShrinkBeyondShrinkLimitIsLeftAsItWas) {
     EXPECT_EQ(event.id & 0xFFFF, 1101u);
     EXPECT_EQ(event.strings, std::vector<std::string>{notice});
 
-    // Another search base is never held back.
-    run.UseDirectory(slapd.Port(), servers.Fact("base.shrink.few"));
-    ASSERT_TRUE(run.Start(false));
-    run.FinishWithoutMessageBox();
-    EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
-    EXPECT_EQ(run.AddressBookRecords().size(), few);
+    // Another search base or attribute is never held back, and a blue line says why.
+    const std::function<void()> elsewhere[] = {
+        [&] { SetBookSetting(kPhoneAttributeValue, "mobile"); },
+        [&] { run.UseDirectory(slapd.Port(), servers.Fact("base.shrink.few")); },
+    };
+    for (const auto& change : elsewhere) {
+        change();
+        ASSERT_TRUE(run.Start(false));
+        run.FinishWithoutMessageBox();
+        EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+        EXPECT_EQ(run.AddressBookRecords().size(), few);
+        EXPECT_TRUE(TracedStarting(run, kBlue, "ShrinkLimit is 50, but the count on record"));
+    }
+}
+
+// A lock held as a run of this user holds it, its file saying what content says; share: what
+// the holder shares (an earlier version shared nothing).
+class HeldLock {
+  public:
+    HeldLock(const std::string& content, DWORD share) {
+        const std::string path = LockPath();
+        file_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        EXPECT_NE(file_, INVALID_HANDLE_VALUE) << path << ": " << GetLastError();
+        DWORD written = 0;
+        EXPECT_TRUE(WriteFile(file_, content.data(), static_cast<DWORD>(content.size()), &written,
+                              nullptr));
+    }
+    ~HeldLock() {
+        if (file_ != INVALID_HANDLE_VALUE)
+            CloseHandle(file_);
+    }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+    static std::string LockPath() {
+        char folder[MAX_PATH] = "";
+        SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder);
+        std::string path = std::string(folder) + "\\VEXMAR";
+        CreateDirectoryA(path.c_str(), nullptr);
+        path += "\\Voxtarion";
+        CreateDirectoryA(path.c_str(), nullptr);
+        return path + "\\TARNBOOK.lock";
+    }
+
+  private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+// What the lock's file says, read as another run reads it.
+std::string ReadLockFile() {
+    HANDLE file = CreateFileA(HeldLock::LockPath().c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    char text[128] = "";
+    DWORD read = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        ReadFile(file, text, sizeof text, &read, nullptr);
+        CloseHandle(file);
+    }
+    return std::string(text, read);
+}
+
+// A holder started minutes ago that may hold the lock for boundSeconds.
+std::string HolderText(unsigned long minutes, unsigned long boundSeconds) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    LockHolder holder;
+    holder.pid = 4242;
+    holder.start = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) -
+                   minutes * 600000000ull;
+    holder.boundSeconds = boundSeconds;
+    return LockHolderText(holder);
 }
 
 TEST(DownloadRequest, ASecondRunWritesNothingWhileTheFirstRefreshes) {
@@ -237,6 +328,11 @@ TEST(DownloadRequest, ASecondRunWritesNothingWhileTheFirstRefreshes) {
     for (const driver::TraceLine& line : run.AllTraces())
         told = told || (line.text == AnotherRunText() && line.colour == kBlue);
     EXPECT_TRUE(told) << "no blue line said why the second run wrote nothing";
+    // The lock's file names its holder, and how long a silent run without RefreshDelay takes.
+    LockHolder holder;
+    ASSERT_TRUE(ParseLockHolder(ReadLockFile(), holder)) << ReadLockFile();
+    EXPECT_EQ(holder.pid, run.Program().Id());
+    EXPECT_EQ(holder.boundSeconds, LockBoundSeconds(0));
     run.FinishWithoutMessageBox();
     EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
 
@@ -257,6 +353,49 @@ TEST(DownloadRequest, ASecondRunWritesNothingWhileTheFirstRefreshes) {
     ASSERT_TRUE(run.Start(false));
     run.FinishWithoutMessageBox();
     EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));
+}
+
+TEST(DownloadRequest, ALockHeldLongerThanARunTakesIsReportedWithItsHolderAndAge) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const struct Case {
+        const char* what;
+        std::string content;
+        DWORD share;
+        int status;
+        std::string line; // how the run's one line begins
+    } cases[] = {
+        {"stuck", HolderText(120, LockBoundSeconds(0)), FILE_SHARE_READ, kBookHeldByStuckRun,
+         "Another TARNBOOK run of this user (process 4242, started "},
+        {"at work", HolderText(2, LockBoundSeconds(0)), FILE_SHARE_READ, kBookUnchanged,
+         AnotherRunText()},
+        {"waiting out RefreshDelay", HolderText(60, LockBoundSeconds(3600)), FILE_SHARE_READ,
+         kBookUnchanged, AnotherRunText()},
+        {"of an earlier version", "", 0, kBookUnchanged, AnotherRunText()},
+    };
+    for (const Case& c : cases) {
+        DownloadRun run("request-held-lock");
+        run.UseDirectory(servers.Port("directory"), servers.Fact("base.staff"));
+        HeldLock lock(c.content, c.share);
+        ASSERT_TRUE(run.Start(false)) << c.what;
+        run.FinishWithoutMessageBox();
+        EXPECT_TRUE(EndedWith(run.Program(), c.status)) << c.what;
+        EXPECT_TRUE(run.Calls().empty()) << c.what << ": " << CallNames(run.Calls());
+        const bool stuck = c.status == kBookHeldByStuckRun;
+        std::string told;
+        for (const driver::TraceLine& line : run.AllTraces()) {
+            if (line.colour == (stuck ? kRed : kBlue) && line.text.rfind(c.line, 0) == 0)
+                told = line.text;
+        }
+        EXPECT_FALSE(told.empty()) << c.what;
+        if (stuck) {
+            EXPECT_NE(told.find("has held the address book for 120 minutes"), std::string::npos)
+                << told;
+        }
+        LoggedEvent event;
+        ASSERT_TRUE(LeftOneEvent(run.Program(), event)) << c.what;
+        EXPECT_EQ(event.id & 0xFFFF, stuck ? 1200u : 1101u) << c.what;
+        EXPECT_EQ(event.strings.back(), told) << c.what;
+    }
 }
 
 } // namespace

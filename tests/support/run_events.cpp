@@ -81,6 +81,7 @@ WORD EventTypeForExit(const std::string& program, int status) {
         case kBookIncomplete:
             return EVENTLOG_WARNING_TYPE;
         case kBookUnreachable:
+        case kBookHeldByStuckRun:
             return EVENTLOG_ERROR_TYPE;
         default:
             return 0;

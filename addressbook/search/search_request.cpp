@@ -28,27 +28,6 @@ bool IsDescriptor(const std::string& text) {
     return true;
 }
 
-// A numeric OID: numbers without leading zeros, separated by single dots.
-bool IsNumericOid(const std::string& text) {
-    std::string::size_type start = 0;
-    int numbers = 0;
-    for (;;) {
-        const std::string::size_type dot = text.find('.', start);
-        const std::string number =
-            text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        if (number.empty() || (number.size() > 1 && number[0] == '0'))
-            return false;
-        for (char c : number) {
-            if (!IsDigit(c))
-                return false;
-        }
-        ++numbers;
-        if (dot == std::string::npos)
-            return numbers >= 2;
-        start = dot + 1;
-    }
-}
-
 } // namespace
 
 std::string FilterOf(const std::string& setting) {
@@ -85,7 +64,7 @@ std::vector<std::string> FilterAttributes(const std::string& filter) {
 bool IsAttributeDescription(const std::string& text) {
     const std::string::size_type semicolon = text.find(';');
     const std::string type = text.substr(0, semicolon);
-    if (!IsDescriptor(type) && !IsNumericOid(type))
+    if (!IsDescriptor(type))
         return false;
     if (semicolon == std::string::npos)
         return true;

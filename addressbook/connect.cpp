@@ -15,8 +15,10 @@
 #include "download_notices.h"
 #include "resource_ids.h"
 #include "resource_text.h"
+#include "search/utf8_search.h"
 #include "status_dlg.h"
 #include "trace.h"
+#include "unicode_text.h"
 
 #include <functional>
 #include <memory>
@@ -133,9 +135,10 @@ int CTarnbookApp::DoLDAPConnect() {
     }
     // A filter the client library refuses is named before anything is sent. (Some clients
     // check it only when the search is sent; the search reports it then.)
-    const ULONG filter = ldap_check_filterA(session, const_cast<PCHAR>(m_request.filter.c_str()));
+    const ULONG filter = CheckFilter(session, m_request.filter);
     if (filter != LDAP_SUCCESS) {
-        Report(SearchFilterRefusedText(m_request.filter, LdapErrorText(filter)), caption);
+        Report(SearchFilterRefusedText(CodePageFromUtf8(m_request.filter), LdapErrorText(filter)),
+               caption);
         return 0;
     }
     // Nothing goes over TLS before the server's certificate is known to be checked.

@@ -21,6 +21,7 @@
 #include "search/directory_search.h"
 #include "status_dlg.h"
 #include "trace.h"
+#include "unicode_text.h"
 #include "win_handles.h"
 
 #include <cstdlib>
@@ -164,7 +165,9 @@ int CTarnbookApp::DoDownloadAdddressBook() {
     const int port = m_nPortInUse;
     if (!search.answered) {
         if (search.code == LDAP_FILTER_ERROR)
-            Report(SearchFilterRefusedText(m_request.filter, LdapErrorText(search.code)), caption);
+            Report(SearchFilterRefusedText(CodePageFromUtf8(m_request.filter),
+                                           LdapErrorText(search.code)),
+                   caption);
         else if (search.code == LDAP_TIMEOUT)
             Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
         else if (search.brokenOff)
@@ -200,7 +203,7 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         Trace(("ServerName: " + m_strHostName + ", PortNumber: " + std::to_string(m_nPortNumber))
                   .c_str(),
               kTraceBlue);
-        Trace(("SearchBase: " + m_strSearchBase +
+        Trace(("SearchBase: " + CodePageFromUtf8(m_strSearchBase) +
                ", NumberOfEntries: " + std::to_string(static_cast<int>(count)))
                   .c_str(),
               kTraceBlue);

@@ -48,14 +48,21 @@ std::string SearchFilterRefusedText(const std::string& filter, const std::string
 
 std::string SearchFilterUnreadableText(const std::string& why) {
     return "A SearchFilter is set but cannot be read (" + why +
-           "), and no other setting gives one that can be. The address book was not changed, so "
-           "that it never takes more than a filter chooses.";
+           "), and no more trusted setting gives one that can be. The address book was not "
+           "changed, so that it never takes more than a filter chooses.";
+}
+
+std::string BookPolicyRefusedText(const std::string& report) {
+    return report +
+           " It decides who or what is in the address book, so no less trusted setting takes its "
+           "place: the address book was not changed.";
 }
 
 std::string AttributeRefusedText(const std::string& name, const std::string& value) {
     return name + " holds \"" + value +
            "\", which is not an attribute name (letters, digits and hyphens, beginning with a "
-           "letter, or an OID; options after \";\"). The address book was not changed.";
+           "letter; options after \";\"; not an OID, as servers name attributes in their "
+           "answers by name). The address book was not changed.";
 }
 
 std::string BookShrankText(unsigned long records, unsigned long lastRecords, unsigned limit,

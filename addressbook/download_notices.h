@@ -24,9 +24,13 @@ std::string ConnectionLostText(const std::string& host, int port, const std::str
 // code.
 std::string SearchFilterRefusedText(const std::string& filter, const std::string& reason);
 
-// A SearchFilter is set but cannot be read (why: it is too long, or a policy value of another
-// registry type), and no other layer gives one that can be.
+// A SearchFilter is set but cannot be read (why: it is too long), and no more trusted layer
+// gives one that can be.
 std::string SearchFilterUnreadableText(const std::string& why);
+
+// A policy holds a value that decides who or what is in the address book and cannot be used;
+// report says which and why.
+std::string BookPolicyRefusedText(const std::string& report);
 
 // The attribute setting name holds value, which is not an attribute description.
 std::string AttributeRefusedText(const std::string& name, const std::string& value);

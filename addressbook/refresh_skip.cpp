@@ -18,11 +18,14 @@
 #include "search/directory_search.h"
 #include "tarn_version.h"
 #include "trace.h"
+#include "unicode_text.h"
 
 #include <string>
 
 std::string CTarnbookApp::ReadMarker(const LastRefresh* last, ChangeMarker& read) const {
-    const MarkerSource source = FindMarkerSource(m_hLdap, m_strSearchBase, kServerAnswerSeconds);
+    // Compared with the naming contexts as the code page reads them.
+    const MarkerSource source =
+        FindMarkerSource(m_hLdap, CodePageFromUtf8(m_strSearchBase), kServerAnswerSeconds);
     const std::string family = MarkerFamilyName(source.family);
     // The server and the search the marker belongs to, the filter and attributes among them
     // (DirSync's marker counts and asks for them).

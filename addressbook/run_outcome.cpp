@@ -5,11 +5,13 @@
 #include "download_notices.h"
 #include "run_event.h"
 #include "tarnbook_events.h"
+#include "unicode_text.h"
 
 void CTarnbookApp::ReportRunOutcome() {
     const std::string& server = m_strServer;
     const std::string records = GroupedCount(m_nRecordsWritten);
     const std::string entries = GroupedCount(m_nEntries);
+    const std::string base = CodePageFromUtf8(m_strSearchBase);
     DWORD id = 0;
     std::vector<std::string> strings;
     if (m_bPasswordCommand) {
@@ -17,13 +19,13 @@ void CTarnbookApp::ReportRunOutcome() {
         strings = {m_strProblem};
     } else if (m_nExitStatus == kBookRefreshed && m_bBookLeftAlone) {
         id = MSG_BOOK_UNCHANGED;
-        strings = {records, m_strLastRefresh, server, m_strSearchBase};
+        strings = {records, m_strLastRefresh, server, base};
     } else if (m_nExitStatus == kBookRefreshed) {
         id = MSG_BOOK_REFRESHED;
-        strings = {records, entries, server, m_strSearchBase};
+        strings = {records, entries, server, base};
     } else if (m_nExitStatus == kBookIncomplete) {
         id = MSG_BOOK_INCOMPLETE;
-        strings = {records, entries, server, m_strSearchBase, m_strProblem};
+        strings = {records, entries, server, base, m_strProblem};
     } else if (m_nExitStatus == kBookUnchanged && m_bSettingsCancelled) {
         id = MSG_SETTINGS_NOT_CONFIRMED;
     } else if (m_nExitStatus == kBookUnchanged) {

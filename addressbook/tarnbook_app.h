@@ -120,12 +120,12 @@ class CTarnbookApp : public ApplicationBase {
                             const std::string& note) const;
     // The run's one event in the Application log, from how it ended.
     void ReportRunOutcome();
-    // Takes the value name of key into its setting; false where key does not hold it, or it
-    // does not fit (for SearchFilter, noted as the filter's problem), or (NotesIniPath) it is
-    // empty.
-    bool TakeSetting(HKEY key, const char* name);
+    // Takes the value name of key (the per-user key or the machine-wide one) into its setting;
+    // false where key does not hold it, or it does not fit (for SearchFilter, noted as the
+    // filter's problem), or it is empty (but for the settings dialog's fields per user).
+    bool TakeSetting(HKEY key, const char* name, bool perUser);
     // Takes value as the setting name; false (nothing taken) for an empty NotesIniPath.
-    bool TakeSettingText(const char* name, const char* value);
+    bool TakeSettingText(const char* name, const std::string& value);
 
     int m_bSilent = 0;
     int m_nPortNumber = 0;
@@ -134,7 +134,7 @@ class CTarnbookApp : public ApplicationBase {
     bool m_bSessionHeld = false;
     // The Kerberos check before the bind did not return within its bound.
     bool m_bCheckLeft = false;
-    std::string m_strSearchBase;
+    std::string m_strSearchBase; // UTF-8: it goes to the server as it is
     std::string m_strHostName;
     char m_szNotesIniPath[kPathBufferSize] = "notes.ini";
     // What the run's ending means (exit_status.h), kept up to date as the run goes on; the
@@ -146,12 +146,14 @@ class CTarnbookApp : public ApplicationBase {
     std::string m_strRefresh;        // Refresh, as stored
     std::string m_strRefreshDays;    // RefreshDays, as stored
     std::string m_strRefreshDelay;   // RefreshDelay, as stored
-    // What the address book takes, as stored: SearchFilter, the attribute of each field,
-    // ShrinkLimit.
+    // What the address book takes, as stored: SearchFilter and the attribute of each field (in
+    // UTF-8), ShrinkLimit.
     struct {
         std::string filter, lastName, firstName, phone, mail, shrinkLimit;
         bool filterTaken = false;  // a layer gave a SearchFilter that could be read
         std::string filterProblem; // why one that is set could not be read
+        // The first policy value that decides the book and could not be used.
+        std::string policyProblem;
     } m_bookSettings;
     SearchRequest m_request; // the search the settings ask for
     unsigned m_nShrinkLimit = 0;

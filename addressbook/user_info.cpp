@@ -11,10 +11,12 @@
 #include "settings/port_number.h"
 #include "settings/user_info_dlg.h"
 #include "trace.h"
+#include "unicode_text.h"
 #include "win_handles.h"
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -30,35 +32,72 @@ const char* const kSettingNames[] = {
     kPhoneAttributeValue, kMailAttributeValue,     kShrinkLimitValue,
     kAllowNtlmValue};
 
-// A sentence set inside another: its full stop left out.
-std::string WithoutFinalStop(const std::string& sentence) {
-    return !sentence.empty() && sentence.back() == '.' ? sentence.substr(0, sentence.size() - 1)
-                                                       : sentence;
+bool IsOneOf(const char* name, std::initializer_list<const char*> names) {
+    for (const char* each : names) {
+        if (std::strcmp(name, each) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Texts the directory server gets as they are: read in UTF-16 and kept in UTF-8, so that no
+// character passes through the code page.
+bool GoesToTheServer(const char* name) {
+    return IsOneOf(name, {kSearchBaseValue, kSearchFilterValue, kLastNameAttributeValue,
+                          kFirstNameAttributeValue, kPhoneAttributeValue, kMailAttributeValue});
+}
+
+// The settings that decide which server, which entries and which of their values make the
+// address book, and the guard against one that shrinks: where a policy holds one that cannot be
+// used, no less trusted layer may take its place.
+bool DecidesTheBook(const char* name) {
+    return IsOneOf(name, {kHostNameValue, kPortNumberValue, kSearchBaseValue, kSearchFilterValue,
+                          kLastNameAttributeValue, kFirstNameAttributeValue, kPhoneAttributeValue,
+                          kMailAttributeValue, kShrinkLimitValue});
+}
+
+// An empty value counts as absent, but for the two fields of the settings dialog in the
+// per-user key: there the dialog saved what the user confirmed, an empty field included.
+bool TakesEmpty(const char* name, bool perUser) {
+    return perUser && IsOneOf(name, {kHostNameValue, kSearchBaseValue});
 }
 
 } // namespace
 
-bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
-    std::vector<char> value(BufferSizeOf(name), '\0');
-    if (ReadRegistryText(key, name, value.data(), value.size()))
-        return TakeSettingText(name, value.data());
-    DWORD size = 0;
-    if (std::strcmp(name, kSearchFilterValue) == 0 &&
-        RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS)
-        m_bookSettings.filterProblem = "the value of the product key is longer than " +
-                                       std::to_string(kFilterBufferSize - 1) + " characters";
-    return false;
+bool CTarnbookApp::TakeSetting(HKEY key, const char* name, bool perUser) {
+    std::string value;
+    bool read = false;
+    if (GoesToTheServer(name)) {
+        read = ReadRegistryUtf8(key, name, BufferSizeOf(name), value);
+    } else {
+        std::vector<char> text(BufferSizeOf(name), '\0');
+        read = ReadRegistryText(key, name, text.data(), text.size());
+        value = text.data();
+    }
+    if (!read) {
+        // A filter that is set but cannot be read stops the run, unless a more trusted layer
+        // gave one before it.
+        DWORD size = 0;
+        if (std::strcmp(name, kSearchFilterValue) == 0 && !m_bookSettings.filterTaken &&
+            RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS)
+            m_bookSettings.filterProblem = "the value of the product key is longer than " +
+                                           std::to_string(kFilterBufferSize - 1) + " characters";
+        return false;
+    }
+    if (value.empty() && !TakesEmpty(name, perUser))
+        return false;
+    return TakeSettingText(name, value);
 }
 
-bool CTarnbookApp::TakeSettingText(const char* name, const char* value) {
+bool CTarnbookApp::TakeSettingText(const char* name, const std::string& value) {
     const std::string setting = name;
     if (setting == kNotesIniPathValue) {
         // An empty value names no file, so the path read before stays.
-        if (value[0] == '\0')
+        if (value.empty())
             return false;
-        CopyToBuffer(m_szNotesIniPath, sizeof m_szNotesIniPath, value);
+        CopyToBuffer(m_szNotesIniPath, sizeof m_szNotesIniPath, value.c_str());
     } else if (setting == kPortNumberValue) {
-        m_nPortNumber = ParsePortNumber(value);
+        m_nPortNumber = ParsePortNumber(value.c_str());
     } else {
         const std::pair<const char*, std::string*> texts[] = {
             {kHostNameValue, &m_strHostName},
@@ -96,7 +135,7 @@ void CTarnbookApp::GetUserInfo(HKEY root) {
     }
     // The per-user value wins where both roots hold one.
     for (const char* name : kSettingNames)
-        TakeSetting(key.get(), name);
+        TakeSetting(key.get(), name, root == HKEY_CURRENT_USER);
     ReadStoredPassword(key.get(), SettingsKeyName(root), m_access.password);
 }
 
@@ -105,25 +144,48 @@ void CTarnbookApp::GetPolicyInfo() {
     // The password is encrypted for one computer or one user: no policy can hand it out.
     // Read by their registry type: a number (PortNumber, RefreshDays) comes as its digits.
     for (const char* name : kSettingNames) {
-        std::vector<char> value(BufferSizeOf(name), '\0');
         PolicyReports refused;
-        const bool read = ReadPolicyText(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser,
-                                         value.data(), value.size(), refused);
+        std::string value;
+        bool read = false;
+        if (GoesToTheServer(name)) {
+            read =
+                ReadPolicyUtf8(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser, value, refused);
+        } else {
+            std::vector<char> text(BufferSizeOf(name), '\0');
+            read = ReadPolicyText(TARN_NOTES_KEY, name, ProductRoots::MachineThenUser, text.data(),
+                                  text.size(), refused);
+            value = text.data();
+        }
+        if (!refused.empty() && DecidesTheBook(name)) {
+            // Reported when the download would start, in either mode.
+            if (m_bookSettings.policyProblem.empty())
+                m_bookSettings.policyProblem = refused.front();
+            continue;
+        }
         TraceEachRed(refused);
-        if (read && TakeSettingText(name, value.data()))
+        if (read && TakeSettingText(name, value)) {
             m_managed.insert(name);
-        else if (!refused.empty() && std::strcmp(name, kSearchFilterValue) == 0)
-            m_bookSettings.filterProblem = WithoutFinalStop(refused.back());
+            if (std::strcmp(name, kSearchFilterValue) == 0)
+                m_bookSettings.filterProblem.clear();
+        }
     }
 }
 
 int CTarnbookApp::TakeBookSettings() {
     m_request = SearchRequest();
-    // A filter that was set but could not be read never widens the book to every entry: where
-    // no layer gave one that could be, the run stops.
-    if (!m_bookSettings.filterTaken && !m_bookSettings.filterProblem.empty()) {
-        Report(SearchFilterUnreadableText(m_bookSettings.filterProblem),
-               LoadResourceText(IDS_TARNBOOK_CAPTION));
+    const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
+    // A policy's value that cannot be used never gives way to a less trusted one.
+    if (!m_bookSettings.policyProblem.empty()) {
+        const std::string text = BookPolicyRefusedText(m_bookSettings.policyProblem);
+        if (!m_bSilent)
+            Trace(text.c_str(), kTraceRed);
+        Report(text, caption);
+        return 0;
+    }
+    // A filter that was set but could not be read never widens the book to every entry: only a
+    // more trusted layer's filter takes its place.
+    if (!m_bookSettings.filterProblem.empty()) {
+        Report(SearchFilterUnreadableText(m_bookSettings.filterProblem), caption);
         return 0;
     }
     m_request.filter = FilterOf(m_bookSettings.filter);
@@ -136,12 +198,11 @@ int CTarnbookApp::TakeBookSettings() {
                   {kPhoneAttributeValue, m_bookSettings.phone, m_request.phone},
                   {kMailAttributeValue, m_bookSettings.mail, m_request.mail}};
     for (const auto& field : fields) {
-        // Absent or empty: the attribute the address book has always taken.
+        // Absent: the attribute the address book has always taken.
         if (field.value.empty())
             continue;
         if (!IsAttributeDescription(field.value)) {
-            Report(AttributeRefusedText(field.name, field.value),
-                   LoadResourceText(IDS_TARNBOOK_CAPTION));
+            Report(AttributeRefusedText(field.name, CodePageFromUtf8(field.value)), caption);
             return 0;
         }
         field.attribute = field.value;
@@ -156,13 +217,17 @@ bool CTarnbookApp::IsManaged(const char* name) const {
 bool CTarnbookApp::EditUserInfo() {
     CUserInfoDlg dialog;
     dialog.m_strHostName = m_strHostName;
-    dialog.m_strSearchBase = m_strSearchBase;
+    // The dialog shows the search base in the code page; a base it cannot show whole keeps
+    // every character unless the user changes it.
+    const std::string shownBase = CodePageFromUtf8(m_strSearchBase);
+    dialog.m_strSearchBase = shownBase;
     dialog.m_bHostNameManaged = IsManaged(kHostNameValue);
     dialog.m_bSearchBaseManaged = IsManaged(kSearchBaseValue);
     if (dialog.DoModal() != IDOK)
         return false;
     m_strHostName = dialog.m_strHostName;
-    m_strSearchBase = dialog.m_strSearchBase;
+    if (dialog.m_strSearchBase != shownBase)
+        m_strSearchBase = Utf8FromCodePage(dialog.m_strSearchBase);
     SaveUserInfo();
     return true;
 }
@@ -184,6 +249,6 @@ void CTarnbookApp::SaveUserInfo() {
         return;
     }
     WriteRegistryText(key.get(), kHostNameValue, host.c_str());
-    WriteRegistryText(key.get(), kSearchBaseValue, base.c_str());
+    WriteRegistryUtf8(key.get(), kSearchBaseValue, base);
     WriteRegistryText(key.get(), kPortNumberValue, port);
 }

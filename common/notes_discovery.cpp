@@ -21,11 +21,13 @@ namespace {
 
 const char kNotesDllName[] = "nnotes.dll";
 
+// An empty path names no file and counts as none, so the next key decides.
 bool ReadNotesDllPath(HKEY root, char* path) {
     RegKey key;
     if (RegOpenKeyExA(root, TARN_NOTES_KEY, 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
         return false;
-    return ReadRegistryText(key.get(), kNotesDllPathValue, path, kPathBufferSize);
+    return ReadRegistryText(key.get(), kNotesDllPathValue, path, kPathBufferSize) &&
+           path[0] != '\0';
 }
 
 bool OpenLotusKey(RegKey& key) {

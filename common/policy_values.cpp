@@ -3,6 +3,7 @@
 #include "path_text.h"
 #include "registry_text.h"
 #include "setting_layers.h"
+#include "unicode_text.h"
 #include "win_handles.h"
 
 #include <cstdint>
@@ -49,9 +50,9 @@ std::string TypeName(DWORD type) {
 
 enum class Holding { Absent, Usable, Unusable };
 
-// A usable policy value: a text, or a number with its decimal digits as text.
+// A usable policy value: a text as UTF-16, or a number with its decimal digits as text.
 struct PolicyValue {
-    std::string text;
+    std::wstring text;
     DWORD number = 0;
 };
 
@@ -61,40 +62,42 @@ const char* Wanted(ValueKind kind) {
 }
 
 // Replaces the environment variables of stored; false where the result does not fit
-// bufferSize with its terminator.
-bool Expand(const char* stored, std::size_t bufferSize, std::string& expanded) {
-    const DWORD needed = ExpandEnvironmentStringsA(stored, nullptr, 0);
+// bufferSize characters with its terminator.
+bool Expand(const wchar_t* stored, std::size_t bufferSize, std::wstring& expanded) {
+    const DWORD needed = ExpandEnvironmentStringsW(stored, nullptr, 0);
     if (needed == 0)
         return false;
-    // One byte more than it asks for: the ANSI function may need it.
-    std::string buffer(static_cast<std::size_t>(needed) + 1, '\0');
-    const DWORD made = ExpandEnvironmentStringsA(stored, &buffer[0], needed + 1);
-    if (made == 0 || made > needed + 1)
+    std::wstring buffer(static_cast<std::size_t>(needed), L'\0');
+    const DWORD made = ExpandEnvironmentStringsW(stored, &buffer[0], needed);
+    if (made == 0 || made > needed)
         return false;
     expanded = buffer.c_str();
     return expanded.size() < bufferSize;
 }
 
-// Reads name of one policy key by its registry type, as kind wants it; why says what makes an
-// unusable value unusable.
+// Reads name of one policy key by its registry type, as kind wants it, in UTF-16 (a text read
+// through the code page could turn into another valid text); why says what makes an unusable
+// value unusable. An empty text counts as absent.
 Holding ReadTyped(HKEY key, const char* name, ValueKind kind, PolicyValue& value,
                   std::string& why) {
+    const std::wstring wideName(name, name + std::strlen(name));
     DWORD type = REG_NONE;
     DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return Holding::Absent;
     if (kind == ValueKind::Number && type == REG_DWORD) {
         DWORD number = 0;
         DWORD numberSize = sizeof number;
         if (size != sizeof number ||
-            RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number),
-                             &numberSize) != ERROR_SUCCESS ||
+            RegQueryValueExW(key, wideName.c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE*>(&number), &numberSize) != ERROR_SUCCESS ||
             type != REG_DWORD || numberSize != sizeof number) {
             why = "a REG_DWORD must hold 4 bytes";
             return Holding::Unusable;
         }
         value.number = number;
-        value.text = std::to_string(number);
+        const std::string digits = std::to_string(number);
+        value.text.assign(digits.begin(), digits.end());
         return Holding::Usable;
     }
     const bool textType = type == REG_SZ || (type == REG_EXPAND_SZ && kind != ValueKind::Number);
@@ -104,23 +107,26 @@ Holding ReadTyped(HKEY key, const char* name, ValueKind kind, PolicyValue& value
     }
     const std::size_t bufferSize = BufferSizeOf(name);
     const std::string longest = std::to_string(bufferSize - 1);
-    std::vector<char> stored(bufferSize, '\0');
-    if (size > bufferSize || !ReadRegistryText(key, name, stored.data(), bufferSize)) {
+    std::wstring stored;
+    if (!ReadRegistryWide(key, name, bufferSize, stored)) {
         why = "it is longer than " + longest + " characters";
         return Holding::Unusable;
     }
     if (type == REG_EXPAND_SZ) {
-        if (!Expand(stored.data(), bufferSize, value.text)) {
+        if (!Expand(stored.c_str(), bufferSize, value.text)) {
             why = "expanded, it is longer than " + longest + " characters";
             return Holding::Unusable;
         }
     } else {
-        value.text = stored.data();
+        value.text = stored;
     }
+    if (value.text.empty())
+        return Holding::Absent;
     if (kind == ValueKind::Number) {
         std::uint32_t number = 0;
-        if (!ParsePolicyNumber(value.text.c_str(), number)) {
-            why = std::string(Wanted(kind)) + ", not the text \"" + value.text + "\"";
+        const std::string text = Utf8FromWide(value.text.data(), value.text.size());
+        if (!ParsePolicyNumber(text.c_str(), number)) {
+            why = std::string(Wanted(kind)) + ", not the text \"" + CodePageFromUtf8(text) + "\"";
             return Holding::Unusable;
         }
         value.number = number;
@@ -161,7 +167,7 @@ bool ReadDeciding(const char* productKey, const char* name, ProductRoots roots, 
         if ((unusable & LayerBit(layer)) && ConsultedBefore(layer, deciding))
             reports.push_back(std::string("The policy value ") + name + " under " +
                               RootNameOf(layer) + "\\" + policyKey +
-                              " is ignored: " + why[static_cast<unsigned>(layer)] + ".");
+                              " cannot be used: " + why[static_cast<unsigned>(layer)] + ".");
     }
     if (deciding == PolicyLayer::None)
         return false;
@@ -174,10 +180,31 @@ bool ReadDeciding(const char* productKey, const char* name, ProductRoots roots, 
 bool ReadPolicyText(const char* productKey, const char* name, ProductRoots roots, char* buffer,
                     std::size_t bufferSize, PolicyReports& reports) {
     PolicyValue value;
-    if (!ReadDeciding(productKey, name, roots, KindOfValue(name), value, reports) ||
-        value.text.size() >= bufferSize)
+    if (!ReadDeciding(productKey, name, roots, KindOfValue(name), value, reports))
         return false;
-    std::memcpy(buffer, value.text.c_str(), value.text.size() + 1);
+    // As a read through the code page gives it: a character the code page lacks becomes "?",
+    // never a look-alike that could name another file or server.
+    std::string text;
+    const int wide = static_cast<int>(value.text.size());
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.text.data(), wide,
+                                         nullptr, 0, nullptr, nullptr);
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.text.data(), wide, &text[0], size,
+                            nullptr, nullptr);
+    }
+    if (text.size() >= bufferSize)
+        return false;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return true;
+}
+
+bool ReadPolicyUtf8(const char* productKey, const char* name, ProductRoots roots, std::string& text,
+                    PolicyReports& reports) {
+    PolicyValue value;
+    if (!ReadDeciding(productKey, name, roots, KindOfValue(name), value, reports))
+        return false;
+    text = Utf8FromWide(value.text.data(), value.text.size());
     return true;
 }
 

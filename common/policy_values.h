@@ -2,9 +2,10 @@
 // is read by its registry type, as its kind (product_keys.h) wants it: a text or a path is
 // REG_SZ or REG_EXPAND_SZ (expanded with the process's environment), a number REG_DWORD or a
 // REG_SZ of decimal digits. A value of any other type, or one that does not fit its buffer
-// (BufferSizeOf, product_keys.h), counts as absent, so the next layer decides as it would
-// without it, and it is handed back to the caller, who reports it in red. Where no policy holds
-// a usable value, the product keys decide exactly as they do without any policy.
+// (BufferSizeOf, product_keys.h, in characters), counts as absent, so the next layer decides as
+// it would without it, and it is handed back to the caller, who reports it in red (or, for a
+// setting that no less trusted layer may replace, ends the run). An empty text is no value. Where
+// no policy holds a usable value, the product keys decide exactly as they do without any policy.
 #ifndef TARN_POLICY_VALUES_H
 #define TARN_POLICY_VALUES_H
 
@@ -25,6 +26,12 @@ using PolicyReports = std::vector<std::string>;
 // digits. False, buffer unchanged, where no policy holds a usable value.
 bool ReadPolicyText(const char* productKey, const char* name, ProductRoots roots, char* buffer,
                     std::size_t bufferSize, PolicyReports& reports);
+
+// The deciding policy's value of name as UTF-8 into text, every character as stored: for a
+// value that goes to the directory server as it is. False, text unchanged, where no policy
+// holds a usable value.
+bool ReadPolicyUtf8(const char* productKey, const char* name, ProductRoots roots, std::string& text,
+                    PolicyReports& reports);
 
 // The deciding policy's value of name as a number. False, value unchanged, where no policy
 // holds a usable one.

@@ -93,3 +93,20 @@ std::string CodePageFromUtf8(const std::string& text, bool& exact) {
     WideFromUtf8(text, wide);
     return CodePageFromWide(wide.data(), wide.size(), exact);
 }
+
+std::string Utf8FromCodePage(const std::string& text) {
+    if (IsAscii(text) || text.size() > INT_MAX / 4)
+        return IsAscii(text) ? text : std::string();
+    const int bytes = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
+    if (size <= 0)
+        return std::string();
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], size);
+    return Utf8FromWide(wide.data(), wide.size());
+}
+
+std::string CodePageFromUtf8(const std::string& text) {
+    bool exact = true;
+    return CodePageFromUtf8(text, exact);
+}

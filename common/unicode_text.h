@@ -17,8 +17,13 @@ void WideFromUtf8(const std::string& text, std::wstring& wide);
 // tells whether any had to be replaced.
 std::string CodePageFromWide(const wchar_t* text, std::size_t length, bool& exact);
 
+// System code page text (as the ANSI functions give it) to UTF-8.
+std::string Utf8FromCodePage(const std::string& text);
+
 // UTF-8 to the system code page, as CodePageFromWide does.
 std::string CodePageFromUtf8(const std::string& text, bool& exact);
+// The same where it does not matter whether it is exact: a text to show or trace.
+std::string CodePageFromUtf8(const std::string& text);
 
 // True when every byte is ASCII: the same text in UTF-8 and in every code page the ANSI
 // functions take.

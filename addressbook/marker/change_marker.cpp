@@ -2,6 +2,8 @@
 
 #include "control_values.h"
 #include "connection/directory_bind.h"
+#include "search/utf8_search.h"
+#include "unicode_text.h"
 
 #include <vector>
 
@@ -61,9 +63,9 @@ Answer SearchOnce(LDAP* session, const std::string& base, ULONG scope, const cha
                   PCHAR attributes[], PLDAPControlA* controls, ULONG sizeLimit, unsigned seconds) {
     Answer answer;
     ULONG message = 0;
-    const ULONG sent =
-        ldap_search_extA(session, const_cast<PCHAR>(base.c_str()), scope, const_cast<PCHAR>(filter),
-                         attributes, 0, controls, nullptr, 0, sizeLimit, &message);
+    // The filter is the download's (UTF-8); base is a naming context as the server named it.
+    const ULONG sent = SendSearch(session, Utf8FromCodePage(base), scope, filter, attributes,
+                                  controls, sizeLimit, &message);
     if (sent != LDAP_SUCCESS) {
         answer.code = sent == static_cast<ULONG>(-1) ? LastLdapError() : sent;
         return answer;

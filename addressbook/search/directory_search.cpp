@@ -4,6 +4,7 @@
 #include "connection/directory_bind.h"
 #include "directory_text.h"
 #include "paged_search.h"
+#include "utf8_search.h"
 #include "trace.h"
 
 namespace {
@@ -50,7 +51,7 @@ struct SearchAnswer {
 // long as the server keeps sending and after seconds of silence no longer.
 struct Query {
     LDAP* session;
-    PCHAR base;
+    const std::string& base; // UTF-8, as the filter
     const SearchRequest& request;
     EntryAttributes attributes;
     unsigned seconds;
@@ -63,9 +64,8 @@ SearchAnswer Search(Query& query, PLDAPControlA* controls, EntryRecords& records
                     LdapResult& closing) {
     LDAP* session = query.session;
     ULONG message = 0;
-    const ULONG sent = ldap_search_extA(
-        session, query.base, LDAP_SCOPE_SUBTREE, const_cast<PCHAR>(query.request.filter.c_str()),
-        query.attributes.Names(), 0, controls, nullptr, 0, 0, &message);
+    const ULONG sent = SendSearch(session, query.base, LDAP_SCOPE_SUBTREE, query.request.filter,
+                                  query.attributes.Names(), controls, 0, &message);
     SearchAnswer answer;
     if (sent != LDAP_SUCCESS) {
         answer.code = sent == static_cast<ULONG>(-1) ? LastLdapError() : sent;
@@ -146,8 +146,7 @@ Pages SearchInPagesTheServerTakes(Query& query, ULONG pageSize) {
 DirectorySearch SearchDirectory(LDAP* session, const std::string& base,
                                 const SearchRequest& request, unsigned seconds) {
     DirectorySearch search;
-    Query query{session, const_cast<PCHAR>(base.c_str()), request, EntryAttributes(request),
-                seconds};
+    Query query{session, base, request, EntryAttributes(request), seconds};
     LdapResult closing;
     const SearchAnswer answer = Search(query, nullptr, search.records, closing);
     search.code = answer.code;

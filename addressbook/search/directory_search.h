@@ -25,11 +25,11 @@ struct DirectorySearch {
     bool sessionHeld = false;
 };
 
-// Searches the subtree below base for the entries that request's filter matches, with the
-// attributes it names, for as long as the server keeps answering; seconds of silence end it. A
-// search that the server cut at its size limit is repeated in pages (Simple Paged Results) and the
-// pages replace it, unless they brought fewer entries. A page size the server refuses is asked
-// again smaller.
+// Searches the subtree below base (UTF-8, as request's filter) for the entries that request's
+// filter matches, with the attributes it names, for as long as the server keeps answering;
+// seconds of silence end it. A search that the server cut at its size limit is repeated in pages
+// (Simple Paged Results) and the pages replace it, unless they brought fewer entries. A page
+// size the server refuses is asked again smaller.
 DirectorySearch SearchDirectory(LDAP* session, const std::string& base,
                                 const SearchRequest& request, unsigned seconds);
 

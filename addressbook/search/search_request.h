@@ -8,7 +8,7 @@
 #include <vector>
 
 struct SearchRequest {
-    std::string filter = "cn=*";
+    std::string filter = "cn=*"; // UTF-8: it goes to the server with every character as it is
     std::string firstName = "givenname";
     std::string lastName = "sn";
     std::string phone = "telephoneNumber";
@@ -26,9 +26,10 @@ void AddAttributeOnce(std::vector<std::string>& attributes, const std::string& n
 // whose change can make an entry match or no longer match it.
 std::vector<std::string> FilterAttributes(const std::string& filter);
 
-// True for one attribute description (RFC 4512): a name of letters, digits and hyphens that
-// starts with a letter, or a numeric OID, each optionally followed by options (";" and one or
-// more letters, digits or hyphens).
+// True for one attribute description by name (RFC 4512): letters, digits and hyphens, starting
+// with a letter, optionally followed by options (";" and one or more letters, digits or
+// hyphens). A numeric OID is not taken: servers name the attributes of their answers by their
+// schema names, so values asked for by OID would never be found.
 bool IsAttributeDescription(const std::string& text);
 
 #endif

@@ -30,7 +30,8 @@ const Setting kSettings[] = {
      [](const std::string& stored) { return stored; }},
     {"PortNumber", "389", [](std::size_t n) { return OfLength(n, "636"); },
      [](const CTarnbookApp& app) { return std::to_string(app.PortNumber()); },
-     [](const std::string& stored) { return stored.empty() ? std::string("0") : "636"; }},
+     // An empty value counts as absent: the machine-wide port stays.
+     [](const std::string& stored) { return stored.empty() ? std::string("389") : "636"; }},
     {"NotesIniPath", "C:\\Notes\\notes.ini",
      [](std::size_t n) { return OfLength(n, "D:\\", "notes.ini"); },
      [](const CTarnbookApp& app) { return std::string(app.NotesIniPath()); },

@@ -114,7 +114,9 @@ TEST_F(DirectorySettings, APolicyDecidesOverTheProductKeysAndTheComputersOverThe
         {nullptr, nullptr, "user.example.org"},
         {nullptr, "user-policy.example.org", "user-policy.example.org"},
         {"machine-policy.example.org", "user-policy.example.org", "machine-policy.example.org"},
-        {"", nullptr, ""},
+        // An empty policy value is no value: the next layer decides.
+        {"", nullptr, "user.example.org"},
+        {"", "user-policy.example.org", "user-policy.example.org"},
     };
     for (const Case& c : cases) {
         ResetProductRegistry();
@@ -133,7 +135,7 @@ TEST_F(DirectorySettings, APolicyDecidesOverTheProductKeysAndTheComputersOverThe
         app.GetUserInfo(HKEY_CURRENT_USER);
         app.GetPolicyInfo();
         EXPECT_EQ(app.HostName(), c.host);
-        EXPECT_EQ(app.IsManaged("HostName"), c.machinePolicy || c.userPolicy) << c.host;
+        EXPECT_EQ(app.IsManaged("HostName"), std::string(c.host) != "user.example.org") << c.host;
     }
 }
 
@@ -159,12 +161,16 @@ TEST_F(DirectorySettings, EverySettingOfTheNotesKeyButThePasswordHasItsPolicy) {
     EXPECT_TRUE(app_.IsManaged("AllowClearTextBind"));
 }
 
-// Policies are read by their registry type; the product keys keep their own reading.
+// Policies are read by their registry type; the product keys keep their own reading. A value of
+// a wrong type gives way to the next layer with a red line, but for a setting that decides the
+// book: that one is reported when the download would start, and the run ends there.
 TEST_F(DirectorySettings, APolicyIsTakenByItsTypeAndOneOfAWrongTypeLeavesTheFieldToTheUser) {
     User("HostName", "own.example.org");
+    User("Refresh", "changed");
     SetRegistryDword(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "PortNumber", 389);
     SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "HostName", REG_BINARY,
                      "policy.example.org");
+    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "Refresh", REG_BINARY, "always");
     ReadBothRoots();
     app_.GetPolicyInfo();
     EXPECT_EQ(app_.PortNumber(), 389);
@@ -173,8 +179,66 @@ TEST_F(DirectorySettings, APolicyIsTakenByItsTypeAndOneOfAWrongTypeLeavesTheFiel
     EXPECT_FALSE(app_.IsManaged("HostName")) << "the field stays editable";
     const std::vector<std::string> traced = TracedTexts(trace_);
     ASSERT_EQ(traced.size(), 2u) << ::testing::PrintToString(traced);
-    EXPECT_NE(traced[1].find("HostName"), std::string::npos) << traced[1];
+    EXPECT_NE(traced[1].find("Refresh"), std::string::npos) << traced[1];
     EXPECT_NE(traced[1].find("REG_BINARY"), std::string::npos) << traced[1];
+}
+
+// An empty value is no value, in every layer, but for the settings dialog's two fields in the
+// per-user key, which hold what the user confirmed.
+TEST_F(DirectorySettings, AnEmptyValueCountsAsAbsentButForTheDialogsFieldsPerUser) {
+    const struct Case {
+        const char* name;
+        HKEY root; // where the empty value lies: the per-user key, or the computer policy
+        std::string (*field)(const CTarnbookApp& app);
+        const char* taken;
+    } cases[] = {
+        {"HostName", HKEY_CURRENT_USER, [](const CTarnbookApp& a) { return a.HostName(); }, ""},
+        {"SearchBase", HKEY_CURRENT_USER, [](const CTarnbookApp& a) { return a.SearchBase(); }, ""},
+        {"PortNumber", HKEY_CURRENT_USER,
+         [](const CTarnbookApp& a) { return std::to_string(a.PortNumber()); }, "389"},
+        {"SearchBase", HKEY_LOCAL_MACHINE, [](const CTarnbookApp& a) { return a.SearchBase(); },
+         "o=Machine"},
+        {"PortNumber", HKEY_LOCAL_MACHINE,
+         [](const CTarnbookApp& a) { return std::to_string(a.PortNumber()); }, "389"},
+    };
+    for (const Case& c : cases) {
+        ResetProductRegistry();
+        for (const auto& [name, value] : {std::pair<const char*, const char*>{"HostName", "ldap"},
+                                          {"SearchBase", "o=Machine"},
+                                          {"PortNumber", "389"}})
+            Machine(name, value);
+        if (c.root == HKEY_CURRENT_USER)
+            User(c.name, "");
+        else
+            SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, c.name, "");
+        CTarnbookApp app;
+        app.GetUserInfo(HKEY_LOCAL_MACHINE);
+        app.GetUserInfo(HKEY_CURRENT_USER);
+        app.GetPolicyInfo();
+        EXPECT_EQ(c.field(app), c.taken) << c.name;
+        EXPECT_FALSE(app.IsManaged(c.name)) << c.name;
+    }
+}
+
+// The search base goes to the server as it is stored: every character, whatever the code page.
+TEST_F(DirectorySettings, TheSearchBaseIsReadAndSavedInUtf16) {
+    const std::string base = u8"ou=Łódź,o=Ελλάδα";
+    for (HKEY layer : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        ResetProductRegistry();
+        if (layer == HKEY_CURRENT_USER)
+            SetRegistryUtf8(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase", base);
+        else
+            SetRegistryUtf8(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "SearchBase", base,
+                            REG_EXPAND_SZ);
+        CTarnbookApp app;
+        app.GetUserInfo(HKEY_LOCAL_MACHINE);
+        app.GetUserInfo(HKEY_CURRENT_USER);
+        app.GetPolicyInfo();
+        EXPECT_EQ(app.SearchBase(), base);
+        app.SaveUserInfo();
+        EXPECT_EQ(GetRegistryUtf8(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase"),
+                  layer == HKEY_CURRENT_USER ? base : std::string());
+    }
 }
 
 TEST_F(DirectorySettings, SavingKeepsTheUsersOwnValueWhereAPolicyDecides) {

@@ -62,6 +62,10 @@ TEST_F(PolicyValues, AComputerPolicyOfAWrongTypeGivesWayToTheUserPolicyAndIsRepo
         {"SearchFilter", REG_SZ, std::string(4096, 'f'), "from the user", "longer than 4095"},
         {"PortNumber", REG_DWORD, Dword(389), "389", nullptr},
         {"PortNumber", REG_SZ, std::string("636", 4), "636", nullptr},
+        // An empty value is no value: the user policy decides, and nothing is reported.
+        {"HostName", REG_SZ, std::string("", 1), "from the user", nullptr},
+        {"SearchFilter", REG_EXPAND_SZ, std::string("", 1), "from the user", nullptr},
+        {"PortNumber", REG_SZ, std::string("", 1), "1389", nullptr},
         {"PortNumber", REG_SZ, std::string("38a", 4), "1389", "not the text \"38a\""},
         {"PortNumber", REG_SZ, std::string(" 389", 5), "1389", "not the text \" 389\""},
         {"PortNumber", REG_SZ, std::string("4294967296", 11), "1389", "not the text"},
@@ -130,6 +134,28 @@ TEST_F(PolicyValues, WithoutAUsablePolicyTheProductKeysDecideAndAnOutrankedOneIs
                                   reports));
     EXPECT_EQ(toFile, 5u);
     EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
+}
+
+// A text goes to the directory server with every character as stored, whatever the code page
+// makes of it; the code-page reading keeps a character it lacks from becoming a look-alike.
+TEST_F(PolicyValues, ATextIsReadInUtf16) {
+    const std::string filter = u8"(!(l=\u0141\u00f3d\u017a))";
+    for (DWORD type : {REG_SZ, REG_EXPAND_SZ}) {
+        ResetProductRegistry();
+        SetRegistryUtf8(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "SearchFilter", filter, type);
+        PolicyReports reports;
+        std::string read;
+        ASSERT_TRUE(ReadPolicyUtf8(TARN_NOTES_KEY, "SearchFilter", ProductRoots::MachineThenUser,
+                                   read, reports));
+        EXPECT_EQ(read, filter);
+        char text[kFilterBufferSize] = "";
+        ASSERT_TRUE(ReadPolicyText(TARN_NOTES_KEY, "SearchFilter", ProductRoots::MachineThenUser,
+                                   text, sizeof text, reports));
+        if (GetACP() != CP_UTF8) {
+            EXPECT_EQ(std::string(text).find("(!(l=L"), std::string::npos) << text;
+        }
+        EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
+    }
 }
 
 } // namespace

@@ -78,17 +78,16 @@ TEST(DownloadConnection, ARefusedAnonymousBindIsReportedWithTheBindResultsText) 
     EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable));
 }
 
-// Policies are read by their registry type: a port stored as a number connects, a host name
-// stored as bytes is ignored with a red line (the product key's host decides), and an
-// expandable notes.ini path is expanded.
+// Policies are read by their registry type: a port stored as a number connects, a Refresh
+// stored as bytes is ignored with a red line (the product key's decides), and an expandable
+// notes.ini path is expanded.
 TEST(DownloadConnection, PolicyValuesAreTakenByTheirRegistryType) {
     const TestbedServers& servers = TestbedServers::Get();
     DownloadRun run("connection-policy-types");
     run.UseDirectory(kClosedPort, servers.Fact("base.staff"));
     SetRegistryDword(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "PortNumber",
                      static_cast<DWORD>(servers.Port("directory")));
-    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "HostName", REG_BINARY,
-                     "unreachable.invalid");
+    SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "Refresh", REG_BINARY, "changed");
     const std::string ini = "%USERPROFILE%\\tarn-policy\\notes.ini";
     SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "NotesIniPath", REG_EXPAND_SZ,
                      std::string(ini.c_str(), ini.size() + 1));
@@ -110,7 +109,7 @@ TEST(DownloadConnection, PolicyValuesAreTakenByTheirRegistryType) {
         expanded = expanded || line.text.rfind(iniLine, 0) == 0;
     }
     ASSERT_EQ(red.size(), 1u) << ::testing::PrintToString(red);
-    EXPECT_NE(red[0].find("HostName"), std::string::npos) << red[0];
+    EXPECT_NE(red[0].find("Refresh"), std::string::npos) << red[0];
     EXPECT_NE(red[0].find("REG_BINARY"), std::string::npos) << red[0];
     EXPECT_TRUE(expanded) << "no line starting " << iniLine;
 }

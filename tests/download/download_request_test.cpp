@@ -6,6 +6,7 @@
 #include "download_notices.h"
 #include "lock_holder.h"
 #include "exit_status_check.h"
+#include "message_box.h"
 #include "product_keys.h"
 #include "test_registry.h"
 #include "timing.h"
@@ -114,6 +115,8 @@ TEST(DownloadRequest, ABadFilterOrAttributeEndsTheRunBeforeAnythingIsWritten) {
         {kPhoneAttributeValue, "mobile phone", "PhoneAttribute holds \"mobile phone\""},
         {kLastNameAttributeValue, "1sn", "LastNameAttribute holds \"1sn\""},
         {kMailAttributeValue, "mail;", "MailAttribute holds \"mail;\""},
+        {kMailAttributeValue, "0.9.2342.19200300.100.1.3",
+         "MailAttribute holds \"0.9.2342.19200300.100.1.3\""},
         // A filter that cannot be read never widens the book to every entry.
         {kSearchFilterValue, tooLong,
          "A SearchFilter is set but cannot be read (the value of the product key is longer than "
@@ -141,6 +144,99 @@ TEST(DownloadRequest, ABadFilterOrAttributeEndsTheRunBeforeAnythingIsWritten) {
         ASSERT_FALSE(event.strings.empty()) << c.name;
         EXPECT_EQ(event.strings[0], "127.0.0.1:" + std::to_string(servers.Port("directory")))
             << c.name;
+    }
+}
+
+// A less trusted layer never widens what a more trusted one chose: an empty filter is no
+// filter, and a filter outside the code page reaches the server as it is stored (UTF-8 on the
+// wire), whether a policy or the user's key holds it.
+TEST(DownloadRequest, TheFilterOfTheMostTrustedLayerReachesTheServerAsStored) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const std::vector<std::string> everyone = {"anna.mueller@tarn.test", "eleni.pappa@tarn.test",
+                                               "lukasz.nowak@tarn.test", "yamada.jiro@tarn.test"};
+    const std::string lodz = u8"(!(l=\u0141\u00f3d\u017a))";
+    const std::string lukasz = u8"(givenName=\u0141ukasz)";
+    const struct Case {
+        HKEY root;          // where the filter lies: a product key, or the computer policy
+        const char* key;    // ... its key
+        std::string filter; // UTF-8
+        std::string onWire; // bytes the search request must hold
+        std::vector<std::string> mails;
+    } cases[] = {
+        // The user's empty filter beside the machine's: the machine's decides.
+        {HKEY_LOCAL_MACHINE,
+         TARN_NOTES_KEY,
+         "(mobile=*)",
+         "mobile",
+         {"anna.mueller@tarn.test", "eleni.pappa@tarn.test", "lukasz.nowak@tarn.test"}},
+        {HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, lodz, u8"\u0141\u00f3d\u017a", everyone},
+        {HKEY_CURRENT_USER, TARN_NOTES_KEY, lukasz, u8"\u0141ukasz", {"lukasz.nowak@tarn.test"}},
+    };
+    for (const Case& c : cases) {
+        DownloadRun run("request-layers");
+        RecordingRelay relay(servers.Port("directory"));
+        run.UseDirectory(relay.Port(), servers.Fact("base.scripts"));
+        if (c.root != HKEY_CURRENT_USER)
+            SetBookSetting(kSearchFilterValue, "");
+        SetRegistryUtf8(c.root, c.key, kSearchFilterValue, c.filter);
+        ASSERT_TRUE(run.Start(false)) << c.filter;
+        run.FinishWithoutMessageBox();
+        EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed)) << c.filter;
+        EXPECT_EQ(SortedMailsOf(run.Records()), c.mails) << c.filter;
+        const std::vector<LdapSearchRequest> searches = LdapSearches(relay.Sent());
+        ASSERT_EQ(searches.size(), 1u) << c.filter;
+        EXPECT_NE(searches[0].content.find(c.onWire), std::string::npos) << c.filter;
+    }
+}
+
+// A policy value that decides who or what is in the book and cannot be used ends the run before
+// any connection, in either mode: no less trusted layer takes its place.
+TEST(DownloadRequest, APolicyValueThatCannotBeUsedNeverGivesWayToALessTrustedOne) {
+    const TestbedServers& servers = TestbedServers::Get();
+    const struct Case {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+        const char* why; // the end of the report's first sentence
+        bool interactive;
+    } cases[] = {
+        {kSearchFilterValue, REG_DWORD, std::string("\x01\0\0\0", 4), "not REG_DWORD.", false},
+        {kSearchFilterValue, REG_DWORD, std::string("\x01\0\0\0", 4), "not REG_DWORD.", true},
+        {kSearchFilterValue, REG_SZ, std::string(kFilterBufferSize, 'f'),
+         "longer than 4095 characters.", false},
+        {kMailAttributeValue, REG_BINARY, "mail", "not REG_BINARY.", false},
+        {kHostNameValue, REG_MULTI_SZ, std::string("ldap\0\0", 6), "not REG_MULTI_SZ.", false},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.name) + (c.interactive ? " (interactive)" : "");
+        DownloadRun run("request-policy-refused");
+        RecordingRelay relay(servers.Port("directory"));
+        run.UseDirectory(relay.Port(), servers.Fact("base.scripts"));
+        SetBookSetting(kSearchFilterValue, "(mobile=*)");
+        SetRegistryBytes(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, c.name, c.type, c.bytes);
+        run.SeedAddressBook({kOldRecord});
+        const std::string before = run.AddressBook();
+        ASSERT_TRUE(run.Start(c.interactive)) << what;
+        const std::string report = std::string("The policy value ") + c.name +
+                                   " under HKEY_LOCAL_MACHINE\\" TARN_POLICY_NOTES_KEY
+                                   " cannot be used: ";
+        if (c.interactive) {
+            const driver::MessageBoxInfo box = driver::AnswerMessageBox(run.Program(), IDOK);
+            EXPECT_EQ(box.text.rfind(report, 0), 0u) << box.text;
+            run.WaitForExit();
+        } else {
+            run.FinishWithoutMessageBox();
+        }
+        EXPECT_TRUE(EndedWith(run.Program(), kBookUnreachable)) << what;
+        EXPECT_EQ(run.AddressBook(), before) << what;
+        EXPECT_EQ(relay.Connections(), 0) << what;
+        const std::vector<std::string> red = run.Traced(kRed);
+        ASSERT_EQ(red.size(), 1u) << what << ": " << ::testing::PrintToString(red);
+        EXPECT_EQ(red[0].rfind(report, 0), 0u) << red[0];
+        EXPECT_NE(red[0].find(c.why), std::string::npos) << red[0];
+        LoggedEvent event;
+        ASSERT_TRUE(LeftOneEvent(run.Program(), event)) << what;
+        EXPECT_EQ(event.id & 0xFFFF, 1200u) << what;
     }
 }
 

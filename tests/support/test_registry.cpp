@@ -12,6 +12,13 @@ HKEY CreateKey(HKEY root, const char* subkey) {
         ADD_FAILURE() << "cannot create registry key " << subkey;
     return key;
 }
+
+std::wstring WideOf(const std::string& utf8) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], size);
+    return wide.c_str();
+}
 } // namespace
 
 void DeleteRegistryTree(HKEY root, const char* subkey) {
@@ -92,4 +99,41 @@ std::optional<std::string> GetRegistryString(HKEY root, const char* subkey, cons
             bytes->resize(end);
     }
     return bytes;
+}
+
+void SetRegistryUtf8(HKEY root, const char* subkey, const char* name, const std::string& utf8,
+                     DWORD type) {
+    const std::wstring wide = WideOf(utf8);
+    const std::wstring wideName = WideOf(name);
+    HKEY key = CreateKey(root, subkey);
+    if (!key)
+        return;
+    if (RegSetValueExW(key, wideName.c_str(), 0, type, reinterpret_cast<const BYTE*>(wide.c_str()),
+                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+        ADD_FAILURE() << "cannot set registry value " << name;
+    RegCloseKey(key);
+}
+
+std::optional<std::string> GetRegistryUtf8(HKEY root, const char* subkey, const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    const std::wstring wideName = WideOf(name);
+    DWORD size = 0;
+    std::optional<std::string> result;
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr, nullptr, &size) ==
+        ERROR_SUCCESS) {
+        std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+        if (RegQueryValueExW(key, wideName.c_str(), nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(buffer.data()), &size) == ERROR_SUCCESS) {
+            const std::wstring wide = buffer.data();
+            const int bytes =
+                WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+            std::string utf8(static_cast<std::size_t>(bytes > 0 ? bytes : 1), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
+            result = utf8.c_str();
+        }
+    }
+    RegCloseKey(key);
+    return result;
 }

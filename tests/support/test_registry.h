@@ -21,6 +21,11 @@ void SetRegistryString(HKEY root, const char* subkey, const char* name, const st
 // Stores the bytes as they are, terminator or not, with the given type.
 void SetRegistryBytes(HKEY root, const char* subkey, const char* name, DWORD type,
                       const std::string& bytes);
+// A string value of every character, stored in UTF-16 from UTF-8.
+void SetRegistryUtf8(HKEY root, const char* subkey, const char* name, const std::string& utf8,
+                     DWORD type = REG_SZ);
+// A string value read in UTF-16, as UTF-8, up to its first NUL.
+std::optional<std::string> GetRegistryUtf8(HKEY root, const char* subkey, const char* name);
 void SetRegistryDword(HKEY root, const char* subkey, const char* name, DWORD value);
 // The stored bytes of a value (terminator included), or nothing when it is absent.
 std::optional<std::string> GetRegistryBytes(HKEY root, const char* subkey, const char* name);

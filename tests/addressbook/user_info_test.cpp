@@ -183,43 +183,6 @@ TEST_F(DirectorySettings, APolicyIsTakenByItsTypeAndOneOfAWrongTypeLeavesTheFiel
     EXPECT_NE(traced[1].find("REG_BINARY"), std::string::npos) << traced[1];
 }
 
-// An empty value is no value, in every layer, but for the settings dialog's two fields in the
-// per-user key, which hold what the user confirmed.
-TEST_F(DirectorySettings, AnEmptyValueCountsAsAbsentButForTheDialogsFieldsPerUser) {
-    const struct Case {
-        const char* name;
-        HKEY root; // where the empty value lies: the per-user key, or the computer policy
-        std::string (*field)(const CTarnbookApp& app);
-        const char* taken;
-    } cases[] = {
-        {"HostName", HKEY_CURRENT_USER, [](const CTarnbookApp& a) { return a.HostName(); }, ""},
-        {"SearchBase", HKEY_CURRENT_USER, [](const CTarnbookApp& a) { return a.SearchBase(); }, ""},
-        {"PortNumber", HKEY_CURRENT_USER,
-         [](const CTarnbookApp& a) { return std::to_string(a.PortNumber()); }, "389"},
-        {"SearchBase", HKEY_LOCAL_MACHINE, [](const CTarnbookApp& a) { return a.SearchBase(); },
-         "o=Machine"},
-        {"PortNumber", HKEY_LOCAL_MACHINE,
-         [](const CTarnbookApp& a) { return std::to_string(a.PortNumber()); }, "389"},
-    };
-    for (const Case& c : cases) {
-        ResetProductRegistry();
-        for (const auto& [name, value] : {std::pair<const char*, const char*>{"HostName", "ldap"},
-                                          {"SearchBase", "o=Machine"},
-                                          {"PortNumber", "389"}})
-            Machine(name, value);
-        if (c.root == HKEY_CURRENT_USER)
-            User(c.name, "");
-        else
-            SetRegistryString(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, c.name, "");
-        CTarnbookApp app;
-        app.GetUserInfo(HKEY_LOCAL_MACHINE);
-        app.GetUserInfo(HKEY_CURRENT_USER);
-        app.GetPolicyInfo();
-        EXPECT_EQ(c.field(app), c.taken) << c.name;
-        EXPECT_FALSE(app.IsManaged(c.name)) << c.name;
-    }
-}
-
 // The search base goes to the server as it is stored: every character, whatever the code page.
 TEST_F(DirectorySettings, TheSearchBaseIsReadAndSavedInUtf16) {
     const std::string base = u8"ou=Łódź,o=Ελλάδα";

@@ -136,26 +136,4 @@ TEST_F(PolicyValues, WithoutAUsablePolicyTheProductKeysDecideAndAnOutrankedOneIs
     EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
 }
 
-// A text goes to the directory server with every character as stored, whatever the code page
-// makes of it; the code-page reading keeps a character it lacks from becoming a look-alike.
-TEST_F(PolicyValues, ATextIsReadInUtf16) {
-    const std::string filter = u8"(!(l=\u0141\u00f3d\u017a))";
-    for (DWORD type : {REG_SZ, REG_EXPAND_SZ}) {
-        ResetProductRegistry();
-        SetRegistryUtf8(HKEY_LOCAL_MACHINE, TARN_POLICY_NOTES_KEY, "SearchFilter", filter, type);
-        PolicyReports reports;
-        std::string read;
-        ASSERT_TRUE(ReadPolicyUtf8(TARN_NOTES_KEY, "SearchFilter", ProductRoots::MachineThenUser,
-                                   read, reports));
-        EXPECT_EQ(read, filter);
-        char text[kFilterBufferSize] = "";
-        ASSERT_TRUE(ReadPolicyText(TARN_NOTES_KEY, "SearchFilter", ProductRoots::MachineThenUser,
-                                   text, sizeof text, reports));
-        if (GetACP() != CP_UTF8) {
-            EXPECT_EQ(std::string(text).find("(!(l=L"), std::string::npos) << text;
-        }
-        EXPECT_TRUE(reports.empty()) << ::testing::PrintToString(reports);
-    }
-}
-
 } // namespace

@@ -184,14 +184,16 @@ bool ReadPolicyText(const char* productKey, const char* name, ProductRoots roots
         return false;
     // As a read through the code page gives it: a character the code page lacks becomes "?",
     // never a look-alike that could name another file or server.
+    // (UTF-8 as the code page holds every character and takes no such flag.)
     std::string text;
     const int wide = static_cast<int>(value.text.size());
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.text.data(), wide,
-                                         nullptr, 0, nullptr, nullptr);
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int size =
+        WideCharToMultiByte(CP_ACP, flags, value.text.data(), wide, nullptr, 0, nullptr, nullptr);
     if (size > 0) {
         text.resize(static_cast<std::size_t>(size));
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.text.data(), wide, &text[0], size,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, flags, value.text.data(), wide, &text[0], size, nullptr,
+                            nullptr);
     }
     if (text.size() >= bufferSize)
         return false;

@@ -56,6 +56,17 @@ std::string TodaysSearchTail() {
            std::string{'\x30', static_cast<char>(attributes.size())} + attributes;
 }
 
+// Starts a silent run with a slow bridge and kills it once it has written its first record.
+void KillWhileWriting(DownloadRun& run) {
+    driver::Process killed;
+    run.UseSlowBridge(2000);
+    run.ForgetCalls();
+    ASSERT_TRUE(run.StartSilentCopy(killed));
+    ASSERT_TRUE(driver::PollUntil([&run] { return !run.Records().empty(); }, kRunTimeoutMs));
+    killed.Kill();
+    run.UseSlowBridge(0);
+}
+
 TEST(DownloadRequest, TheFilterAndTheAttributesChooseWhoAndWhatTheBookTakes) {
     const TestbedServers& servers = TestbedServers::Get();
     const std::string base = servers.Fact("base.scripts");
@@ -292,15 +303,7 @@ TEST(DownloadRequest, ABookThatWouldShrinkBeyondShrinkLimitIsLeftAsItWas) {
         << "the first run has no count to compare with, and says so";
 
     // A run killed while it writes leaves a partial book, and the count of the run before.
-    {
-        driver::Process killed;
-        run.UseSlowBridge(2000);
-        run.ForgetCalls();
-        ASSERT_TRUE(run.StartSilentCopy(killed));
-        ASSERT_TRUE(driver::PollUntil([&run] { return !run.Records().empty(); }, kRunTimeoutMs));
-        killed.Kill();
-        run.UseSlowBridge(0);
-    }
+    KillWhileWriting(run);
     const std::string partial = run.AddressBook();
     ASSERT_LT(run.AddressBookRecords().size(), all);
 
@@ -439,13 +442,7 @@ TEST(DownloadRequest, ASecondRunWritesNothingWhileTheFirstRefreshes) {
     EXPECT_EQ(CallsNamed(run.Calls(), "InitNotesSession").size(), 1u);
 
     // A run that ended, killed or not, blocks nobody.
-    driver::Process killed;
-    run.UseSlowBridge(2000);
-    run.ForgetCalls();
-    ASSERT_TRUE(run.StartSilentCopy(killed));
-    ASSERT_TRUE(driver::PollUntil([&run] { return !run.Records().empty(); }, kRunTimeoutMs));
-    killed.Kill();
-    run.UseSlowBridge(0);
+    KillWhileWriting(run);
     ASSERT_TRUE(run.Start(false));
     run.FinishWithoutMessageBox();
     EXPECT_TRUE(EndedWith(run.Program(), kBookRefreshed));

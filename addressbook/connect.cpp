@@ -175,7 +175,10 @@ int CTarnbookApp::DoLDAPConnect() {
         Report(ServerSilentText(m_strHostName, port, kServerAnswerSeconds), caption);
         return 0;
     }
-    CertificateVerdict verdict = SessionCertificateVerdict(session);
+    // A session without TLS has no certificate to speak of.
+    CertificateVerdict verdict;
+    if (bind->security != ConnectionSecurity::None)
+        verdict = SessionCertificateVerdict(session);
     if (result != LDAP_SUCCESS && verdict.checked && !verdict.trusted) {
         Report(CertificateRefusedText(server, verdict.reason), caption);
         return 0;

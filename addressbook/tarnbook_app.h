@@ -122,8 +122,8 @@ class CTarnbookApp : public ApplicationBase {
     void ReportRunOutcome();
     // Takes the value name of key (the per-user key or the machine-wide one) into its setting;
     // false where key does not hold it, or it does not fit (for SearchFilter, noted as the
-    // filter's problem), or it is empty (but for the settings dialog's fields per user).
-    bool TakeSetting(HKEY key, const char* name, bool perUser);
+    // filter's problem), or it is empty.
+    bool TakeSetting(HKEY key, const char* name);
     // Takes value as the setting name; false (nothing taken) for an empty NotesIniPath.
     bool TakeSettingText(const char* name, const std::string& value);
 

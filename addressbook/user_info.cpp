@@ -56,15 +56,9 @@ bool DecidesTheBook(const char* name) {
                           kMailAttributeValue, kShrinkLimitValue});
 }
 
-// An empty value counts as absent, but for the two fields of the settings dialog in the
-// per-user key: there the dialog saved what the user confirmed, an empty field included.
-bool TakesEmpty(const char* name, bool perUser) {
-    return perUser && IsOneOf(name, {kHostNameValue, kSearchBaseValue});
-}
-
 } // namespace
 
-bool CTarnbookApp::TakeSetting(HKEY key, const char* name, bool perUser) {
+bool CTarnbookApp::TakeSetting(HKEY key, const char* name) {
     std::string value;
     bool read = false;
     if (GoesToTheServer(name)) {
@@ -84,7 +78,8 @@ bool CTarnbookApp::TakeSetting(HKEY key, const char* name, bool perUser) {
                                            std::to_string(kFilterBufferSize - 1) + " characters";
         return false;
     }
-    if (value.empty() && !TakesEmpty(name, perUser))
+    // An empty value counts as absent in every layer.
+    if (value.empty())
         return false;
     return TakeSettingText(name, value);
 }
@@ -135,7 +130,7 @@ void CTarnbookApp::GetUserInfo(HKEY root) {
     }
     // The per-user value wins where both roots hold one.
     for (const char* name : kSettingNames)
-        TakeSetting(key.get(), name, root == HKEY_CURRENT_USER);
+        TakeSetting(key.get(), name);
     ReadStoredPassword(key.get(), SettingsKeyName(root), m_access.password);
 }
 
@@ -248,7 +243,14 @@ void CTarnbookApp::SaveUserInfo() {
         Trace("SaveUserInfo::RegCreateKey failed", kTraceRed);
         return;
     }
-    WriteRegistryText(key.get(), kHostNameValue, host.c_str());
-    WriteRegistryUtf8(key.get(), kSearchBaseValue, base);
+    // A field left empty is saved as no value, so that it never hides a machine-wide one.
+    if (host.empty())
+        RegDeleteValueA(key.get(), kHostNameValue);
+    else
+        WriteRegistryText(key.get(), kHostNameValue, host.c_str());
+    if (base.empty())
+        RegDeleteValueA(key.get(), kSearchBaseValue);
+    else
+        WriteRegistryUtf8(key.get(), kSearchBaseValue, base);
     WriteRegistryText(key.get(), kPortNumberValue, port);
 }

@@ -54,6 +54,7 @@ enum class Holding { Absent, Usable, Unusable };
 struct PolicyValue {
     std::wstring text;
     DWORD number = 0;
+    std::string where; // the policy key that holds it, for reports
 };
 
 const char* Wanted(ValueKind kind) {
@@ -172,6 +173,7 @@ bool ReadDeciding(const char* productKey, const char* name, ProductRoots roots, 
     if (deciding == PolicyLayer::None)
         return false;
     value = found[static_cast<unsigned>(deciding)];
+    value.where = std::string(RootNameOf(deciding)) + "\\" + policyKey;
     return true;
 }
 
@@ -195,8 +197,14 @@ bool ReadPolicyText(const char* productKey, const char* name, ProductRoots roots
         WideCharToMultiByte(CP_ACP, flags, value.text.data(), wide, &text[0], size, nullptr,
                             nullptr);
     }
-    if (text.size() >= bufferSize)
+    // Too long once in the code page: refused like any value that cannot be used, never passed
+    // over in silence.
+    if (text.size() >= bufferSize) {
+        reports.push_back(std::string("The policy value ") + name + " under " + value.where +
+                          " cannot be used: it is longer than " + std::to_string(bufferSize - 1) +
+                          " bytes in this computer's code page.");
         return false;
+    }
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return true;
 }

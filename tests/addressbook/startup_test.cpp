@@ -123,7 +123,9 @@ TEST(TarnbookSettingsDialog, AFieldThatAPolicySetsShowsItsValueAndCannotBeEdited
     EXPECT_EQ(GetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName"), "own.example.org");
 }
 
-TEST(TarnbookSettingsDialog, OkWithAClearedHostNameSavesItEmptyAndGoesOn) {
+// A cleared field is used for this run and saved as no value, so that it never hides the
+// machine-wide one at the next.
+TEST(TarnbookSettingsDialog, OkWithAClearedHostNameSavesNoHostNameAndGoesOn) {
     TarnbookRun run("cleared-host");
     run.RecordNotesMachineWide();
     SetRegistryString(HKEY_LOCAL_MACHINE, TARN_NOTES_KEY, "HostName", "ldap.example.org");
@@ -141,7 +143,7 @@ TEST(TarnbookSettingsDialog, OkWithAClearedHostNameSavesItEmptyAndGoesOn) {
     EXPECT_FALSE(box.text.empty());
     EXPECT_NE(box.text, "Success");
     ASSERT_TRUE(run.WaitForExit());
-    EXPECT_EQ(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName"), std::string("", 1));
+    EXPECT_FALSE(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName"));
     EXPECT_EQ(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase"),
               std::string(" o=Typed ", 10));
     EXPECT_EQ(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber"),

@@ -22,15 +22,15 @@ struct Setting {
 };
 
 const Setting kSettings[] = {
+    // An empty value counts as absent: the machine-wide value stays.
     {"HostName", "ldap.example.org", [](std::size_t n) { return OfLength(n, "host"); },
      [](const CTarnbookApp& app) { return app.HostName(); },
-     [](const std::string& stored) { return stored; }},
+     [](const std::string& stored) { return stored.empty() ? "ldap.example.org" : stored; }},
     {"SearchBase", "o=Example", [](std::size_t n) { return OfLength(n, "o=Base"); },
      [](const CTarnbookApp& app) { return app.SearchBase(); },
-     [](const std::string& stored) { return stored; }},
+     [](const std::string& stored) { return stored.empty() ? "o=Example" : stored; }},
     {"PortNumber", "389", [](std::size_t n) { return OfLength(n, "636"); },
      [](const CTarnbookApp& app) { return std::to_string(app.PortNumber()); },
-     // An empty value counts as absent: the machine-wide port stays.
      [](const std::string& stored) { return stored.empty() ? std::string("389") : "636"; }},
     {"NotesIniPath", "C:\\Notes\\notes.ini",
      [](std::size_t n) { return OfLength(n, "D:\\", "notes.ini"); },

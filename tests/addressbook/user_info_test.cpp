@@ -31,7 +31,7 @@ class DirectorySettings : public ::testing::Test {
     std::string trace_;
 };
 
-TEST_F(DirectorySettings, PerUserValuesWinEvenWhenEmptyAndMachineWideOnesFillTheRest) {
+TEST_F(DirectorySettings, PerUserValuesWinAndMachineWideOnesFillTheRestAndWhatIsEmpty) {
     Machine("HostName", "ldap.example.org");
     Machine("SearchBase", "o=Example");
     Machine("PortNumber", "389");
@@ -39,7 +39,7 @@ TEST_F(DirectorySettings, PerUserValuesWinEvenWhenEmptyAndMachineWideOnesFillThe
     User("HostName", "");
     User("PortNumber", "1389");
     ReadBothRoots();
-    EXPECT_EQ(app_.HostName(), "");
+    EXPECT_EQ(app_.HostName(), "ldap.example.org") << "an empty per-user value hid the machine's";
     EXPECT_EQ(app_.SearchBase(), "o=Example");
     EXPECT_EQ(app_.PortNumber(), 1389);
     EXPECT_STREQ(app_.NotesIniPath(), "C:\\Notes\\notes.ini");
@@ -89,14 +89,14 @@ TEST_F(DirectorySettings, AStringStoredWithoutTerminatorIsReadWithinItsBuffer) {
     EXPECT_EQ(app_.SearchBase(), "");
 }
 
-TEST_F(DirectorySettings, SavingWritesThreeStringsPerUserOnly) {
+TEST_F(DirectorySettings, SavingWritesTheFieldsPerUserOnlyAndAnEmptyOneAsNoValue) {
     Machine("HostName", "ldap.example.org");
     ReadBothRoots();
     app_.SaveUserInfo();
     EXPECT_EQ(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "HostName"),
               std::string("ldap.example.org", 17));
-    EXPECT_EQ(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase"),
-              std::string("", 1));
+    EXPECT_FALSE(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase"))
+        << "an emptied field would hide the machine's value";
     EXPECT_EQ(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "PortNumber"),
               std::string("0", 2));
     EXPECT_FALSE(GetRegistryBytes(HKEY_CURRENT_USER, TARN_NOTES_KEY, "NotesIniPath"));
@@ -199,8 +199,11 @@ TEST_F(DirectorySettings, TheSearchBaseIsReadAndSavedInUtf16) {
         app.GetPolicyInfo();
         EXPECT_EQ(app.SearchBase(), base);
         app.SaveUserInfo();
-        EXPECT_EQ(GetRegistryUtf8(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase"),
-                  layer == HKEY_CURRENT_USER ? base : std::string());
+        // Where a policy decides, the user's own (here none) is kept: no value at all.
+        if (layer == HKEY_CURRENT_USER)
+            EXPECT_EQ(GetRegistryUtf8(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase"), base);
+        else
+            EXPECT_FALSE(GetRegistryUtf8(HKEY_CURRENT_USER, TARN_NOTES_KEY, "SearchBase"));
     }
 }
 

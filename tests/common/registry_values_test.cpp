@@ -129,14 +129,11 @@ TEST_F(StoredValues, ARecordedLibraryPathThatDoesNotFitGivesWayToThePerUserOne) 
             const int loaded = LoadSavedNotesDll();
             char path[MAX_PATH] = "";
             GetModuleFileNameA(g_hNotesDll, path, sizeof path);
-            if (length == 0) {
-                EXPECT_EQ(loaded, 0) << what << ": an empty path loads nothing";
-            } else {
-                EXPECT_EQ(loaded, 1) << what;
-                const std::string expected =
-                    FitsPathBuffer(length) ? Normalized(fullLength) : user.dllPath;
-                EXPECT_STRCASEEQ(path, expected.c_str()) << what;
-            }
+            // An empty path counts as absent: the per-user one is loaded, never the drive's root.
+            EXPECT_EQ(loaded, 1) << what;
+            const std::string expected =
+                length > 0 && FitsPathBuffer(length) ? Normalized(fullLength) : user.dllPath;
+            EXPECT_STRCASEEQ(path, expected.c_str()) << what;
             if (g_hNotesDll)
                 FreeLibrary(g_hNotesDll);
             g_hNotesDll = nullptr;

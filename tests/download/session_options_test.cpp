@@ -189,9 +189,9 @@ ULONG __cdecl RecordBind(LDAP* session, PCHAR name, PCHAR password) {
 }
 
 // The search is recorded and fails as on a broken connection: no test here writes records.
-ULONG __cdecl RecordSearch(LDAP*, PCHAR, ULONG, PCHAR, PCHAR[], ULONG, PLDAPControlA*,
-                           PLDAPControlA*, ULONG, ULONG, ULONG* message) {
-    g_calls.push_back({"ldap_search_extA"});
+ULONG __cdecl RecordSearch(LDAP*, PWCHAR, ULONG, PWCHAR, PWCHAR[], ULONG, PLDAPControlW*,
+                           PLDAPControlW*, ULONG, ULONG, ULONG* message) {
+    g_calls.push_back({"ldap_search_extW"});
     *message = 0;
     return LDAP_SERVER_DOWN;
 }
@@ -280,7 +280,7 @@ class DirectorySession : public ::testing::Test {
     ImportRedirect box_{"user32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordBox)};
     ImportRedirect syncBind_{"wldap32.dll", "ldap_bind_sA",
                              reinterpret_cast<void*>(&RecordSyncBind)};
-    ImportRedirect search_{"wldap32.dll", "ldap_search_extA",
+    ImportRedirect search_{"wldap32.dll", "ldap_search_extW",
                            reinterpret_cast<void*>(&RecordSearch)};
     ImportRedirect tlsSession_{"wldap32.dll", "ldap_sslinitA",
                                reinterpret_cast<void*>(&RecordTlsSession)};
@@ -445,7 +445,7 @@ TEST_F(DirectorySession, NegotiateSignsInAsTheLoggedOnUserOrTheAccountAskingForS
         EXPECT_EQ(TimeLimitsAroundTheBind(),
                   "ldap_connect, " + std::string(test.startTls ? "ldap_start_tls_sA, " : "") +
                       "time limit " + std::to_string(kServerAnswerSeconds) +
-                      ", ldap_bind_sA, time limit 0, ldap_search_extA, ");
+                      ", ldap_bind_sA, time limit 0, ldap_search_extW, ");
     }
 }
 

@@ -8,9 +8,7 @@
 # leave while they wait for windows, servers and timeouts, and the tests keep what they need.
 # The win64 tests follow once their build is done (the test beds of both Windows builds use
 # Samba's fixed ports, so their tests never run at once), then the host tests and the fuzz
-# targets, two at a time. On a machine that cannot run 32-bit code the win32 tests are only
-# skipped, so there the win64 build and its tests come first and the win32 build goes on
-# beside them.
+# targets, two at a time.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -50,14 +48,11 @@ run_tests() {
     ctest --preset "$1" -j "$jobs" || status=1
 }
 
-# The preset whose tests wait longest on the programs goes first: win32, where Wine can run it.
-first=win32 second=win64
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then first=win64 second=win32; fi
-build "$first"
-(for preset in "$second" host fuzz; do build "$preset" nice -n 19; done) &
+build win32
+(for preset in win64 host fuzz; do build "$preset" nice -n 19; done) &
 builds=$!
-if built "$first"; then run_tests "$first"; fi
-if built "$second"; then run_tests "$second"; fi
+if built win32; then run_tests win32; fi
+if built win64; then run_tests win64; fi
 if built host; then run_tests host; fi
 wait "$builds"
 # Every fuzz target for ten seconds: the longer runs are for ./tools/fuzz.sh by hand.

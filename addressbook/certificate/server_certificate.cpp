@@ -37,20 +37,20 @@ void Record(SessionState& state, const CertificateVerdict& verdict) {
 // server's certificate, which the callback owns and frees. TRUE lets the connection go on.
 BOOLEAN __cdecl VerifyServerCertificate(PLDAP session, PCCERT_CONTEXT* serverCert) {
     PCCERT_CONTEXT cert = serverCert ? *serverCert : nullptr;
+    CertificateVerdict verdict = {true, false, false, "the server showed no certificate"};
     // Called by the LDAP library: nothing may leave it but the answer.
     try {
         const std::shared_ptr<SessionState> state = StateOf(session);
-        CertificateVerdict verdict = {true, false, false, "the server showed no certificate"};
         if (cert && state)
             verdict = CheckServerCertificate(cert, state->host);
-        if (cert)
-            CertFreeCertificateContext(cert);
         if (state)
             Record(*state, verdict);
-        return verdict.trusted ? TRUE : FALSE;
     } catch (...) {
-        return FALSE;
+        verdict.trusted = false;
     }
+    if (cert)
+        CertFreeCertificateContext(cert);
+    return verdict.trusted ? TRUE : FALSE;
 }
 
 } // namespace

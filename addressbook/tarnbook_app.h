@@ -82,6 +82,17 @@ class CTarnbookApp : public ApplicationBase {
     // TARNBOOK /setbindpassword: reads the bind password, encrypts and stores it.
     int SetBindPassword();
 
+    // TARNBOOK -publish FOLDER (publish_run.cpp): downloads the directory, with the settings a
+    // silent run reads, and publishes it into folder as a new version where its entries changed.
+    // Needs neither Notes nor the bridge.
+    int PublishBook(const std::wstring& folder);
+
+    // With BookSource set (book_source_run.cpp): the book from the publication in that folder
+    // instead of the directory. Written, Unchanged and Failed end the run; Unusable leaves the
+    // book as it was and lets BookSourceFallback decide.
+    enum class SourceOutcome { Written, Unchanged, Failed, Unusable };
+    SourceOutcome ReadPublishedBook();
+
     // The settings in use, as read and confirmed.
     bool IsSilent() const { return m_bSilent != 0; }
     int PortNumber() const { return m_nPortNumber; }
@@ -173,6 +184,23 @@ class CTarnbookApp : public ApplicationBase {
     std::string m_strLastRefresh;  // when the whole refresh it kept was made
     std::string m_strMarker;       // the change marker read before the whole download, as kept
     bool m_bPasswordCommand = false;
+
+    // The published book. BookSource (UTF-8), BookSourceFallback and PublishKeep as stored.
+    std::string m_strBookSource;
+    std::string m_strBookSourceFallback;
+    std::string m_strPublishKeep;
+    // The publisher's run (publish_run.cpp).
+    struct {
+        bool running = false;      // this run is TARNBOOK -publish
+        std::string folder;        // the publication's folder, as given (code page, for texts)
+        unsigned long version = 0; // the version published or found unchanged
+    } m_publish;
+    // The desktop's read of the published book (book_source_run.cpp).
+    struct {
+        bool used = false;         // the book came from, or was left as, the publication
+        unsigned long version = 0; // the publication's version written or found unchanged
+        std::string how;           // "the snapshot", "3 differences from version 39"
+    } m_source;
     // The settings the dialog shows, as the product keys gave them before any policy.
     struct {
         std::string hostName;

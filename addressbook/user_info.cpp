@@ -30,7 +30,8 @@ const char* const kSettingNames[] = {
     kRefreshDaysValue,    kRefreshDelayValue,      kAllowClearTextBindValue,
     kSearchFilterValue,   kLastNameAttributeValue, kFirstNameAttributeValue,
     kPhoneAttributeValue, kMailAttributeValue,     kShrinkLimitValue,
-    kAllowNtlmValue};
+    kAllowNtlmValue,      kBookSourceValue,        kBookSourceFallbackValue,
+    kPublishKeepValue};
 
 bool IsOneOf(const char* name, std::initializer_list<const char*> names) {
     for (const char* each : names) {
@@ -40,11 +41,12 @@ bool IsOneOf(const char* name, std::initializer_list<const char*> names) {
     return false;
 }
 
-// Texts the directory server gets as they are: read in UTF-16 and kept in UTF-8, so that no
-// character passes through the code page.
+// Texts the directory server gets as they are, and the published book's folder: read in UTF-16
+// and kept in UTF-8, so that no character passes through the code page.
 bool GoesToTheServer(const char* name) {
     return IsOneOf(name, {kSearchBaseValue, kSearchFilterValue, kLastNameAttributeValue,
-                          kFirstNameAttributeValue, kPhoneAttributeValue, kMailAttributeValue});
+                          kFirstNameAttributeValue, kPhoneAttributeValue, kMailAttributeValue,
+                          kBookSourceValue});
 }
 
 // The settings that decide which server, which entries and which of their values make the
@@ -53,7 +55,8 @@ bool GoesToTheServer(const char* name) {
 bool DecidesTheBook(const char* name) {
     return IsOneOf(name, {kHostNameValue, kPortNumberValue, kSearchBaseValue, kSearchFilterValue,
                           kLastNameAttributeValue, kFirstNameAttributeValue, kPhoneAttributeValue,
-                          kMailAttributeValue, kShrinkLimitValue});
+                          kMailAttributeValue, kShrinkLimitValue, kBookSourceValue,
+                          kBookSourceFallbackValue});
 }
 
 } // namespace
@@ -111,7 +114,10 @@ bool CTarnbookApp::TakeSettingText(const char* name, const std::string& value) {
             {kFirstNameAttributeValue, &m_bookSettings.firstName},
             {kPhoneAttributeValue, &m_bookSettings.phone},
             {kMailAttributeValue, &m_bookSettings.mail},
-            {kShrinkLimitValue, &m_bookSettings.shrinkLimit}};
+            {kShrinkLimitValue, &m_bookSettings.shrinkLimit},
+            {kBookSourceValue, &m_strBookSource},
+            {kBookSourceFallbackValue, &m_strBookSourceFallback},
+            {kPublishKeepValue, &m_strPublishKeep}};
         for (const auto& text : texts) {
             if (setting == text.first)
                 *text.second = value;

@@ -56,6 +56,12 @@ constexpr char kMailAttributeValue[] = "MailAttribute";
 constexpr char kShrinkLimitValue[] = "ShrinkLimit";
 // "1" lets a Negotiate bind over plain LDAP fall back to NTLM; anything else: Kerberos only.
 constexpr char kAllowNtlmValue[] = "AllowNtlm";
+// A published book: the folder a desktop reads it from instead of the directory, what a run does
+// where that folder gives no usable book ("directory", "none"), and how many differences the
+// publisher keeps.
+constexpr char kBookSourceValue[] = "BookSource";
+constexpr char kBookSourceFallbackValue[] = "BookSourceFallback";
+constexpr char kPublishKeepValue[] = "PublishKeep";
 // The bind password, encrypted for one computer (HKLM) or one user (HKCU): no policy can hand
 // it out, so it is not in kProductValues; TARNBOOK /setbindpassword stores it on each computer.
 constexpr char kBindPasswordValue[] = "BindPassword";

@@ -1,0 +1,1 @@
+#include "difference_ldif.h"

@@ -1,0 +1,1 @@
+#include "ldif_problem.h"

@@ -1,0 +1,1 @@
+#include "publication_folder.h"

@@ -1,0 +1,1 @@
+#include "snapshot_ldif.h"

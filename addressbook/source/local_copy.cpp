@@ -1,0 +1,1 @@
+#include "local_copy.h"

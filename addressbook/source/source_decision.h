@@ -1,0 +1,3 @@
+#ifndef TARN_SOURCE_DECISION_H
+#define TARN_SOURCE_DECISION_H
+#endif

@@ -31,6 +31,7 @@
 #                      fetch alone takes Wine's client far longer than the download); default 1
 #   BENCH_DIR          the folder of the run (default build/bench)
 #   BENCH_TABLE        0: leave out the download table above, for the logon figures alone
+#   BENCH_PUBLISH      the sizes of the published book's figures (default 65535; empty: none)
 # The logon figures (Refresh changed): for each server family in BENCH_LOGON (default "slapd
 # dirsrv samba"), a private server with its change marker (slapd with syncprov, 389 Directory
 # Server with the USN plugin, Samba's domain controller read by an ordinary account) and
@@ -39,6 +40,10 @@
 # behind a relay (tools/bench/relay.cpp) that counts what the server sent: a whole refresh, an
 # unchanged logon, and a logon after one entry changed. Each prints the bytes the server sent,
 # the entries it returned and the time of the run.
+# The published book's figures (tools/bench/publish.sh), for each platform and each size of
+# BENCH_PUBLISH: the publisher against a silent download, and a desktop that reads an unchanged
+# version, one version after 20 changes and the snapshot: time, the bytes the directory server
+# sent and the bytes read from the folder.
 set -eu
 cd "$(dirname "$0")/.."
 src=$(pwd)
@@ -53,6 +58,7 @@ table_runs=${BENCH_TABLE:-1}
 logon_families=${BENCH_LOGON-slapd dirsrv samba}
 logon_size=${BENCH_LOGON_SIZE:-65535}
 logon_samba_size=${BENCH_LOGON_SAMBA_SIZE:-5000}
+publish_sizes=${BENCH_PUBLISH-65535}
 mkdir -p "$dir"
 . "$fixtures/wine-env.sh"
 platforms=
@@ -80,6 +86,7 @@ cleanup() {
     if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
     if [ -n "$relay_pid" ]; then kill "$relay_pid" 2>/dev/null || true; fi
     "$src/tools/bench/directory.sh" stop "$dir/logon/slapd" >/dev/null 2>&1 || true
+    "$src/tools/bench/directory.sh" stop "$dir/publish/slapd" >/dev/null 2>&1 || true
     "$fixtures/dirsrv.sh" stop "$dir/logon" >/dev/null 2>&1 || true
     "$fixtures/samba-ad.sh" stop "$dir/logon" >/dev/null 2>&1 || true
     "$src/tools/bench/directory.sh" stop "$dir/slapd" || true
@@ -246,6 +253,14 @@ if [ -n "$logon_families" ]; then
         logon_family "$family" "$logon_size_of"
     done
     reg delete "$policy" /v Refresh /f || true
+fi
+
+: >"$dir/publish.txt"
+if [ -n "$publish_sizes" ]; then
+    . "$src/tools/bench/publish.sh"
+    for platform in $platforms; do
+        for size in $publish_sizes; do publish_figures "$platform" "$size"; done
+    done
 fi
 
 [ "$table_runs" != 0 ] || platforms=
@@ -529,6 +544,13 @@ if [ -s "$logon_table" ]; then
     echo "| server | entries | logon | bytes sent | entries returned | records written | time s |"
     echo "|---|---|---|---|---|---|---|"
     cat "$logon_table"
+    echo
+fi
+if [ -s "$dir/publish.txt" ]; then
+    echo "== the published book (bytes the directory server sent, bytes read from the folder)"
+    echo "| build | run | time s | bytes from the directory | bytes from the folder | exit | records |"
+    echo "|---|---|---|---|---|---|---|"
+    cat "$dir/publish.txt"
     echo
 fi
 [ -n "$platforms" ] || exit 0

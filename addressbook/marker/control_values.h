@@ -16,6 +16,8 @@
 #ifndef TARN_CONTROL_VALUES_H
 #define TARN_CONTROL_VALUES_H
 
+#include "base64.h"
+
 #include <string>
 
 constexpr char kDirSyncOid[] = "1.2.840.113556.1.4.841";
@@ -61,10 +63,5 @@ bool DecodeSyncDone(const std::string& value, bool& hasCookie, std::string& cook
 // A value as the client library hands it over, a pointer and a length: a value without a
 // pointer is empty, whatever its length says.
 std::string ValueBytes(const char* bytes, unsigned long length);
-
-// Base64 (RFC 4648, with padding), for keeping a cookie in a text value.
-std::string Base64(const std::string& bytes);
-// False where text is not base64 as Base64 writes it.
-bool FromBase64(const std::string& text, std::string& bytes);
 
 #endif

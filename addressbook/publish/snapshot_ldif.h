@@ -5,9 +5,11 @@
 #define TARN_SNAPSHOT_LDIF_H
 
 #include "book_entries.h"
+#include "ldif_lines.h"
 #include "ldif_problem.h"
 #include "search/search_request.h"
 
+#include <cstddef>
 #include <string>
 
 // The snapshot's bytes of sorted entries, the attributes named as in request. The same entries
@@ -19,5 +21,10 @@ std::string SnapshotLdif(const BookEntries& sorted, const SearchRequest& request
 // included); entries then hold nothing.
 bool ReadSnapshotLdif(const std::string& bytes, const SearchRequest& request, BookEntries& entries,
                       LdifProblem& problem);
+
+// Reads the attribute lines of record from line first on into entry's fields; false, with the
+// line and why, for an attribute the book does not take, one given twice, or a "-".
+bool ReadEntryLines(const LdifRecord& record, std::size_t first, const SearchRequest& request,
+                    EntryRecord& entry, LdifProblem& problem);
 
 #endif

@@ -33,9 +33,11 @@ CTarnbookApp::SourceOutcome CTarnbookApp::ReadPublishedBook() {
     m_source.used = true;
     m_source.folder = CodePageFromUtf8(m_strBookSource);
     if (!IsFullyQualifiedFolder(m_strBookSource)) {
-        TraceFailure("BookSource \"" + m_source.folder +
-                     "\" is not a fully qualified folder (a drive path such as X:\\Book or a UNC "
-                     "path such as \\\\server\\share\\Book).");
+        const std::string why = "BookSource \"" + m_source.folder +
+                                "\" is not a fully qualified folder (a drive path such as "
+                                "X:\\Book or a UNC path such as \\\\server\\share\\Book)";
+        TraceFailure(why + ".");
+        m_strProblem = why;
         return SourceOutcome::Unusable;
     }
     Manifest manifest;
@@ -77,11 +79,13 @@ bool CTarnbookApp::FallBackToDirectory() {
                "\" is not understood: it may be directory or none; directory holds.")
                   .c_str(),
               kTraceRed);
+    const std::string why = m_strProblem;
     const std::string unusable =
-        "The book published in " + m_source.folder + " cannot be used (" + m_strProblem + ")";
+        "The book published in " + m_source.folder + " cannot be used (" + why + ")";
     if (fallback == SourceFallback::None) {
         TraceFailure(unusable + ": the address book was left as it was (BookSourceFallback is "
                                 "none).");
+        m_strProblem = why + "."; // the event names the folder and says the rest
         m_nExitStatus = kBookUnreachable;
         m_failed = Failed::Directory;
         return false;

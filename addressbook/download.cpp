@@ -3,19 +3,12 @@
 #define _CRT_RAND_S // rand_s: random numbers from the system's generator
 #include "tarnbook_app.h"
 
-#include "book_plan.h"
 #include "bridge_binding.h"
 #include "connection/connection_notices.h"
 #include "connection/directory_bind.h"
 #include "download_notices.h"
-#include "mail_address.h"
 #include "marker/change_marker.h"
 #include "message_pump.h"
-#include "progress/progress_dlg.h"
-#include "record_writer.h"
-#include "refresh/book_digest.h"
-#include "refresh/last_refresh.h"
-#include "refresh/record_owner.h"
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "search/directory_search.h"
@@ -28,10 +21,6 @@
 #include <string>
 
 namespace {
-
-// How often a long walk stops to answer its windows' messages: well within the few seconds
-// after which the platform counts a window that takes none as not responding.
-constexpr DWORD kAnswerIntervalMs = 250;
 
 // The server could not be reached or stopped answering, as against refusing a request.
 bool IsServerLost(ULONG code) {
@@ -72,6 +61,12 @@ int CTarnbookApp::DownloadAddressBook() {
         m_failed = Failed::Directory;
         return 0;
     }
+    // A published book, where one is named, before anything is asked of the directory.
+    if (!m_strBookSource.empty()) {
+        const SourceOutcome outcome = ReadPublishedBook();
+        if (outcome != SourceOutcome::Unusable || !FallBackToDirectory())
+            return outcome == SourceOutcome::Written || outcome == SourceOutcome::Unchanged ? 1 : 0;
+    }
     // A run that asks the server for its change marker first spreads only whole downloads;
     // any other waits before it asks the server anything.
     const bool askMarker = m_refresh.changedOnly && m_bSilent;
@@ -82,19 +77,8 @@ int CTarnbookApp::DownloadAddressBook() {
         return 0;
     }
 
-    char mailServer[kPathBufferSize] = "";
-    GetPrivateProfileStringA("Notes", "MailServer", "", mailServer, sizeof mailServer,
-                             m_szNotesIniPath);
-    m_strMailServer = mailServer;
-    const std::string settings =
-        std::string("Notes.ini path:") + m_szNotesIniPath + ", MailServer:" + mailServer;
-    Trace(settings.c_str(), kTraceBlue);
-
-    if (g_bridge.OpenAddressBook(mailServer, 1) == 0) {
-        TraceFailure("CTarnbookApp::DownloadAddressBook(): Failed to open Address Book");
-        m_failed = Failed::Notes;
+    if (!OpenBook())
         return 0;
-    }
     m_nExitStatus = kBookUnchanged; // the directory and the address book are there
     if (askMarker && IsDirectoryUnchanged())
         return 1;
@@ -119,6 +103,23 @@ int CTarnbookApp::DownloadAddressBook() {
         m_strMarker = ReadMarker(nullptr, read);
     }
     return DoDownloadAdddressBook() ? 1 : 0;
+}
+
+int CTarnbookApp::OpenBook() {
+    char mailServer[kPathBufferSize] = "";
+    GetPrivateProfileStringA("Notes", "MailServer", "", mailServer, sizeof mailServer,
+                             m_szNotesIniPath);
+    m_strMailServer = mailServer;
+    const std::string settings =
+        std::string("Notes.ini path:") + m_szNotesIniPath + ", MailServer:" + mailServer;
+    Trace(settings.c_str(), kTraceBlue);
+
+    if (g_bridge.OpenAddressBook(mailServer, 1) == 0) {
+        TraceFailure("CTarnbookApp::DownloadAddressBook(): Failed to open Address Book");
+        m_failed = Failed::Notes;
+        return 0;
+    }
+    return 1;
 }
 
 unsigned long CTarnbookApp::WholeDownloadDelay() const {
@@ -187,105 +188,5 @@ int CTarnbookApp::DoDownloadAdddressBook() {
         }
         return 0;
     }
-    caption = LoadResourceText(IDS_PROGRESS_CAPTION);
-    CProgressDlg progress(nullptr);
-    progress.SetWindowText(caption);
-    const std::string progressText = LoadResourceText(IDS_PROGRESS_TEXT);
-    progress.CenterOnDesktop();
-    progress.ShowWindow(SW_SHOW);
-    progress.SetText(progressText);
-    progress.SetRange(0, 0);
-    progress.SetStep(1);
-
-    const ULONG count = search.records.Count();
-    if (count == 0) {
-        Report(LoadResourceText(IDS_NO_ENTRIES), caption);
-        Trace(("ServerName: " + m_strHostName + ", PortNumber: " + std::to_string(m_nPortNumber))
-                  .c_str(),
-              kTraceBlue);
-        Trace(("SearchBase: " + CodePageFromUtf8(m_strSearchBase) +
-               ", NumberOfEntries: " + std::to_string(static_cast<int>(count)))
-                  .c_str(),
-              kTraceBlue);
-        return 0;
-    }
-    // A search that the server closed with any other code than success, after entries (a
-    // size, time or administrative limit, a paged search stopped early), still writes what it
-    // returned, but an incomplete address book must not pass unnoticed: the code is traced in
-    // red and the user is told after the walk; in silent mode that notice is the red line
-    // itself.
-    const bool cut = search.code != LDAP_SUCCESS;
-    if (cut && !m_bSilent)
-        TraceFailure(LdapErrorText(search.code));
-    m_nEntries = count;
-    RecordWriter writer(g_bridge);
-    // Everything the records would be is known before the book is touched.
-    const BookPlan plan = PlanBook(search.records, writer);
-    if (!AcceptBookPlan(plan, count, caption))
-        return 0;
-    if (!cut && plan.unwritable.empty() && IsBookUnchanged(search))
-        return 1;
-    if (IsBookShrinking(plan.records))
-        return 0;
-    progress.SetRange(0, static_cast<int>(count));
-    // No record of a whole refresh may outlive the book it describes.
-    BeginWholeRefresh();
-    g_bridge.DeleteAll(0);
-    m_nExitStatus = kBookIncomplete; // until every entry has been written
-    bool complete = search.code == LDAP_SUCCESS && plan.unwritable.empty();
-    BookDigest digest = NewBookDigest();
-
-    bool refused = false;
-    EntryRecord record;
-    // The walk runs on the progress window's thread: its messages are answered now and then.
-    MessagesNowAndThen answering(kAnswerIntervalMs);
-    for (EntryRecords::Cursor entries(search.records); !refused && entries.Next(record);) {
-        if (!writer.IsUnwritable(record) && record.hasMail && IsMailAddress(record.mail)) {
-            refused = writer.Write(record) == 0;
-            if (!refused) {
-                ++m_nRecordsWritten;
-                digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
-            }
-        }
-        if (refused)
-            Report(RecordRefusedText(ShownText(record.mail)), caption);
-        else
-            progress.StepIt();
-        answering.Answer();
-        m_runLock.StillAtWork();
-    }
-    search.records = EntryRecords();
-
-    // The records are written; now the user learns that the directory held more.
-    if (cut && !refused) {
-        Report(search.code == LDAP_TIMEOUT
-                   ? ServerSilentCutText(m_strHostName, port, kServerAnswerSeconds, count)
-                   : SearchCutText(count, LdapErrorText(search.code)),
-               caption);
-    } else if (cut && m_bSilent) {
-        TraceFailure(LdapErrorText(search.code));
-    }
-    // Every entry the search gave that could be written was: the guard's count, kept whether
-    // ShrinkLimit is set or not, so that it is there once it is.
-    if (search.code == LDAP_SUCCESS && !refused)
-        RememberShrinkCount(m_nRecordsWritten);
-    if (complete && !refused) {
-        m_nExitStatus = kBookRefreshed;
-        LastRefresh whole;
-        whole.digest = digest.Finish();
-        // The marker read before the search: a change made during it is seen next time.
-        whole.marker = m_strMarker;
-        whole.records = digest.Records();
-        whole.time = CurrentTicks();
-        whole.owner = CurrentRecordOwner();
-        RememberLastRefresh(whole);
-    }
-    return 1;
-}
-
-int CTarnbookApp::IsMailAddress(const std::string& mail) {
-    if (IsInternetMailAddress(mail))
-        return 1;
-    Trace(("Voxtarion address:" + ShownText(mail)).c_str(), kTraceBlue);
-    return 0;
+    return WriteBook(search.records, search.code, true);
 }

@@ -129,7 +129,7 @@ int CTarnbookApp::ReadOwnLastRefresh(LastRefresh& last) const {
     return 0;
 }
 
-int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
+int CTarnbookApp::IsBookUnchanged(const EntryRecords& records) {
     if (!m_refresh.changedOnly || !m_bSilent)
         return 0;
     LastRefresh last;
@@ -137,7 +137,7 @@ int CTarnbookApp::IsBookUnchanged(const DirectorySearch& search) {
         return 0;
     BookDigest digest = NewBookDigest();
     EntryRecord record;
-    for (EntryRecords::Cursor entries(search.records); entries.Next(record);) {
+    for (EntryRecords::Cursor entries(records); entries.Next(record);) {
         if (record.hasMail && IsInternetMailAddress(record.mail))
             digest.AddRecord(record.lastName, record.firstName, record.phone, record.mail);
     }

@@ -17,6 +17,8 @@ void CTarnbookApp::ReportRunOutcome() {
     if (m_bPasswordCommand) {
         id = m_nExitStatus == kPasswordStored ? MSG_PASSWORD_STORED : MSG_PASSWORD_NOT_STORED;
         strings = {m_strProblem};
+    } else if (m_source.used) {
+        PickSourceEvent(id, strings);
     } else if (m_nExitStatus == kBookRefreshed && m_bBookLeftAlone) {
         id = MSG_BOOK_UNCHANGED;
         strings = {records, m_strLastRefresh, server, base};

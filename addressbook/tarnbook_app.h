@@ -18,9 +18,15 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 struct BookPlan;
 struct DirectorySearch;
+class EntryRecords;
+struct LocalCopy;
+struct Manifest;
+struct PublishedBook;
+struct SourceDecision;
 
 struct ChangeMarker;
 
@@ -45,11 +51,18 @@ class CTarnbookApp : public ApplicationBase {
     // default port of the connection's security.
     void NameServerInUse();
     int DoDownloadAdddressBook();
+    // Reads MailServer from notes.ini and opens the address book; 0, reported, where the bridge
+    // cannot open it.
+    int OpenBook();
+    // From the plan on (book_walk.cpp): writes records, a directory search's that ended with code
+    // or a published book's (LDAP_SUCCESS), into the open address book. Only records from the
+    // directory may be left alone by Refresh changed and are kept as the last whole refresh.
+    int WriteBook(EntryRecords& records, ULONG code, bool fromDirectory);
     int IsMailAddress(const std::string& mail);
     // With Refresh changed, in silent mode, over a whole directory every entry of which can be
     // written: 1 when the address book would get exactly the records of this user's last whole
     // refresh, which is then left alone.
-    int IsBookUnchanged(const DirectorySearch& search);
+    int IsBookUnchanged(const EntryRecords& records);
     // Where ShrinkLimit guards the book and the last complete run on this computer came from
     // the same server, search base, filter and attributes: 1 when the download would write too
     // few records against it, which is then reported, and the book left as it was. Where there
@@ -92,6 +105,17 @@ class CTarnbookApp : public ApplicationBase {
     // book as it was and lets BookSourceFallback decide.
     enum class SourceOutcome { Written, Unchanged, Failed, Unusable };
     SourceOutcome ReadPublishedBook();
+    // BookSourceFallback, after an unusable publication: true (a blue line) where the directory
+    // is downloaded instead; false (a red line, the run failed) where it is "none".
+    bool FallBackToDirectory();
+    // The steps of ReadPublishedBook (book_source_steps.cpp).
+    void ReadOwnLocalCopy(LocalCopy& copy) const;
+    SourceOutcome LeavePublishedBookAlone();
+    bool ReadPublishedEntries(const Manifest& manifest, const SourceDecision& decision,
+                              std::string copied, PublishedBook& book);
+    void KeepLocalCopy(const Manifest& manifest, std::string snapshot);
+    // The run's event where the book came from, or was left as, the publication.
+    void PickSourceEvent(DWORD& id, std::vector<std::string>& strings) const;
 
     // The settings in use, as read and confirmed.
     bool IsSilent() const { return m_bSilent != 0; }
@@ -200,6 +224,7 @@ class CTarnbookApp : public ApplicationBase {
         bool used = false;         // the book came from, or was left as, the publication
         unsigned long version = 0; // the publication's version written or found unchanged
         std::string how;           // "the snapshot", "3 differences from version 39"
+        std::string folder;        // BookSource in the code page, for texts
     } m_source;
     // The settings the dialog shows, as the product keys gave them before any policy.
     struct {

@@ -104,6 +104,8 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kMailAttributeValue, ProductRoots::MachineThenUser, ValueKind::Text},
     {TARN_NOTES_KEY, kShrinkLimitValue, ProductRoots::MachineThenUser, ValueKind::Number},
     {TARN_NOTES_KEY, kAllowNtlmValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kBookSourceValue, ProductRoots::MachineThenUser, ValueKind::Path},
+    {TARN_NOTES_KEY, kBookSourceFallbackValue, ProductRoots::MachineThenUser, ValueKind::Text},
 };
 
 // The kind of a value of kProductValues; a name not in the list is a text.

@@ -14,7 +14,9 @@ void CTarnbookApp::ReportRunOutcome() {
     const std::string base = CodePageFromUtf8(m_strSearchBase);
     DWORD id = 0;
     std::vector<std::string> strings;
-    if (m_bPasswordCommand) {
+    if (m_publish.running) {
+        PickPublishEvent(id, strings);
+    } else if (m_bPasswordCommand) {
         id = m_nExitStatus == kPasswordStored ? MSG_PASSWORD_STORED : MSG_PASSWORD_NOT_STORED;
         strings = {m_strProblem};
     } else if (m_source.used) {

@@ -1,15 +1,18 @@
 #include "tarnbook_app.h"
 
 #include "bridge_binding.h"
+#include "command_line.h"
 #include "download_notices.h"
 #include "library_search.h"
 #include "notes_discovery.h"
 #include "password/set_bind_password.h"
+#include "publish/publish_command.h"
 #include "refresh/last_refresh.h"
 #include "refresh/shrink_guard.h"
 #include "resource_ids.h"
 #include "resource_text.h"
 #include "trace.h"
+#include "unicode_text.h"
 
 CTarnbookApp::CTarnbookApp() = default;
 
@@ -26,6 +29,13 @@ bool CTarnbookApp::InitInstance() {
     if (IsSetBindPasswordCommand(CommandLine())) {
         m_bPasswordCommand = true;
         m_nExitStatus = SetBindPassword() ? kPasswordStored : kPasswordNotStored;
+        return false;
+    }
+    // TARNBOOK -publish FOLDER publishes the book; the folder may hold any character.
+    const wchar_t* arguments = CommandLineTail(GetCommandLineW());
+    std::string folder;
+    if (ParsePublishCommand(Utf8FromWide(arguments, wcslen(arguments)), folder)) {
+        PublishBook(folder);
         return false;
     }
     m_bSilent = CommandLine().empty() ? 1 : 0;

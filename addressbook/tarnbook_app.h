@@ -22,6 +22,7 @@
 
 struct BookPlan;
 struct DirectorySearch;
+struct EntryRecord;
 class EntryRecords;
 struct LocalCopy;
 struct Manifest;
@@ -96,9 +97,9 @@ class CTarnbookApp : public ApplicationBase {
     int SetBindPassword();
 
     // TARNBOOK -publish FOLDER (publish_run.cpp): downloads the directory, with the settings a
-    // silent run reads, and publishes it into folder as a new version where its entries changed.
-    // Needs neither Notes nor the bridge.
-    int PublishBook(const std::wstring& folder);
+    // silent run reads, and publishes it into folder (UTF-8) as a new version where its entries
+    // changed. Needs neither Notes nor the bridge. Returns 1 where the publication is current.
+    int PublishBook(const std::string& folder);
 
     // With BookSource set (book_source_run.cpp): the book from the publication in that folder
     // instead of the directory. Written, Unchanged and Failed end the run; Unusable leaves the
@@ -155,6 +156,18 @@ class CTarnbookApp : public ApplicationBase {
                             const std::string& note) const;
     // The run's one event in the Application log, from how it ended.
     void ReportRunOutcome();
+    // The publisher's event: its id and inserts.
+    void PickPublishEvent(DWORD& id, std::vector<std::string>& strings) const;
+    // The publisher's steps (publish_run.cpp, publish_steps.cpp).
+    int SearchForPublication(std::vector<EntryRecord>& entries);
+    // The new version of entries (sorted), the difference from current where it has the same
+    // source (sameSource), and the manifest last; current's number is continued.
+    int WritePublication(const Manifest* current, bool sameSource,
+                         std::vector<EntryRecord>& entries, const std::string& marker,
+                         unsigned keep);
+    // The folder could not be written: a red line, exit status 3. Returns 0.
+    int PublicationFolderFailed(const std::string& why);
+    int KeepPublicationCurrent(const Manifest& current, const std::string& marker);
     // Takes the value name of key (the per-user key or the machine-wide one) into its setting;
     // false where key does not hold it, or it does not fit (for SearchFilter, noted as the
     // filter's problem), or it is empty.
@@ -215,9 +228,12 @@ class CTarnbookApp : public ApplicationBase {
     std::string m_strPublishKeep;
     // The publisher's run (publish_run.cpp).
     struct {
-        bool running = false;      // this run is TARNBOOK -publish
-        std::string folder;        // the publication's folder, as given (code page, for texts)
-        unsigned long version = 0; // the version published or found unchanged
+        bool running = false;       // this run is TARNBOOK -publish
+        std::string folder;         // the publication's folder, UTF-8
+        unsigned long version = 0;  // the version published or found current
+        unsigned long previous = 0; // the version before it, 0 for the first
+        unsigned long changes = 0;  // entries added, deleted or changed against previous
+        bool unchanged = false;     // the directory held the current version's entries
     } m_publish;
     // The desktop's read of the published book (book_source_run.cpp).
     struct {

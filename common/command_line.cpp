@@ -1,13 +1,13 @@
 #include "command_line.h"
 
 namespace {
-bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-} // namespace
 
-const char* CommandLineTail(const char* commandLine) {
-    const char* p = commandLine;
+template <typename Char> bool IsBlankOrControl(Char c) {
+    return static_cast<unsigned long>(c) <= ' ';
+}
+
+template <typename Char> const Char* Tail(const Char* commandLine) {
+    const Char* p = commandLine;
     if (*p == '"') {
         ++p;
         while (*p && *p != '"')
@@ -21,4 +21,14 @@ const char* CommandLineTail(const char* commandLine) {
     while (*p && IsBlankOrControl(*p))
         ++p;
     return p;
+}
+
+} // namespace
+
+const char* CommandLineTail(const char* commandLine) {
+    return Tail(commandLine);
+}
+
+const wchar_t* CommandLineTail(const wchar_t* commandLine) {
+    return Tail(commandLine);
 }

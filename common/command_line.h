@@ -6,5 +6,6 @@
 // is quoted, else at the first blank or control character; the blanks and control
 // characters behind it are skipped as well. Returns a pointer into commandLine.
 const char* CommandLineTail(const char* commandLine);
+const wchar_t* CommandLineTail(const wchar_t* commandLine);
 
 #endif

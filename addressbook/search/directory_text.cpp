@@ -26,7 +26,8 @@ std::string EntryName(LDAP* session, LDAPMessage* entry) {
 }
 
 EntryAttributes::EntryAttributes(const SearchRequest& request)
-    : names_{request.firstName, request.lastName, request.phone, request.mail} {
+    : names_{request.firstName, request.lastName, request.phone, request.mail},
+      keepNames_(request.keepNames) {
     for (int field = 0; field < kFields; ++field) {
         wide_[field].assign(names_[field].begin(), names_[field].end());
         pointers_.push_back(&names_[field][0]);
@@ -46,5 +47,7 @@ void ReadEntryRecord(LDAP* session, LDAPMessage* entry, const EntryAttributes& a
     record.hasMail = mail.present;
     record.exact = mail.exact;
     record.mail = mail.present ? mail.text : std::string();
-    record.name = mail.present && !mail.exact ? EntryName(session, entry) : std::string();
+    record.name = attributes.KeepsNames() || (mail.present && !mail.exact)
+                      ? EntryName(session, entry)
+                      : std::string();
 }

@@ -39,11 +39,13 @@ class EntryAttributes {
 
     enum Field { FirstName, LastName, Phone, Mail, kFields };
     const wchar_t* Wide(Field field) const { return wide_[field].c_str(); }
+    bool KeepsNames() const { return keepNames_; }
 
   private:
     std::string names_[kFields];
     std::wstring wide_[kFields];
     std::vector<PCHAR> pointers_;
+    bool keepNames_ = false;
 };
 
 // The entry as the address book takes it: given name, surname, telephone number and mail

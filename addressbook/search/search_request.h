@@ -13,6 +13,8 @@ struct SearchRequest {
     std::string lastName = "sn";
     std::string phone = "telephoneNumber";
     std::string mail = "mail";
+    // Every entry's name (DN) kept in its record: a publication names its entries by them.
+    bool keepNames = false;
 };
 
 // The request's filter from the SearchFilter setting: the setting where it holds anything,

@@ -3,6 +3,7 @@
 #ifndef TARN_SOURCE_DECISION_H
 #define TARN_SOURCE_DECISION_H
 
+#include "folder_path.h"
 #include "publish/manifest.h"
 
 #include <string>
@@ -32,10 +33,6 @@ struct SourceDecision {
 // folder: BookSource now; due: the last whole write is RefreshDays old.
 SourceDecision DecideSource(const Manifest& manifest, const LocalCopyFacts& copy,
                             const std::string& folder, bool due);
-
-// BookSource: a drive path (X:\...) or a UNC path (\\server\share...), nothing relative to a
-// current folder or drive.
-bool IsFullyQualifiedFolder(const std::string& folder);
 
 // BookSourceFallback: where the publication gives no usable book, the directory is downloaded
 // (Directory, the default) or the run ends (None).

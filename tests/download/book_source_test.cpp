@@ -21,10 +21,12 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
 
+constexpr DWORD kPublicationFacility = 0x101;
 constexpr DWORD kBookSourceFacility = 0x102;
 constexpr char kTop[] = "dc=tarn,dc=test";
 // Everyone below the base with a cn, but for those marked as gone: a change of description
@@ -56,7 +58,8 @@ void TakeFirst(LDAP* session, LDAPMessage* entry, const std::string& attribute, 
         if (present)
             *present = true;
     }
-    ldap_value_free_len(values);
+    if (values)
+        ldap_value_free_len(values);
 }
 
 // The entries the directory gives below base for request, sorted by DN.
@@ -125,10 +128,17 @@ class Publication {
         WriteFileText(Path(kManifestFileName), ManifestText(manifest_));
         last_ = entries;
     }
-    void RemoveSnapshots() const {
+    // Takes every snapshot out of the manifest's reach, and puts them back for the publisher.
+    void SetSnapshotsAside() const {
         for (const std::string& file : Files()) {
             if (file.rfind("snapshot-", 0) == 0)
-                DeleteFileA(Path(file).c_str());
+                MoveFileA(Path(file).c_str(), Path(file + ".aside").c_str());
+        }
+    }
+    void PutSnapshotsBack() const {
+        for (const std::string& file : Files()) {
+            if (file.size() > 6 && file.compare(file.size() - 6, 6, ".aside") == 0)
+                MoveFileA(Path(file).c_str(), Path(file.substr(0, file.size() - 6)).c_str());
         }
     }
     void FlipByte(const std::string& file, size_t from_end) const {
@@ -204,6 +214,68 @@ SourceRun RunDesktop(DownloadRun& run) {
     return result;
 }
 
+// The lines of one colour the last publisher run traced: from its "PublishBook" line on.
+std::vector<std::string> PublisherTraced(const DownloadRun& run, DWORD colour) {
+    const std::vector<driver::TraceLine> lines = run.AllTraces();
+    size_t start = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].text.rfind("PublishBook ", 0) == 0)
+            start = i;
+    }
+    std::vector<std::string> texts;
+    for (size_t i = start; i < lines.size(); ++i) {
+        if (lines[i].colour == colour)
+            texts.push_back(lines[i].text);
+    }
+    return texts;
+}
+
+// What one run of TARNBOOK -publish did.
+struct PublishRun {
+    int exit = -1;
+    DWORD event = 0;   // the low word; 0 where the event is not the publisher's
+    Manifest manifest; // the folder's manifest after it
+};
+
+// TARNBOOK -publish folder against the directory at port, base; the directory settings are put
+// back to an unreachable server for the desktop afterwards.
+PublishRun RunPublisher(DownloadRun& run, const std::string& folder, int port,
+                        const std::string& base,
+                        const std::function<void()>& whileRunning = nullptr) {
+    PublishRun result;
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, kSearchFilterValue, kFilter);
+    run.UseDirectory(port, base);
+    run.ForgetCalls();
+    if (!run.StartWith("-publish " + folder))
+        return result;
+    if (whileRunning)
+        whileRunning();
+    run.FinishWithoutMessageBox();
+    run.UseDirectory(1, base);
+    result.exit = static_cast<int>(run.Program().ExitCode().value_or(-1));
+    LoggedEvent event;
+    if (LeftOneEvent(run.Program(), event) && ((event.id >> 16) & 0xFFF) == kPublicationFacility)
+        result.event = event.id & 0xFFFF;
+    LdifProblem problem;
+    EXPECT_TRUE(ReadManifest(FileText(folder + "\\" + kManifestFileName), result.manifest, problem))
+        << problem.what
+        << "; the publisher's red lines: " << ::testing::PrintToString(PublisherTraced(run, kRed))
+        << " blue: " << ::testing::PrintToString(PublisherTraced(run, kBlue)) << " exit "
+        << result.exit;
+    return result;
+}
+
+// The manifest's files are whole: each has the SHA-256 it names.
+::testing::AssertionResult WholeVersion(const std::string& folder, const Manifest& manifest) {
+    if (Sha256Of(FileText(folder + "\\" + manifest.snapshot)) != manifest.snapshotSha256)
+        return ::testing::AssertionFailure() << manifest.snapshot << " is not whole";
+    for (const ManifestDifference& each : manifest.differences) {
+        if (Sha256Of(FileText(folder + "\\" + each.file)) != each.sha256)
+            return ::testing::AssertionFailure() << each.file << " is not whole";
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // The desktop with its directory settings and filter; BookSource where publication is given,
 // its directory then unreachable.
 void UseSettings(DownloadRun& run, int port, const std::string& base,
@@ -268,14 +340,39 @@ TEST_F(BookSource, TheSnapshotWritesWhatADirectDownloadWrites) {
     EXPECT_EQ(again.records, direct);
 }
 
-// Twenty changes (people added, a changed phone, a deletion, a move out of the base, one who
-// stops matching the filter): one version behind, the difference alone gives the new book with
-// every snapshot removed; three versions behind, three differences.
-TEST_F(BookSource, TheDifferencesAloneGiveTheNewBook) {
-    OwnSlapd slapd("book-source", "--writable");
+// The publisher over a directory of its own. A first version; the same directory again makes
+// none (the change marker alone is asked). Twenty changes (people added, a changed phone, a
+// deletion, a move out of the base, one who stops matching the filter) and one publisher run:
+// one version behind, the difference alone gives the new book with every snapshot removed;
+// three versions behind, three differences.
+TEST_F(BookSource, ThePublisherMakesVersionsThatDesktopsReadFromTheDifferencesAlone) {
+    OwnSlapd slapd("book-source", "--writable --syncprov");
     const std::string base = std::string("ou=People,") + kTop;
+    const std::string& folder = publication_.Folder();
     const auto person = [&](const std::string& cn) { return "cn=" + cn + "," + base; };
-    publication_.Publish(ReadDirectory(slapd.Port(), base, publication_.Current().request), base);
+    const auto publish = [&] { return RunPublisher(run_, folder, slapd.Port(), base); };
+    PublishRun published = publish();
+    EXPECT_EQ(published.exit, 0);
+    EXPECT_EQ(published.event, 1000u);
+    EXPECT_EQ(published.manifest.version, 1u);
+    ASSERT_TRUE(WholeVersion(folder, published.manifest));
+    SearchRequest request;
+    request.filter = kFilter;
+    BookEntries snapshot;
+    LdifProblem problem;
+    ASSERT_TRUE(ReadSnapshotLdif(FileText(folder + "\\" + published.manifest.snapshot), request,
+                                 snapshot, problem));
+    EXPECT_EQ(SnapshotLdif(snapshot, request),
+              SnapshotLdif(ReadDirectory(slapd.Port(), base, request), request));
+
+    published = publish();
+    EXPECT_EQ(published.exit, 0);
+    EXPECT_EQ(published.event, 1001u);
+    EXPECT_EQ(published.manifest.version, 1u);
+    EXPECT_TRUE(Contains(PublisherTraced(run_, kBlue),
+                         "The directory has not changed since version 1 was published: nothing "
+                         "is published."));
+
     UseSettings(run_, slapd.Port(), base, &publication_);
     ASSERT_EQ(RunDesktop(run_).event, 1000u);
     {
@@ -287,12 +384,17 @@ TEST_F(BookSource, TheDifferencesAloneGiveTheNewBook) {
                        "mail=added" + std::to_string(n) + "@tarn.test"});
         admin.Replace(person("Mira Holt"), "telephoneNumber", "+1 555 0999");
         admin.Delete(person("Ona Vale"));
-        admin.Rename(person("Ilse Nord"), "cn=Ilse Nord", std::string("ou=Staff,") + kTop);
+        admin.Rename("cn=Ilse Nord,ou=Engineering," + base, "cn=Ilse Nord",
+                     std::string("ou=Staff,") + kTop);
         admin.Replace(person("Quill"), "description", "gone");
     }
-    publication_.Publish(ReadDirectory(slapd.Port(), base, publication_.Current().request), base);
-    publication_.RemoveSnapshots();
+    published = publish();
+    EXPECT_EQ(published.event, 1000u);
+    ASSERT_EQ(published.manifest.differences.size(), 1u);
+    publication_.SetSnapshotsAside();
+    UseSettings(run_, slapd.Port(), base, &publication_);
     SourceRun read = RunDesktop(run_);
+    publication_.PutSnapshotsBack();
     EXPECT_EQ(read.exit, 0);
     EXPECT_EQ(read.event, 1000u);
     ASSERT_GE(read.strings.size(), 3u);
@@ -302,20 +404,62 @@ TEST_F(BookSource, TheDifferencesAloneGiveTheNewBook) {
     for (int step = 1; step <= 3; ++step) {
         {
             DirectoryAdmin admin(slapd.Port(), std::string("cn=admin,") + kTop, "secret");
-            admin.Replace(person("Jon Aske"), "telephoneNumber",
+            admin.Replace("cn=Jon Aske,ou=Research,ou=Engineering," + base, "telephoneNumber",
                           "+1 555 070" + std::to_string(step));
         }
-        publication_.Publish(ReadDirectory(slapd.Port(), base, publication_.Current().request),
-                             base);
+        EXPECT_EQ(publish().event, 1000u);
     }
-    publication_.RemoveSnapshots();
+    publication_.SetSnapshotsAside();
+    UseSettings(run_, slapd.Port(), base, &publication_);
     read = RunDesktop(run_);
-    EXPECT_EQ(read.event, 1000u);
+    publication_.PutSnapshotsBack();
+    EXPECT_EQ(read.event, 1000u) << ::testing::PrintToString(LastRunTraced(run_, kBlue))
+                                 << ::testing::PrintToString(LastRunTraced(run_, kRed));
     ASSERT_GE(read.strings.size(), 3u);
-    EXPECT_EQ(read.strings[2], "3 differences from version 2");
+    EXPECT_EQ(read.strings[2], "3 differences from version 2")
+        << ::testing::PrintToString(LastRunTraced(run_, kBlue));
 
     EXPECT_EQ(read.records, DirectBook(run_, slapd.Port(), base));
     EXPECT_NE(read.records, second);
+}
+
+// A publisher killed before each step of writing a version leaves the one before whole, which
+// a desktop reads; the next run completes and clears what the killed ones left.
+TEST_F(BookSource, APublisherKilledAtAnyStepLeavesThePreviousVersionWhole) {
+    OwnSlapd slapd("book-source", "--writable");
+    const std::string base = std::string("ou=People,") + kTop;
+    const std::string& folder = publication_.Folder();
+    ASSERT_EQ(RunPublisher(run_, folder, slapd.Port(), base).manifest.version, 1u);
+    {
+        DirectoryAdmin admin(slapd.Port(), std::string("cn=admin,") + kTop, "secret");
+        admin.Replace("cn=Mira Holt," + base, "telephoneNumber", "+1 555 0998");
+    }
+    for (const std::string step :
+         {"Writing snapshot-00000002.ldif", "Writing difference-00000001-00000002.ldif",
+          "Replacing the manifest"}) {
+        const PublishRun run = RunPublisher(run_, folder, slapd.Port(), base, [&] {
+            const TraceHook hook(run_.Viewer(), step,
+                                 [&] { TerminateProcess(run_.Program().NativeHandle(), 9); });
+            run_.Program().WaitForExit(kRunTimeoutMs);
+        });
+        EXPECT_EQ(run.exit, 9) << step; // killed there
+        EXPECT_EQ(run.manifest.version, 1u) << step;
+        EXPECT_TRUE(WholeVersion(folder, run.manifest)) << step;
+        UseSettings(run_, slapd.Port(), base, &publication_);
+        ForgetLocalCopy();
+        const SourceRun read = RunDesktop(run_);
+        EXPECT_EQ(read.exit, 0) << step;
+        EXPECT_EQ(read.event, 1000u) << step;
+    }
+    const PublishRun completed = RunPublisher(run_, folder, slapd.Port(), base);
+    EXPECT_EQ(completed.exit, 0);
+    EXPECT_EQ(completed.manifest.version, 2u);
+    EXPECT_TRUE(WholeVersion(folder, completed.manifest));
+    WIN32_FIND_DATAA found;
+    const HANDLE left = FindFirstFileA((folder + "\\*.new").c_str(), &found);
+    EXPECT_EQ(left, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (left != INVALID_HANDLE_VALUE)
+        FindClose(left);
 }
 
 // A flipped byte in the difference: noticed, and the snapshot gives the book. A flipped byte in

@@ -360,6 +360,12 @@ bool DownloadRun::StartSilentCopy(driver::Process& copy) const {
     return copy.Start(program_.exe, Options());
 }
 
+bool DownloadRun::StartWith(const std::string& arguments) {
+    driver::LaunchOptions options = Options();
+    options.Arguments(arguments);
+    return process_.Start(program_.exe, options);
+}
+
 bool DownloadRun::Start(bool interactive) {
     driver::LaunchOptions options = Options();
     if (interactive)

@@ -151,6 +151,8 @@ class DownloadRun {
     // Waits for a silent run to end; every message box it shows fails the test.
     void FinishWithoutMessageBox(DWORD timeoutMs = kRunTimeoutMs);
     void WaitForExit(DWORD timeoutMs = kRunTimeoutMs);
+    // Starts the program with a command line of the test's own, e.g. "-publish C:\\Book".
+    bool StartWith(const std::string& arguments);
     // Starts a second silent run of the same program with the same settings as copy.
     bool StartSilentCopy(driver::Process& copy) const;
 

@@ -2,6 +2,7 @@
 // their readers refuse.
 #include "publish/difference_ldif.h"
 #include "publish/manifest.h"
+#include "publish/publish_command.h"
 #include "publish/snapshot_ldif.h"
 
 #include <gtest/gtest.h>
@@ -214,6 +215,37 @@ TEST(PublicationReaders, RefuseMalformedFilesNamingTheLine) {
         EXPECT_FALSE(read) << each.bytes;
         EXPECT_EQ(problem.line, each.line) << each.bytes << "\n" << problem.what;
         EXPECT_FALSE(problem.what.empty());
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Only "-publish" and a fully qualified folder publish; anything else keeps its meaning.
+TEST(PublishCommand, TakesTheWordAndAFullyQualifiedFolderOnly) {
+    const struct {
+        const char* arguments;
+        const char* folder; // nullptr: not the publisher's command line
+    } cases[] = {{"-publish D:\\Books", "D:\\Books"},
+                 {"-publish   \"\\\\srv\\share\\Book\"  ", "\\\\srv\\share\\Book"},
+                 {"-publish \"C:\\Program Files\\Book\"", "C:\\Program Files\\Book"},
+                 {"-publish Books", nullptr},
+                 {"-publish \\Books", nullptr},
+                 {"-publish C:Books", nullptr},
+                 {"-publish \\\\?\\C:\\Books", nullptr},
+                 {"-publish", nullptr},
+                 {"-publishD:\\Books", nullptr},
+                 {"-Publish D:\\Books", nullptr},
+                 {"/publish D:\\Books", nullptr},
+                 {"-publish \"D:\\Books", nullptr}};
+    for (const auto& each : cases) {
+        std::string folder;
+        const bool taken = ParsePublishCommand(each.arguments, folder);
+        EXPECT_EQ(taken, each.folder != nullptr) << each.arguments;
+        if (taken && each.folder) {
+            EXPECT_EQ(folder, each.folder) << each.arguments;
+        }
     }
 }
 

@@ -106,6 +106,7 @@ inline constexpr ProductValue kProductValues[] = {
     {TARN_NOTES_KEY, kAllowNtlmValue, ProductRoots::MachineThenUser, ValueKind::Text},
     {TARN_NOTES_KEY, kBookSourceValue, ProductRoots::MachineThenUser, ValueKind::Path},
     {TARN_NOTES_KEY, kBookSourceFallbackValue, ProductRoots::MachineThenUser, ValueKind::Text},
+    {TARN_NOTES_KEY, kPublishKeepValue, ProductRoots::MachineThenUser, ValueKind::Number},
 };
 
 // The kind of a value of kProductValues; a name not in the list is a text.

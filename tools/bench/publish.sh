@@ -38,7 +38,8 @@ publish_row() {
     status=0
     (cd "$publish_program" && "$publish_loader" ./TARNBOOK.exe "$@" >"$dir/out" 2>&1) || status=$?
     end=$(date +%s%N)
-    records=$(tr -d '\r\n' <"$dir/count.txt" 2>/dev/null || echo -)
+    records=-
+    [ -f "$dir/count.txt" ] && records=$(tr -d '\r\n' <"$dir/count.txt")
     # The relay writes its totals once a connection has ended; a run without one leaves them.
     i=0
     while [ "$(cat "$dir/publish/counts.txt" 2>/dev/null || echo "0 0 0")" = "$before" ] &&

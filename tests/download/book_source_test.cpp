@@ -462,6 +462,40 @@ TEST_F(BookSource, APublisherKilledAtAnyStepLeavesThePreviousVersionWhole) {
         FindClose(left);
 }
 
+// A publisher that may not publish leaves the version as it was: while another holds the
+// folder's lock, exit 1 and event 1101; a folder that cannot be written, exit 3 and event 1200,
+// with a red line naming it.
+TEST_F(BookSource, APublisherThatMayNotPublishLeavesTheVersionAsItWas) {
+    const int port = TestbedServers::Get().Port("directory");
+    const std::string base = TestbedServers::Get().Fact("base.people");
+    const std::string& folder = publication_.Folder();
+    ASSERT_EQ(RunPublisher(run_, folder, port, base).manifest.version, 1u);
+    const HANDLE held =
+        CreateFileA((folder + "\\publish.lock").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const PublishRun busy = RunPublisher(run_, folder, port, base);
+    CloseHandle(held);
+    EXPECT_EQ(busy.exit, 1);
+    EXPECT_EQ(busy.event, 1101u);
+    EXPECT_EQ(busy.manifest.version, 1u);
+    EXPECT_TRUE(Contains(PublisherTraced(run_, kBlue),
+                         "Nothing was published: another publisher is at work in " + folder + "."));
+
+    const std::string missing = folder + "\\missing";
+    run_.UseDirectory(port, base);
+    ASSERT_TRUE(run_.StartWith("-publish " + missing));
+    run_.FinishWithoutMessageBox();
+    run_.UseDirectory(1, base);
+    EXPECT_TRUE(EndedWith(run_.Program(), kBookUnreachable));
+    LoggedEvent event;
+    ASSERT_TRUE(LeftOneEvent(run_.Program(), event));
+    EXPECT_EQ(event.id & 0xFFFF, 1200u);
+    const std::vector<std::string> red = PublisherTraced(run_, kRed);
+    ASSERT_FALSE(red.empty());
+    EXPECT_EQ(red[0].rfind("The folder " + missing + " cannot be written", 0), 0u) << red[0];
+}
+
 // A flipped byte in the difference: noticed, and the snapshot gives the book. A flipped byte in
 // the snapshot with no usable difference: the book as it was, a red line naming the file, then
 // the fallback: none ends the run; directory downloads.

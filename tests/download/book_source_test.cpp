@@ -463,11 +463,12 @@ TEST_F(BookSource, APublisherKilledAtAnyStepLeavesThePreviousVersionWhole) {
 }
 
 // A publisher that may not publish leaves the version as it was: while another holds the
-// folder's lock, exit 1 and event 1101; a folder that cannot be written, exit 3 and event 1200,
-// with a red line naming it.
+// folder's lock, or the directory shrank past ShrinkLimit, exit 1 and event 1101; a folder that
+// cannot be written, exit 3 and event 1200, with a red line naming it.
 TEST_F(BookSource, APublisherThatMayNotPublishLeavesTheVersionAsItWas) {
-    const int port = TestbedServers::Get().Port("directory");
-    const std::string base = TestbedServers::Get().Fact("base.people");
+    OwnSlapd slapd("book-source", "--writable");
+    const int port = slapd.Port();
+    const std::string base = std::string("ou=People,") + kTop;
     const std::string& folder = publication_.Folder();
     ASSERT_EQ(RunPublisher(run_, folder, port, base).manifest.version, 1u);
     const HANDLE held =
@@ -481,6 +482,19 @@ TEST_F(BookSource, APublisherThatMayNotPublishLeavesTheVersionAsItWas) {
     EXPECT_EQ(busy.manifest.version, 1u);
     EXPECT_TRUE(Contains(PublisherTraced(run_, kBlue),
                          "Nothing was published: another publisher is at work in " + folder + "."));
+
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, kShrinkLimitValue, "1");
+    {
+        DirectoryAdmin admin(port, std::string("cn=admin,") + kTop, "secret");
+        admin.Delete("cn=Ona Vale," + base);
+        admin.Delete("cn=Mira Holt," + base);
+    }
+    const PublishRun shrunk = RunPublisher(run_, folder, port, base);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, kShrinkLimitValue, "0");
+    EXPECT_EQ(shrunk.exit, 1);
+    EXPECT_EQ(shrunk.event, 1101u);
+    EXPECT_EQ(shrunk.manifest.version, 1u);
+    EXPECT_TRUE(WholeVersion(folder, shrunk.manifest));
 
     const std::string missing = folder + "\\missing";
     run_.UseDirectory(port, base);

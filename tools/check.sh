@@ -3,22 +3,26 @@
 # win32, win64, host and fuzz presets, runs every test of the first three and every fuzz
 # target for ten seconds.
 #
-# The win32 build comes first. While its tests run, the win64, host and fuzz builds go on
-# beside them at the lowest priority (nice 19): they take the processor time that the tests
-# leave while they wait for windows, servers and timeouts, and the tests keep what they need.
+# What building needs is installed first; the rest (Wine, the directory servers, the packaging
+# tools) is installed while the builds run. The win32 build comes first. The win64, host and
+# fuzz builds go on beside it and its tests at the lowest priority (nice 19): they take the
+# processor time that the tests leave while they wait for windows, servers and timeouts, and
+# the tests keep what they need.
 # The win64 tests follow once their build is done (the test beds of both Windows builds use
 # Samba's fixed ports, so their tests never run at once), then the host tests and the fuzz
 # targets, two at a time.
 set -eu
 cd "$(dirname "$0")/.."
 
-./tools/install-deps.sh
-
 jobs=$(nproc)
 logs=build/check
 rm -rf "$logs"
 mkdir -p "$logs"
 status=0
+# The second call of install-deps.sh takes the indexes the first one updated.
+TARN_APT_STAMP=$PWD/$logs/apt-updated
+export TARN_APT_STAMP
+./tools/install-deps.sh build
 
 # build PRESET [COMMAND...]: configures and builds PRESET through COMMAND (nice), its output in
 # build/check/PRESET.log; then build/check/PRESET.done, and PRESET.ok where it succeeded.
@@ -48,9 +52,13 @@ run_tests() {
     ctest --preset "$1" -j "$jobs" || status=1
 }
 
-build win32
+build win32 &
 (for preset in win64 host fuzz; do build "$preset" nice -n 19; done) &
 builds=$!
+if ! ./tools/install-deps.sh; then
+    wait
+    exit 1
+fi
 if built win32; then run_tests win32; fi
 if built win64; then run_tests win64; fi
 if built host; then run_tests host; fi

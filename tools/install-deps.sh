@@ -8,6 +8,12 @@
 # Needs Debian 12 (bookworm) or a close relative with apt, and root. It adds the i386
 # architecture (the 32-bit Wine that runs the shipping 32-bit build) and keeps the machine's
 # own slapd from being started: the tests and the demo run private directory servers.
+#
+#   install-deps.sh          every package
+#   install-deps.sh build    only what configuring and building need, so that the test command
+#                            can build while the rest is installed
+# TARN_APT_STAMP names a file that says apt's indexes were just updated: the call that updates
+# them creates it, and a later call that finds it takes the indexes as they are.
 set -eu
 
 # Building: CMake, the mingw-w64 cross compilers (-posix: GoogleTest needs std::mutex), the
@@ -29,6 +35,14 @@ pictures="x11-apps x11-utils imagemagick"
 # XML check of the Group Policy template.
 release="zip unzip wixl msitools osslsigncode openssl libxml2-utils"
 packages="$build $run $directory $pictures $release"
+case "${1:-}" in
+"") ;;
+build) packages=$build ;;
+*)
+    echo "usage: $0 [build]" >&2
+    exit 2
+    ;;
+esac
 
 missing=""
 for p in $packages; do
@@ -59,11 +73,15 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "install-deps: adding the i386 architecture (for wine32:i386)"
     dpkg --add-architecture i386
 fi
-echo "install-deps: apt-get update"
 # A mirror in the middle of a sync fails an index now and then: try again a little later, and
 # after the last try go on with the indexes apt has; the install says what is still missing.
-for wait in 15 45 0; do
-    apt-get update -qq && break
+stamp=${TARN_APT_STAMP:-}
+[ -n "$stamp" ] && [ -e "$stamp" ] || for wait in 15 45 0; do
+    echo "install-deps: apt-get update"
+    if apt-get update -qq; then
+        [ -z "$stamp" ] || : >"$stamp"
+        break
+    fi
     if [ "$wait" = 0 ]; then
         echo "install-deps: apt-get update failed; installing from the indexes at hand" >&2
         break

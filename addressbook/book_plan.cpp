@@ -5,6 +5,7 @@
 #include "record_writer.h"
 #include "tarnbook_app.h"
 #include "trace.h"
+#include "unicode_text.h"
 
 BookPlan PlanBook(const EntryRecords& entries, const RecordWriter& writer) {
     BookPlan plan;
@@ -21,7 +22,7 @@ BookPlan PlanBook(const EntryRecords& entries, const RecordWriter& writer) {
 int CTarnbookApp::AcceptBookPlan(const BookPlan& plan, unsigned long entries,
                                  const std::string& caption) {
     for (const std::string& name : plan.unwritable)
-        TraceFailure(UnwritableMailText(name));
+        TraceFailure(UnwritableMailText(CodePageFromUtf8(name)));
     if (plan.records > 0)
         return 1;
     // Entries found, none of which would become a record (a MailAttribute that no entry

@@ -7,8 +7,6 @@
 namespace {
 
 constexpr std::size_t kFoldColumn = 76;
-// A logical line longer than this is not a value of an address book.
-constexpr std::size_t kLongestLine = 64 * 1024;
 
 // A value written as it is must be a SAFE-STRING: ASCII without NUL, CR and LF, not starting
 // with a blank, a colon or '<'. A trailing blank would be lost by many tools: base64 too.
@@ -160,8 +158,6 @@ bool ReadLdifRecords(const std::string& bytes, bool versionLine, std::vector<Ldi
                 continue;
             if (logicalStart == 0)
                 return Fail(problem, number, "a continued line that continues nothing");
-            if (logical.size() + length > kLongestLine)
-                return Fail(problem, number, "a line longer than any value of a book");
             logical.append(text + 1, length - 1);
             continue;
         }
@@ -170,8 +166,6 @@ bool ReadLdifRecords(const std::string& bytes, bool versionLine, std::vector<Ldi
         inComment = text[0] == '#';
         if (inComment)
             continue;
-        if (length > kLongestLine)
-            return Fail(problem, number, "a line longer than any value of a book");
         logical.assign(text, length);
         logicalStart = number;
     }

@@ -58,6 +58,9 @@ struct LdapCookieFree {
 struct LdapTextFree {
     void operator()(PCHAR text) const { ldap_memfreeA(text); }
 };
+struct LdapWideTextFree {
+    void operator()(PWCHAR text) const { ldap_memfreeW(text); }
+};
 struct LdapValuesFree {
     void operator()(PCHAR* values) const { ldap_value_freeA(values); }
 };
@@ -73,6 +76,7 @@ using LdapControl = LdapOwned<LDAPControlA*, LdapControlFree>;
 using LdapControls = LdapOwned<LDAPControlA**, LdapControlsFree>;
 using LdapCookie = LdapOwned<berval*, LdapCookieFree>;
 using LdapText = LdapOwned<PCHAR, LdapTextFree>;
+using LdapWideText = LdapOwned<PWCHAR, LdapWideTextFree>;
 // The values of one attribute as the server sent them.
 using LdapValues = LdapOwned<PCHAR*, LdapValuesFree>;
 // Where a walk over an entry's attributes stands.

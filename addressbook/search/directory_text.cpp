@@ -21,8 +21,9 @@ ValueText FirstValueText(LDAP* session, LDAPMessage* entry, const wchar_t* attri
 }
 
 std::string EntryName(LDAP* session, LDAPMessage* entry) {
-    const LdapText name(ldap_get_dnA(session, entry));
-    return name.get() ? name.get() : std::string();
+    // As UTF-16, like the values: through the code page two names could become one.
+    const LdapWideText name(ldap_get_dnW(session, entry));
+    return name.get() ? Utf8FromWide(name.get(), std::wcslen(name.get())) : std::string();
 }
 
 EntryAttributes::EntryAttributes(const SearchRequest& request)

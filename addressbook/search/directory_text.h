@@ -24,7 +24,7 @@ struct ValueText {
 ValueText FirstValueText(LDAP* session, LDAPMessage* entry, const wchar_t* attribute,
                          bool judge = false);
 
-// The entry's distinguished name, for messages.
+// The entry's distinguished name in UTF-8: for messages, and for the published book.
 std::string EntryName(LDAP* session, LDAPMessage* entry);
 
 // The attributes a search for request asks for, in the order given, first name, last name,

@@ -96,6 +96,13 @@ BookEntries ReadDirectory(int port, const std::string& base, const SearchRequest
     return entries;
 }
 
+std::vector<std::string> Names(const BookEntries& entries) {
+    std::vector<std::string> names;
+    for (const EntryRecord& entry : entries)
+        names.push_back(entry.name);
+    return names;
+}
+
 // A publication in a folder of the test's own, its versions made as the publisher makes them.
 class Publication {
   public:
@@ -167,10 +174,14 @@ class Publication {
     BookEntries last_;
 };
 
-void ForgetLocalCopy() {
+std::string LocalCopyFile() {
     char folder[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder);
-    DeleteFileA((std::string(folder) + "\\VEXMAR\\Voxtarion\\TARNBOOK Published Book.dat").c_str());
+    return std::string(folder) + "\\VEXMAR\\Voxtarion\\TARNBOOK Published Book.dat";
+}
+
+void ForgetLocalCopy() {
+    DeleteFileA(LocalCopyFile().c_str());
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> lines) {
@@ -364,6 +375,22 @@ TEST_F(BookSource, ThePublisherMakesVersionsThatDesktopsReadFromTheDifferencesAl
                                  snapshot, problem));
     EXPECT_EQ(SnapshotLdif(snapshot, request),
               SnapshotLdif(ReadDirectory(slapd.Port(), base, request), request));
+    // Every name and value as the directory gives it: names and values in any script, a value of
+    // a megabyte.
+    for (const char* unit : {"Odd", "Scripts"}) {
+        const std::string other = folder + "\\" + unit;
+        const std::string otherBase = "ou=" + std::string(unit) + "," + kTop;
+        CreateDirectoryA(other.c_str(), nullptr);
+        const PublishRun published = RunPublisher(run_, other, slapd.Port(), otherBase);
+        ASSERT_EQ(published.exit, 0) << unit;
+        BookEntries taken;
+        ASSERT_TRUE(ReadSnapshotLdif(FileText(other + "\\" + published.manifest.snapshot), request,
+                                     taken, problem))
+            << unit << ": " << LdifProblemText("the snapshot", problem);
+        const BookEntries given = ReadDirectory(slapd.Port(), otherBase, request);
+        EXPECT_EQ(Names(taken), Names(given)) << unit;
+        EXPECT_TRUE(SnapshotLdif(taken, request) == SnapshotLdif(given, request)) << unit;
+    }
 
     published = publish();
     EXPECT_EQ(published.exit, 0);

@@ -74,12 +74,18 @@ int CTarnbookApp::WriteBook(EntryRecords& records, ULONG code, bool fromDirector
         return 0;
     progress.SetRange(0, static_cast<int>(count));
     // No record of a whole refresh, and no local copy of a published book, may outlive the
-    // book it describes.
-    BeginWholeRefresh();
+    // book it describes: a copy that stays would have a later run take this book for the
+    // publication's version, so the book is left as it is.
     std::string why;
-    if (!ForgetLocalCopy(why))
-        Trace(("The local copy of the published book could not be set aside: " + why + ".").c_str(),
-              kTraceRed);
+    if (!ForgetLocalCopy(why)) {
+        Report("The local copy of the published book cannot be set aside: " + why +
+                   ". It would describe a book that this run replaces, so the address book was "
+                   "not changed.",
+               caption);
+        m_nExitStatus = kBookUnchanged;
+        return 0;
+    }
+    BeginWholeRefresh();
     g_bridge.DeleteAll(0);
     m_nExitStatus = kBookIncomplete; // until every entry has been written
     bool complete = code == LDAP_SUCCESS && plan.unwritable.empty();

@@ -92,7 +92,7 @@ bool ReadLocalCopy(LocalCopy& copy, std::string& why) {
 bool ForgetLocalCopy(std::string& why) {
     std::wstring path;
     if (!CopyPath(path, why))
-        return false;
+        return true; // no copy can have been kept where there is no place for it
     if (DeleteFileW(path.c_str()))
         return true;
     const DWORD error = GetLastError();

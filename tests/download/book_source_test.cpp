@@ -583,4 +583,31 @@ TEST_F(BookSource, ADamagedFileIsNoticedAndNamed) {
               1u);
 }
 
+// A local copy that cannot be removed before the book is emptied (another program holds it)
+// would make a later run take the new book for the publication's version: the book stays.
+TEST_F(BookSource, ALocalCopyThatCannotBeSetAsideLeavesTheBookAsItWas) {
+    const int port = TestbedServers::Get().Port("directory");
+    const std::string base = TestbedServers::Get().Fact("base.people");
+    publication_.Publish(ReadDirectory(port, base, publication_.Current().request), base);
+    UseSettings(run_, port, base, &publication_);
+    const SourceRun read = RunDesktop(run_);
+    ASSERT_EQ(read.event, 1000u);
+    const HANDLE held = CreateFileA(LocalCopyFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    UseSettings(run_, port, base, nullptr);
+    const SourceRun direct = RunDesktop(run_);
+    CloseHandle(held);
+    EXPECT_TRUE(EndedWith(run_.Program(), kBookUnchanged));
+    LoggedEvent event;
+    ASSERT_TRUE(LeftOneEvent(run_.Program(), event));
+    EXPECT_EQ(event.id & 0xFFFF, 1101u);
+    EXPECT_FALSE(direct.emptied);
+    EXPECT_EQ(direct.records, read.records);
+    EXPECT_EQ(StartingWith(LastRunTraced(run_, kRed),
+                           "The local copy of the published book cannot be set aside")
+                  .size(),
+              1u);
+}
+
 } // namespace

@@ -103,7 +103,8 @@ int CTarnbookApp::PublishBook(const std::string& folder) {
     Manifest current;
     bool haveCurrent = false;
     std::string bytes;
-    if (ReadFolderFile(folder, kManifestFileName, kFolderAnswerSeconds, bytes, why)) {
+    if (ReadFolderFile(folder, kManifestFileName, kFolderAnswerSeconds, kMostManifestBytes, bytes,
+                       why)) {
         LdifProblem malformed;
         haveCurrent = ReadManifest(bytes, current, malformed);
         if (!haveCurrent)

@@ -31,7 +31,8 @@ std::string HexSha256(const std::string& bytes) {
 bool ReadVersionEntries(const std::string& folder, const Manifest& manifest, BookEntries& entries,
                         std::string& why) {
     std::string bytes;
-    if (!ReadFolderFile(folder, manifest.snapshot, kFolderAnswerSeconds, bytes, why))
+    if (!ReadFolderFile(folder, manifest.snapshot, kFolderAnswerSeconds, kMostPublicationFileBytes,
+                        bytes, why))
         return false;
     if (HexSha256(bytes) != manifest.snapshotSha256) {
         why = manifest.snapshot + " does not have the SHA-256 its manifest names";

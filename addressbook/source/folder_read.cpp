@@ -20,7 +20,7 @@ struct FileRead {
 };
 
 // Runs on the reading thread; owns everything it touches.
-FileRead ReadWhole(const std::wstring& path) {
+FileRead ReadWhole(const std::wstring& path, unsigned long most) {
     FileRead result;
     const KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -34,8 +34,8 @@ FileRead ReadWhole(const std::wstring& path) {
         result.why = "cannot be read (" + SystemErrorWords(GetLastError()) + ")";
         return result;
     }
-    if (size.QuadPart > static_cast<LONGLONG>(kMostPublicationFileBytes)) {
-        result.why = "is longer than " + std::to_string(kMostPublicationFileBytes) + " bytes";
+    if (size.QuadPart > static_cast<LONGLONG>(most)) {
+        result.why = "is longer than " + std::to_string(most) + " bytes";
         return result;
     }
     result.bytes.resize(static_cast<size_t>(size.QuadPart));
@@ -60,12 +60,12 @@ FileRead ReadWhole(const std::wstring& path) {
 } // namespace
 
 bool ReadFolderFile(const std::string& folder, const std::string& name, unsigned seconds,
-                    std::string& bytes, std::string& why) {
+                    unsigned long most, std::string& bytes, std::string& why) {
     std::wstring path;
     WideFromUtf8(folder + (folder.back() == '\\' ? "" : "\\") + name, path);
     FileRead result;
     result.why = "did not answer within " + std::to_string(seconds) + " seconds";
-    std::function<FileRead()> step = [path] { return ReadWhole(path); };
+    std::function<FileRead()> step = [path, most] { return ReadWhole(path, most); };
     CallAnsweringFor<FileRead>(std::move(step), seconds, result);
     if (!result.read) {
         why = name + " " + result.why;

@@ -5,6 +5,7 @@
 #include "publish/snapshot_ldif.h"
 #include "refresh/sha256.h"
 
+#include <new>
 #include <utility>
 
 namespace {
@@ -21,11 +22,22 @@ std::string WholeFileProblem(const std::string& file, const std::string& what) {
     return LdifProblemText(file, problem);
 }
 
+// Runs read; a file too large for this computer's memory is refused rather than ending the run.
+template <typename Read> bool WithinMemory(const std::string& what, std::string& why, Read read) {
+    try {
+        return read();
+    } catch (const std::bad_alloc&) {
+        why = what + " is too large to be read into this computer's memory";
+        return false;
+    }
+}
+
 } // namespace
 
 bool ReadPublicationManifest(const std::string& folder, Manifest& manifest, std::string& why) {
     std::string bytes;
-    if (!ReadFolderFile(folder, kManifestFileName, kManifestReadSeconds, bytes, why))
+    if (!ReadFolderFile(folder, kManifestFileName, kManifestReadSeconds, kMostManifestBytes, bytes,
+                        why))
         return false;
     LdifProblem problem;
     if (!ReadManifest(bytes, manifest, problem)) {
@@ -35,9 +47,11 @@ bool ReadPublicationManifest(const std::string& folder, Manifest& manifest, std:
     return true;
 }
 
-bool ReadDifferences(const std::string& folder, const Manifest& manifest,
-                     const std::vector<ManifestDifference>& chain, const std::string& copied,
-                     PublishedBook& book, std::string& why) {
+namespace {
+
+bool ApplyDifferences(const std::string& folder, const Manifest& manifest,
+                      const std::vector<ManifestDifference>& chain, const std::string& copied,
+                      PublishedBook& book, std::string& why) {
     BookEntries entries;
     LdifProblem problem;
     if (!ReadSnapshotLdif(copied, manifest.request, entries, problem)) {
@@ -46,7 +60,8 @@ bool ReadDifferences(const std::string& folder, const Manifest& manifest,
     }
     for (const ManifestDifference& difference : chain) {
         std::string bytes;
-        if (!ReadFolderFile(folder, difference.file, kDifferenceReadSeconds, bytes, why))
+        if (!ReadFolderFile(folder, difference.file, kDifferenceReadSeconds,
+                            kMostPublicationFileBytes, bytes, why))
             return false;
         if (Sha256Of(bytes) != difference.sha256) {
             why = WholeFileProblem(difference.file, "its SHA-256 is not the manifest's");
@@ -68,8 +83,8 @@ bool ReadDifferences(const std::string& folder, const Manifest& manifest,
     return true;
 }
 
-bool TakeSnapshot(std::string bytes, const Manifest& manifest, const std::string& file,
-                  PublishedBook& book, std::string& why) {
+bool ParseSnapshot(std::string& bytes, const Manifest& manifest, const std::string& file,
+                   PublishedBook& book, std::string& why) {
     if (Sha256Of(bytes) != manifest.snapshotSha256) {
         why = WholeFileProblem(file, "its SHA-256 is not the manifest's");
         return false;
@@ -83,10 +98,26 @@ bool TakeSnapshot(std::string bytes, const Manifest& manifest, const std::string
     return true;
 }
 
+} // namespace
+
+bool ReadDifferences(const std::string& folder, const Manifest& manifest,
+                     const std::vector<ManifestDifference>& chain, const std::string& copied,
+                     PublishedBook& book, std::string& why) {
+    return WithinMemory(
+        "the differences up to version " + std::to_string(manifest.version), why,
+        [&] { return ApplyDifferences(folder, manifest, chain, copied, book, why); });
+}
+
+bool TakeSnapshot(std::string bytes, const Manifest& manifest, const std::string& file,
+                  PublishedBook& book, std::string& why) {
+    return WithinMemory(file, why, [&] { return ParseSnapshot(bytes, manifest, file, book, why); });
+}
+
 bool ReadSnapshot(const std::string& folder, const Manifest& manifest, PublishedBook& book,
                   std::string& why) {
     std::string bytes;
-    if (!ReadFolderFile(folder, manifest.snapshot, kSnapshotReadSeconds, bytes, why))
+    if (!ReadFolderFile(folder, manifest.snapshot, kSnapshotReadSeconds, kMostPublicationFileBytes,
+                        bytes, why))
         return false;
     return TakeSnapshot(std::move(bytes), manifest, manifest.snapshot, book, why);
 }

@@ -57,15 +57,21 @@ int CTarnbookApp::DownloadAddressBook() {
     // What the book takes is checked before the server is asked anything; a refusal names the
     // server all the same.
     NameServerInUse();
-    if (!TakeBookSettings()) {
+    // A published book, where one is named, before anything is asked of the directory: the
+    // desktop's own directory settings decide only a download from the directory.
+    const bool published = !m_strBookSource.empty();
+    if (!TakeBookSettings(!published)) {
         m_failed = Failed::Directory;
         return 0;
     }
-    // A published book, where one is named, before anything is asked of the directory.
-    if (!m_strBookSource.empty()) {
+    if (published) {
         const SourceOutcome outcome = ReadPublishedBook();
         if (outcome != SourceOutcome::Unusable || !FallBackToDirectory())
             return outcome == SourceOutcome::Written || outcome == SourceOutcome::Unchanged ? 1 : 0;
+        if (!TakeBookSettings()) {
+            m_failed = Failed::Directory;
+            return 0;
+        }
     }
     // A run that asks the server for its change marker first spreads only whole downloads;
     // any other waits before it asks the server anything.

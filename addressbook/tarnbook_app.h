@@ -143,8 +143,9 @@ class CTarnbookApp : public ApplicationBase {
     // the attribute of each field.
     std::string SourceDigest() const;
     // The search request from the settings that say what the book takes; 0, reported, where
-    // one of them is not valid.
-    int TakeBookSettings();
+    // one of them is not valid. Without directory, only those that decide any book (a book read
+    // from a publication): BookSource, BookSourceFallback, ShrinkLimit.
+    int TakeBookSettings(bool directory = true);
     // Whom a record of a whole refresh made by this run belongs to.
     RecordOwner CurrentRecordOwner() const;
     // The record of this user's last whole refresh, where it belongs to this computer, this
@@ -200,8 +201,10 @@ class CTarnbookApp : public ApplicationBase {
         std::string filter, lastName, firstName, phone, mail, shrinkLimit;
         bool filterTaken = false;  // a layer gave a SearchFilter that could be read
         std::string filterProblem; // why one that is set could not be read
-        // The first policy value that decides the book and could not be used.
-        std::string policyProblem;
+        // The first policy value that decides the book and could not be used: one of the
+        // directory's settings (server, base, filter, attributes), or one that decides any book
+        // (BookSource, BookSourceFallback, ShrinkLimit).
+        std::string policyProblem, bookPolicyProblem;
     } m_bookSettings;
     SearchRequest m_request; // the search the settings ask for
     unsigned m_nShrinkLimit = 0;

@@ -159,8 +159,12 @@ void CTarnbookApp::GetPolicyInfo() {
         }
         if (!refused.empty() && DecidesTheBook(name)) {
             // Reported when the download would start, in either mode.
-            if (m_bookSettings.policyProblem.empty())
-                m_bookSettings.policyProblem = refused.front();
+            std::string& problem =
+                IsOneOf(name, {kBookSourceValue, kBookSourceFallbackValue, kShrinkLimitValue})
+                    ? m_bookSettings.bookPolicyProblem
+                    : m_bookSettings.policyProblem;
+            if (problem.empty())
+                problem = refused.front();
             continue;
         }
         TraceEachRed(refused);
@@ -172,17 +176,23 @@ void CTarnbookApp::GetPolicyInfo() {
     }
 }
 
-int CTarnbookApp::TakeBookSettings() {
+int CTarnbookApp::TakeBookSettings(bool directory) {
     m_request = SearchRequest();
     const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
-    // A policy's value that cannot be used never gives way to a less trusted one.
-    if (!m_bookSettings.policyProblem.empty()) {
-        const std::string text = BookPolicyRefusedText(m_bookSettings.policyProblem);
+    // A policy's value that cannot be used never gives way to a less trusted one. The
+    // directory's settings decide only a book read from the directory.
+    const std::string& policyProblem = !m_bookSettings.bookPolicyProblem.empty() || !directory
+                                           ? m_bookSettings.bookPolicyProblem
+                                           : m_bookSettings.policyProblem;
+    if (!policyProblem.empty()) {
+        const std::string text = BookPolicyRefusedText(policyProblem);
         if (!m_bSilent)
             Trace(text.c_str(), kTraceRed);
         Report(text, caption);
         return 0;
     }
+    if (!directory)
+        return 1;
     // A filter that was set but could not be read never widens the book to every entry: only a
     // more trusted layer's filter takes its place.
     if (!m_bookSettings.filterProblem.empty()) {

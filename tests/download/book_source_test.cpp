@@ -322,8 +322,9 @@ class BookSource : public ::testing::Test {
     Publication publication_;
 };
 
-// From the snapshot, with the directory unreachable: the very records, and the walk's trace
-// lines, of a direct download with the publication's settings.
+// From the snapshot, with the directory unreachable and whatever the desktop's own directory
+// settings: the very records, and the walk's trace lines, of a direct download with the
+// publication's settings.
 TEST_F(BookSource, TheSnapshotWritesWhatADirectDownloadWrites) {
     const int port = TestbedServers::Get().Port("directory");
     const std::string base = TestbedServers::Get().Fact("base.people");
@@ -334,7 +335,10 @@ TEST_F(BookSource, TheSnapshotWritesWhatADirectDownloadWrites) {
 
     UseSettings(run_, port, base, &publication_);
     run_.SeedAddressBook({"Old,Record,1,old.record@tarn.test"});
+    // The desktop's own attribute settings decide nothing here, even one that is not valid.
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, kLastNameAttributeValue, "no name!");
     const SourceRun read = RunDesktop(run_);
+    SetRegistryString(HKEY_CURRENT_USER, TARN_NOTES_KEY, kLastNameAttributeValue, "");
     EXPECT_EQ(read.exit, 0);
     EXPECT_EQ(read.event, 1000u);
     ASSERT_GE(read.strings.size(), 3u);

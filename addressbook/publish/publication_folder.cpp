@@ -11,6 +11,9 @@
 namespace {
 
 constexpr char kNewSuffix[] = ".new";
+// A desktop reading the manifest keeps it from being replaced for the moment of its read.
+constexpr int kMoveAttempts = 40;
+constexpr DWORD kMoveRetryMs = 250;
 
 std::wstring PathOf(const std::string& folder, const std::string& name) {
     std::wstring path;
@@ -32,6 +35,21 @@ bool IsOwnFile(const std::string& name) {
         plain.compare(plain.size() - suffix.size(), suffix.size(), suffix) == 0)
         plain.resize(plain.size() - suffix.size());
     return plain == kManifestFileName || IsPublicationFileName(plain);
+}
+
+// Moves fresh into target's place; where a reader holds target open, tries again for up to ten
+// seconds. The last error is the move's.
+bool MoveIntoPlace(const std::wstring& fresh, const std::wstring& target) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(fresh.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            attempt == kMoveAttempts)
+            return false;
+        Sleep(kMoveRetryMs);
+    }
 }
 
 } // namespace
@@ -57,8 +75,7 @@ bool WritePublicationFile(const std::string& folder, const std::string& name,
         if (!FlushFileBuffers(file.get()))
             return Failed(why, name + kNewSuffix + " cannot be flushed to the disk");
     }
-    if (!MoveFileExW(fresh.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveIntoPlace(fresh, target))
         return Failed(why, name + kNewSuffix + " cannot take the place of " + name);
     return true;
 }

@@ -11,6 +11,7 @@
 #include "publish/snapshot_ldif.h"
 #include "refresh/sha256.h"
 #include "test_registry.h"
+#include "timing.h"
 #include "unicode_text.h"
 
 #include <windows.h>
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -455,7 +457,8 @@ TEST_F(BookSource, ThePublisherMakesVersionsThatDesktopsReadFromTheDifferencesAl
 }
 
 // A publisher killed before each step of writing a version leaves the one before whole, which
-// a desktop reads; the next run completes and clears what the killed ones left.
+// a desktop reads; the next run completes, while a desktop holds the manifest open for a moment,
+// and clears what the killed ones left.
 TEST_F(BookSource, APublisherKilledAtAnyStepLeavesThePreviousVersionWhole) {
     OwnSlapd slapd("book-source", "--writable");
     const std::string base = std::string("ou=People,") + kTop;
@@ -482,7 +485,19 @@ TEST_F(BookSource, APublisherKilledAtAnyStepLeavesThePreviousVersionWhole) {
         EXPECT_EQ(read.exit, 0) << step;
         EXPECT_EQ(read.event, 1000u) << step;
     }
-    const PublishRun completed = RunPublisher(run_, folder, slapd.Port(), base);
+    // The next run completes, also where a desktop reads the manifest as it is replaced.
+    std::atomic<HANDLE> reader{INVALID_HANDLE_VALUE};
+    const PublishRun completed = RunPublisher(run_, folder, slapd.Port(), base, [&] {
+        const TraceHook hook(run_.Viewer(), "Replacing the manifest", [&] {
+            reader = CreateFileA((folder + "\\" + kManifestFileName).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        });
+        driver::PollUntil([&] { return reader != INVALID_HANDLE_VALUE; }, kRunTimeoutMs);
+        Sleep(1000);
+        CloseHandle(reader);
+        run_.Program().WaitForExit(kRunTimeoutMs);
+    });
+    EXPECT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(completed.exit, 0);
     EXPECT_EQ(completed.manifest.version, 2u);
     EXPECT_TRUE(WholeVersion(folder, completed.manifest));

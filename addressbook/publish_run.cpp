@@ -124,7 +124,9 @@ int CTarnbookApp::PublishBook(const std::string& folder) {
         haveCurrent && SameSource(current, m_strServer, m_strSearchBase, m_request);
     ChangeMarker read;
     const std::string marker = ReadMarker(nullptr, read);
-    if (sameSource && !marker.empty() && marker == current.marker) {
+    // An unchanged marker spares the search only where the version's snapshot is there to read.
+    if (sameSource && !marker.empty() && marker == current.marker &&
+        !IsMissing(folder, current.snapshot)) {
         Trace(("The directory has not changed since version " + std::to_string(current.version) +
                " was published: nothing is published.")
                   .c_str(),

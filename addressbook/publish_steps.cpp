@@ -105,6 +105,15 @@ int CTarnbookApp::WritePublication(const Manifest* current, bool sameSource,
         m_publish.version = current->version;
         m_publish.unchanged = true;
         m_nExitStatus = kBookRefreshed;
+        // A snapshot lost or damaged in the folder is made whole again from the same entries.
+        std::string bytes;
+        if (!ReadFolderFile(folder, current->snapshot, kFolderAnswerSeconds,
+                            kMostPublicationFileBytes, bytes, why) ||
+            HexSha256(bytes) != sha) {
+            Trace(("Writing " + current->snapshot + " again").c_str(), kTraceBlue);
+            if (!WritePublicationFile(folder, current->snapshot, snapshot, why))
+                return PublicationFolderFailed(why);
+        }
         // The marker read now spares the next run its search.
         if (!marker.empty() && marker != current->marker) {
             Manifest same = *current;

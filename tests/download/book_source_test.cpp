@@ -405,6 +405,11 @@ TEST_F(BookSource, ThePublisherMakesVersionsThatDesktopsReadFromTheDifferencesAl
     EXPECT_TRUE(Contains(PublisherTraced(run_, kBlue),
                          "The directory has not changed since version 1 was published: nothing "
                          "is published."));
+    // A snapshot lost from the folder is written again, though the directory has not changed.
+    DeleteFileA((folder + "\\" + published.manifest.snapshot).c_str());
+    published = publish();
+    EXPECT_EQ(published.event, 1001u);
+    EXPECT_TRUE(WholeVersion(folder, published.manifest));
 
     UseSettings(run_, slapd.Port(), base, &publication_);
     ASSERT_EQ(RunDesktop(run_).event, 1000u);

@@ -27,10 +27,9 @@ std::string HexSha256(const std::string& bytes) {
     return digest.HexDigest();
 }
 
-// The entries of the version the manifest names, where its snapshot is whole; else why not.
-bool ReadVersionEntries(const std::string& folder, const Manifest& manifest, BookEntries& entries,
-                        std::string& why) {
-    std::string bytes;
+// The bytes of the manifest's snapshot, where the folder holds it whole; else why not.
+bool ReadWholeSnapshot(const std::string& folder, const Manifest& manifest, std::string& bytes,
+                       std::string& why) {
     if (!ReadFolderFile(folder, manifest.snapshot, kFolderAnswerSeconds, kMostPublicationFileBytes,
                         bytes, why))
         return false;
@@ -38,6 +37,15 @@ bool ReadVersionEntries(const std::string& folder, const Manifest& manifest, Boo
         why = manifest.snapshot + " does not have the SHA-256 its manifest names";
         return false;
     }
+    return true;
+}
+
+// The entries of the version the manifest names, where its snapshot is whole; else why not.
+bool ReadVersionEntries(const std::string& folder, const Manifest& manifest, BookEntries& entries,
+                        std::string& why) {
+    std::string bytes;
+    if (!ReadWholeSnapshot(folder, manifest, bytes, why))
+        return false;
     LdifProblem problem;
     if (!ReadSnapshotLdif(bytes, manifest.request, entries, problem)) {
         why = LdifProblemText(manifest.snapshot, problem);
@@ -107,9 +115,7 @@ int CTarnbookApp::WritePublication(const Manifest* current, bool sameSource,
         m_nExitStatus = kBookRefreshed;
         // A snapshot lost or damaged in the folder is made whole again from the same entries.
         std::string bytes;
-        if (!ReadFolderFile(folder, current->snapshot, kFolderAnswerSeconds,
-                            kMostPublicationFileBytes, bytes, why) ||
-            HexSha256(bytes) != sha) {
+        if (!ReadWholeSnapshot(folder, *current, bytes, why)) {
             Trace(("Writing " + current->snapshot + " again").c_str(), kTraceBlue);
             if (!WritePublicationFile(folder, current->snapshot, snapshot, why))
                 return PublicationFolderFailed(why);

@@ -181,9 +181,9 @@ int CTarnbookApp::TakeBookSettings(bool directory) {
     const std::string caption = LoadResourceText(IDS_TARNBOOK_CAPTION);
     // A policy's value that cannot be used never gives way to a less trusted one. The
     // directory's settings decide only a book read from the directory.
-    const std::string& policyProblem = !m_bookSettings.bookPolicyProblem.empty() || !directory
-                                           ? m_bookSettings.bookPolicyProblem
-                                           : m_bookSettings.policyProblem;
+    std::string policyProblem = m_bookSettings.bookPolicyProblem;
+    if (policyProblem.empty() && directory)
+        policyProblem = m_bookSettings.policyProblem;
     if (!policyProblem.empty()) {
         const std::string text = BookPolicyRefusedText(policyProblem);
         if (!m_bSilent)
